@@ -1,0 +1,87 @@
+#include "cli_options.h"
+
+#include "cli_operations.h"
+
+namespace rz::cli {
+
+const char* const kCliUsage =
+    "Usage: rzstation-cli [OPTIONS] OPERATION...\n"
+    "\n"
+    "Runs the RZ station's operations one after another against the board on the\n"
+    "serial port, prints the journal, and writes the results log vesk_rz.log into\n"
+    "the working directory at the end, as the station's \"Выход\" button does.\n"
+    "\n"
+    "Options:\n"
+    "  --workdir DIR        directory holding tst7312v26.bin and receiving vesk_rz.log\n"
+    "                       (default: the current directory)\n"
+    "  --com1 PATH          device used as COM1 (default /dev/ttyS0), e.g. a USB adapter\n"
+    "                       /dev/ttyUSB0 or the link made by rzboard-sim --link\n"
+    "  --com2 PATH          device used as COM2 (default /dev/ttyS1)\n"
+    "  --service-com v7|v5  service COM test variant (default v7; key C in the window)\n"
+    "  --flash-service      Flash service mode on (key F in the window)\n"
+    "  --sound              end-of-operation sound on (key S in the window)\n"
+    "  --keep-going         run the remaining operations after one fails\n"
+    "  --help               show this text\n"
+    "\n"
+    "Operations:\n"
+    "  port=COM1|COM2|NONE  choose the serial port (the port selector)\n"
+    "  download             download the test program (press RESET on the board)\n"
+    "  config               read the board configuration\n"
+    "  cpu=74|cpu=90        switch the board's CPU clock (the CPU clock selector)\n"
+    "\n"
+    "Ctrl-C stops the running wait or operation, like ESC in the window.\n"
+    "Exit status: 0 every operation succeeded, 1 one failed or was stopped,\n"
+    "2 bad usage or the station could not start.\n";
+
+std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, std::string& error) {
+  CliOptions options;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    auto value = [&](std::string& into) {
+      if (i + 1 >= args.size()) {
+        error = arg + " needs a value";
+        return false;
+      }
+      into = args[++i];
+      return true;
+    };
+    if (arg == "--help" || arg == "-h") {
+      options.help = true;
+    } else if (arg == "--workdir") {
+      if (!value(options.workDir)) return std::nullopt;
+    } else if (arg == "--com1") {
+      if (!value(options.ports.com1)) return std::nullopt;
+    } else if (arg == "--com2") {
+      if (!value(options.ports.com2)) return std::nullopt;
+    } else if (arg == "--service-com") {
+      std::string variant;
+      if (!value(variant)) return std::nullopt;
+      if (variant != "v7" && variant != "v5") {
+        error = "--service-com takes v7 or v5, not '" + variant + "'";
+        return std::nullopt;
+      }
+      options.serviceComVariant = variant == "v7" ? 1 : 0;
+    } else if (arg == "--flash-service") {
+      options.flashService = true;
+    } else if (arg == "--sound") {
+      options.sound = true;
+    } else if (arg == "--keep-going") {
+      options.keepGoing = true;
+    } else if (arg.rfind("--", 0) == 0) {
+      error = "unknown option " + arg;
+      return std::nullopt;
+    } else if (!IsKnownOperation(arg)) {
+      error = "unknown operation '" + arg + "'";
+      return std::nullopt;
+    } else {
+      options.operations.push_back(arg);
+    }
+  }
+  if (!options.help && options.operations.empty()) {
+    error = "no operation given";
+    return std::nullopt;
+  }
+  return options;
+}
+
+}  // namespace rz::cli

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "link/serial_channel.h"
+
+namespace rz::cli {
+
+struct CliOptions {
+  std::string workDir = ".";
+  PortPaths ports;
+  int serviceComVariant = 1;  // 1 = v7, 0 = v5
+  bool flashService = false;
+  bool sound = false;
+  bool keepGoing = false;
+  bool help = false;
+  std::vector<std::string> operations;
+};
+
+// Parses the command line; on a mistake returns nothing and sets `error`.
+std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, std::string& error);
+
+extern const char* const kCliUsage;
+
+}  // namespace rz::cli

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <cstdio>
+#include <mutex>
+#include <string>
+
+#include "app/journal_lines.h"
+#include "app/station_ui.h"
+
+namespace rz::cli {
+
+// The station's window operations for a terminal. The journal goes to `out` in
+// UTF-8: on a terminal it is drawn live (progress lines replaced in place);
+// otherwise the lines an operation produced are printed in their final form when
+// it ends (FlushJournal). Message boxes go to `err` as "caption: text".
+class CliUi final : public StationUi {
+ public:
+  CliUi(std::FILE* out, std::FILE* err, bool live);
+
+  void AddJournalLine(int mode, const std::string& text) override;
+  void SetJournalLine(int line, const std::string& text) override;
+  void InsertJournalLine(int line, const std::string& text) override;
+  void DeleteJournalLine(int line) override;
+  int JournalLineCount() override;
+  std::string JournalLineText(int line) override;
+  void SetStatusText(const std::string& text) override;
+  void SetOperationControlsEnabled(bool enable) override;
+  void SetSelectorEnabled(Selector selector, bool enable) override;
+  void PostNextControlRequests(int) override {}
+  void FocusJournal() override {}
+  int SelectorIndex(Selector selector) override;
+  void SetSelectorIndex(Selector selector, int index) override;
+  bool EthernetSwitch() override;
+  void SetEthernetSwitch(bool checked) override;
+  void ShowError(const MessageBox& box) override;
+
+  bool SelectorEnabled(Selector selector);
+  // Prints the lines added since the last flush (when not drawing live).
+  void FlushJournal();
+
+ private:
+  // Live mode only; the caller holds the mutex.
+  void Draw(int line);
+  void MoveTo(int row);
+  void CloseLiveRegion();
+
+  std::mutex mutex_;
+  std::FILE* out_;
+  std::FILE* err_;
+  bool live_;
+  JournalLines journal_;
+  int printed_ = 0;  // batch mode: lines already printed
+  int base_ = 0;     // live mode: first line that can still be redrawn
+  int drawn_ = 0;    // live mode: lines drawn so far
+  int row_ = 0;      // live mode: the line the cursor is on
+  int portIndex_ = kPortEntryCom1;
+  int cpuIndex_ = kCpuEntry74;
+  bool cpuEnabled_ = true;
+  bool portEnabled_ = true;
+  bool ethernet_ = false;
+};
+
+}  // namespace rz::cli

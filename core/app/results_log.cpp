@@ -1,0 +1,63 @@
+#include "app/results_log.h"
+
+#include <cstdio>
+#include <fstream>
+
+#include "app/cp1251.h"
+#include "app/station.h"
+#include "app/texts.h"
+
+namespace rz {
+namespace {
+
+// "== Результаты тестирования RZ-контроллера ", 42 bytes in CP1251.
+constexpr const char* kHeader = "== Результаты тестирования RZ-контроллера ";
+
+std::string DateTimeLine(const std::tm& t) {
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, "%02d.%02d.%04d %02d:%02d\r\n", t.tm_mday, t.tm_mon + 1,
+                t.tm_year + 1900, t.tm_hour, t.tm_min);
+  return buffer;
+}
+
+}  // namespace
+
+std::string FormatResultsLog(const std::vector<std::string>& journalLines, const std::tm& localTime) {
+  std::string out = Utf8ToCp1251(kHeader);
+  out += DateTimeLine(localTime);
+  std::size_t total = 0;
+  for (const std::string& line : journalLines) {
+    std::string bytes = Utf8ToCp1251(line);
+    if (bytes.size() > kLogLineMaxChars) bytes.resize(kLogLineMaxChars);
+    out += bytes;
+    out += "\r\n";
+    total += bytes.size();
+    if (total > kLogMaxTotalChars) break;
+  }
+  return out;
+}
+
+bool WriteResultsLog(Station& station) {
+  StationUi& ui = station.Ui();
+  std::vector<std::string> lines;
+  const int count = ui.JournalLineCount();
+  lines.reserve(static_cast<std::size_t>(count));
+  for (int i = 0; i < count; ++i) lines.push_back(ui.JournalLineText(i));
+
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  const std::string bytes = FormatResultsLog(lines, local);
+
+  const std::string path = station.workDir + kResultsLogFileName;
+  std::ofstream file(path, std::ios::binary | std::ios::trunc);
+  if (!file) {
+    ui.ShowError({text::kErrorCaption,
+                  std::string(text::kFileCreateError) + "<" + kResultsLogFileName + ">", true});
+    return false;
+  }
+  file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  return static_cast<bool>(file);
+}
+
+}  // namespace rz

@@ -1,0 +1,28 @@
+#include "app/startup.h"
+
+#include "app/station.h"
+#include "app/texts.h"
+
+namespace rz {
+
+bool StartStation(Station& station, const std::string& workDir) {
+  std::string dir = workDir.empty() ? std::string(".") : workDir;
+  if (dir.back() != '/') dir += '/';
+  if (!station.testProgram.Open(dir + kTestProgramFileName)) {
+    station.Ui().ShowError({text::kErrorCaption,
+                            std::string(text::kFileOpenError) + "<" + kTestProgramFileName + ">",
+                            false});
+    return false;
+  }
+  station.workDir = dir;
+  station.port = OpenPort(station, 1);
+  return true;
+}
+
+void StopStation(Station& station) {
+  station.runner.Wait();
+  station.testProgram.Close();
+  station.port.reset();
+}
+
+}  // namespace rz

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/operation_runner.h"
+#include "app/sound.h"
+#include "app/station_flags.h"
+#include "app/station_ui.h"
+#include "app/test_program_file.h"
+#include "link/serial_channel.h"
+
+namespace rz {
+
+inline constexpr const char* kTestProgramFileName = "tst7312v26.bin";
+inline constexpr const char* kResultsLogFileName = "vesk_rz.log";
+
+// Everything an operation works with: the window operations, the sound, the
+// shared flags and the process-wide resources (test-program file, port).
+class Station {
+ public:
+  Station(StationUi& ui, SoundSink& sound, SerialBackend& serialBackend)
+      : ui_(ui), sound_(sound), serialBackend_(serialBackend) {}
+  Station(const Station&) = delete;
+  Station& operator=(const Station&) = delete;
+  // Waits for a running operation before the resources go away.
+  ~Station() { runner.Wait(); }
+
+  StationUi& Ui() { return ui_; }
+  SoundSink& Sound() { return sound_; }
+  SerialBackend& Serial() { return serialBackend_; }
+
+  // The one open serial port, or nullptr.
+  PortHandle Port() { return port.get(); }
+
+  // Sleeps on the calling worker thread (replaceable so tests need not wait).
+  void Sleep(std::chrono::milliseconds duration) { sleeper(duration); }
+
+  StationFlags flags;
+  PortPaths portPaths;
+  std::unique_ptr<SerialDevice> port;
+  TestProgramFile testProgram;
+  // Directory of the test-program file and the results log, ending in '/'.
+  std::string workDir = "./";
+  OperationRunner runner;
+  std::function<void(std::chrono::milliseconds)> sleeper = [](std::chrono::milliseconds d) {
+    std::this_thread::sleep_for(d);
+  };
+
+ private:
+  StationUi& ui_;
+  SoundSink& sound_;
+  SerialBackend& serialBackend_;
+};
+
+}  // namespace rz

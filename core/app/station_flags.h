@@ -1,0 +1,37 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+namespace rz {
+
+// The small pieces of process-wide state that the window thread and the worker
+// thread share. Each is written by one side and polled by the other; atomics give
+// the behaviour of plain polled integers without the data race.
+struct StationFlags {
+  // 1 = the running operation must stop. Only the value 1 counts as set.
+  std::atomic<std::int32_t> abort{0};
+  // 1 = run the operation entered in the debug window (set by ENTER).
+  std::atomic<std::int32_t> runRequest{0};
+  // 1 = the operator asked to change the external COM test parameters (SPACE).
+  std::atomic<std::int32_t> paramsRequest{0};
+  // 0 = no external COM test, 1 = test running, 2 = paused for new parameters.
+  std::atomic<std::uint8_t> extComPhase{0};
+  // Number 1..12 of the operation button that started the running operation.
+  std::atomic<std::uint8_t> focusIndex{1};
+  // Options toggled by single keys, kept for one run only.
+  std::atomic<std::int32_t> serviceComVariant{1};  // 1 = "v7", other = "v5"
+  std::atomic<std::int32_t> flashServiceMode{0};   // 1 = on
+  std::atomic<std::int32_t> soundOption{0};        // 1 = end-of-operation signal
+
+  bool AbortRequested() const { return abort.load() == 1; }
+  void ClearAbort() { abort.store(0); }
+  void RequestAbort() { abort.store(1); }
+};
+
+// A toggle sets the option to 0 when it is 1 and to 1 otherwise.
+inline void ToggleOption(std::atomic<std::int32_t>& option) {
+  option.store(option.load() == 1 ? 0 : 1);
+}
+
+}  // namespace rz

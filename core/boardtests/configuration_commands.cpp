@@ -1,0 +1,57 @@
+#include "boardtests/configuration_commands.h"
+
+#include "link/exchange.h"
+
+namespace rz {
+
+int ReadCpuId(Station& station, CpuId& id) {
+  SerialExchange exchange(station);
+  exchange.Write8('j');
+  if (!exchange.Await32(id.unique)) return kExchangeFailed;
+  for (std::uint32_t& word : id.random) {
+    if (!exchange.Await32(word)) return kExchangeFailed;
+  }
+  return kExchangeOk;
+}
+
+int ReadSdramConfig(Station& station, std::uint32_t& word) {
+  SerialExchange exchange(station);
+  exchange.Write8('s');
+  return exchange.Await32(word) ? kExchangeOk : kExchangeFailed;
+}
+
+int ReadFlashId(Station& station, FlashId& id) {
+  SerialExchange exchange(station);
+  exchange.Write8('?');
+  if (!exchange.Await8(id.busWidth) || !exchange.Await32(id.manufacturer) ||
+      !exchange.Await32(id.device) || !exchange.Await32(id.cfi)) {
+    return kExchangeFailed;
+  }
+  for (std::uint32_t& word : id.security) {
+    if (!exchange.Await32(word)) return kExchangeFailed;
+  }
+  return kExchangeOk;
+}
+
+int ReadEthernetConfig(Station& station, EthernetConfig& config) {
+  SerialExchange exchange(station);
+  exchange.Write8('i');
+  if (!exchange.Await8(config.eeprom) || config.eeprom == kStatusRefused) return kExchangeFailed;
+  std::uint8_t closing = 0;
+  if (!exchange.Await8(config.duplex) || !exchange.Await16(config.baseAddress) ||
+      !exchange.Await16(config.interruptLine) || !exchange.Await8(config.voltage) ||
+      !exchange.Await8(closing)) {
+    return kExchangeFailed;
+  }
+  return closing == kStatusDone ? kExchangeOk : kExchangeFailed;
+}
+
+int SwitchCpuClock(Station& station, std::uint8_t& answer) {
+  SerialExchange exchange(station);
+  exchange.Write8('M');
+  if (!exchange.Await8(answer)) return kExchangeFailed;
+  exchange.Write8(answer);
+  return kExchangeOk;
+}
+
+}  // namespace rz

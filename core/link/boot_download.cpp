@@ -1,0 +1,154 @@
+#include "link/boot_download.h"
+
+#include <string>
+
+#include "app/station.h"
+#include "app/texts.h"
+#include "app/worker_frame.h"
+#include "link/serial_channel.h"
+
+namespace rz {
+namespace {
+
+enum class BootResult { Success, Aborted, TimedOut, TooBig };
+
+constexpr std::uint8_t kBootHello = '<';
+constexpr std::uint8_t kFirstStageAck = '>';
+constexpr std::uint8_t kSecondStageStart = '+';
+constexpr std::uint8_t kProgramRuns = 'F';
+constexpr std::chrono::milliseconds kSettleAfterSpeedChange{100};
+
+// The progress line " Загрузка программы: NN%", rewritten in place.
+class DownloadProgress {
+ public:
+  explicit DownloadProgress(StationUi& ui) : ui_(ui) { ui_.AddJournalLine(0, text::kDownloadProgress); }
+  // Rewrites the line when the figure differs from the last one written.
+  void Update(std::uint32_t percent) {
+    if (percent != last_) Write(percent);
+  }
+  void Write(std::uint32_t percent) {
+    last_ = percent;
+    ui_.AddJournalLine(-1, std::string(text::kDownloadProgress) + std::to_string(percent) + "%");
+  }
+
+ private:
+  StationUi& ui_;
+  std::uint32_t last_ = 100;
+};
+
+void SendByte(PortHandle port, std::uint8_t byte) { SerialWrite(port, &byte, 1); }
+
+// Waits for the boot ROM's '<' with no limit: only '<' or the abort flag ends it.
+bool AwaitBootHello(Station& station) {
+  for (;;) {
+    std::uint8_t byte = 0;
+    const std::size_t got = SerialRead(station.Port(), &byte, 1);
+    if (station.flags.AbortRequested()) return false;
+    if (got == 1 && byte == kBootHello) return true;
+  }
+}
+
+// Waits for `expected`: 256 reads at most, of which the first 255 are examined.
+BootResult AwaitBootReply(Station& station, std::uint8_t expected) {
+  std::uint8_t byte = 0;
+  std::size_t got = SerialRead(station.Port(), &byte, 1);
+  if (station.flags.AbortRequested()) return BootResult::Aborted;
+  for (int tries = kBootReplyTries;;) {
+    if (--tries == 0) return BootResult::TimedOut;
+    if (got == 1 && byte == expected) return BootResult::Success;
+    got = SerialRead(station.Port(), &byte, 1);
+    if (station.flags.AbortRequested()) return BootResult::Aborted;
+  }
+}
+
+// Sends the first stage: the file's first 2048 bytes, zero-filled when shorter.
+void SendFirstStage(Station& station, std::uint32_t size, std::uint32_t& sent, DownloadProgress& progress) {
+  const std::uint32_t fileBytes = size < kFirstStageSize ? size : kFirstStageSize;
+  for (std::uint32_t i = 0; i < fileBytes; ++i) {
+    std::uint8_t byte = 0;
+    sent += static_cast<std::uint32_t>(station.testProgram.ReadByte(byte));
+    SendByte(station.Port(), byte);
+    progress.Update(size >= kFirstStageSize ? sent * 100 / size : (sent * 100) >> 11);
+  }
+  if (size >= kFirstStageSize) return;
+  const std::uint32_t fill = kFirstStageSize - size;
+  std::uint32_t accumulator = sent * 100;
+  for (std::uint32_t i = 0; i < fill; ++i) {
+    SendByte(station.Port(), 0x00);
+    accumulator += 100;
+    progress.Write(accumulator / kFirstStageSize);
+  }
+  sent += fill;
+}
+
+void SendSecondStage(Station& station, std::uint32_t size, std::uint32_t& sent, DownloadProgress& progress) {
+  const std::uint32_t rest = size > kFirstStageSize ? size - kFirstStageSize : 0;
+  SendByte(station.Port(), kSecondStageStart);
+  for (int k = 0; k < 4; ++k) SendByte(station.Port(), static_cast<std::uint8_t>(rest >> (8 * k)));
+  for (std::uint32_t i = 0; i < rest; ++i) {
+    std::uint8_t byte = 0;
+    sent += static_cast<std::uint32_t>(station.testProgram.ReadByte(byte));
+    SendByte(station.Port(), byte);
+    progress.Update(sent * 100 / size);
+  }
+}
+
+BootResult Download(Station& station) {
+  StationUi& ui = station.Ui();
+  if (!AwaitBootHello(station)) return BootResult::Aborted;
+
+  const std::uint32_t size = station.testProgram.Size();
+  if (size > kMaxTestProgramSize) {
+    ui.AddJournalLine(0, "");
+    ui.AddJournalLine(0, text::kProgramTooBig);
+    return BootResult::TooBig;
+  }
+  DownloadProgress progress(ui);
+  std::uint32_t sent = 0;
+  SendFirstStage(station, size, sent, progress);
+
+  const BootResult ack = AwaitBootReply(station, kFirstStageAck);
+  if (ack != BootResult::Success) return ack;
+
+  SetPortParams(station.Port(), kStandardBaud, 8, 0, 0);
+  station.Sleep(kSettleAfterSpeedChange);
+  SendSecondStage(station, size, sent, progress);
+  return AwaitBootReply(station, kProgramRuns);
+}
+
+}  // namespace
+
+Outcome DownloadTestProgram(Station& station) {
+  StationUi& ui = station.Ui();
+  BeginOperation(station);
+  SetPortParams(station.Port(), kBootBaud, 8, 0, 0);
+  station.testProgram.Rewind();
+  ui.AddJournalLine(0, text::kSeparator);
+  ui.AddJournalLine(0, text::kDownloadHeading);
+  ui.AddJournalLine(0, text::kPressReset);
+
+  const BootResult result = Download(station);
+  Outcome outcome = Outcome::Success;
+  switch (result) {
+    case BootResult::Success:
+      ui.AddJournalLine(0, text::kBoardReady);
+      break;
+    case BootResult::Aborted:
+      ui.AddJournalLine(0, text::kAborted);
+      outcome = Outcome::Aborted;
+      break;
+    case BootResult::TooBig:
+      ui.AddJournalLine(0, text::kAborted);
+      outcome = Outcome::Failed;
+      break;
+    case BootResult::TimedOut:
+      ui.AddJournalLine(0, text::kAbortedTimeout);
+      outcome = Outcome::Failed;
+      break;
+  }
+  EndOperation(station);
+  SetPortParams(station.Port(), kStandardBaud, 8, 0, 0);
+  return outcome;
+}
+
+}  // namespace rz

@@ -1,0 +1,46 @@
+#include "app/station.h"
+#include "app/texts.h"
+#include "app/worker_frame.h"
+#include "link/serial_channel.h"
+
+namespace rz {
+namespace {
+
+// Opens COM`n` for the selector; on failure falls back to "NONE".
+bool OpenSelectedPort(Station& station, int n, const char* openedLine, const char* failedLine) {
+  station.port = OpenPort(station, n);
+  if (station.port) {
+    station.Ui().AddJournalLine(0, openedLine);
+    return true;
+  }
+  station.Ui().SetSelectorIndex(Selector::Port, kPortEntryNone);
+  station.Ui().AddJournalLine(0, failedLine);
+  return false;
+}
+
+}  // namespace
+
+Outcome ReselectPort(Station& station) {
+  StationUi& ui = station.Ui();
+  BeginOperation(station, false);
+  station.port.reset();
+  ui.AddJournalLine(0, "");
+
+  Outcome outcome = Outcome::Success;
+  if (ui.SelectorIndex(Selector::Port) == kPortEntryCom1 &&
+      !OpenSelectedPort(station, 1, text::kCom1Opened, text::kCom1Failed)) {
+    outcome = Outcome::Failed;
+  }
+  if (ui.SelectorIndex(Selector::Port) == kPortEntryCom2 &&
+      !OpenSelectedPort(station, 2, text::kCom2Opened, text::kCom2Failed)) {
+    outcome = Outcome::Failed;
+  }
+  if (ui.SelectorIndex(Selector::Port) == kPortEntryNone) {
+    station.port.reset();
+    ui.AddJournalLine(0, text::kNoPort);
+  }
+  EndOperation(station, {.restoreIdleHint = false, .clearAbort = false});
+  return outcome;
+}
+
+}  // namespace rz

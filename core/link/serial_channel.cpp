@@ -1,0 +1,62 @@
+#include "link/serial_channel.h"
+
+#include <thread>
+
+#include "app/station.h"
+#include "app/texts.h"
+
+namespace rz {
+
+std::unique_ptr<SerialDevice> OpenPort(Station& station, int n) {
+  const std::string name = n == 2 ? "COM2" : "COM1";
+  const std::string& path = n == 2 ? station.portPaths.com2 : station.portPaths.com1;
+  std::string error;
+  std::unique_ptr<SerialDevice> port = station.Serial().Open(path, error);
+  if (!port) {
+    station.Ui().ShowError({text::kErrorCaption, std::string(text::kPortOpenError) + "<" + name + ">",
+                            false});
+    return nullptr;
+  }
+  SetPortParams(port.get(), kStandardBaud, 8, 0, 0);
+  SetPortTimeouts(port.get(), 0, 0, kReadTotalTimeoutMs);
+  return port;
+}
+
+void PurgeOutput(PortHandle port) {
+  if (port != nullptr) port->PurgeOutput();
+}
+
+void PurgePort(PortHandle port) {
+  if (port != nullptr) port->PurgeInput();
+}
+
+void SetPortParams(PortHandle port, std::uint32_t baud, std::uint8_t dataBits, std::uint8_t parity,
+                   std::uint8_t stopBits) {
+  if (port == nullptr) return;
+  PurgeOutput(port);
+  PurgePort(port);
+  port->ApplyLineSettings({baud, dataBits, parity, stopBits});
+}
+
+void SetPortTimeouts(PortHandle port, std::uint32_t intervalMs, std::uint32_t multiplierMs,
+                     std::uint32_t constantMs) {
+  if (port != nullptr) port->SetReadTimeouts({intervalMs, multiplierMs, constantMs});
+}
+
+std::size_t SerialWrite(PortHandle port, const std::uint8_t* bytes, std::size_t n) {
+  if (port == nullptr || n == 0) return 0;
+  return port->Write(bytes, n) == n ? n : 0;
+}
+
+std::size_t SerialRead(PortHandle port, std::uint8_t* buffer, std::size_t n) {
+  if (n == 0) return 0;
+  if (port == nullptr) {
+    // No port: nothing can arrive, but the read still lasts as long as a read
+    // that timed out, so that waits polling the abort flag do not spin.
+    std::this_thread::sleep_for(std::chrono::milliseconds(kReadTotalTimeoutMs));
+    return 0;
+  }
+  return port->Read(buffer, n) == n ? n : 0;
+}
+
+}  // namespace rz

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace rz {
+
+// Line settings: baud rate, data bits, parity (0 = none), stop bits (0 = one).
+struct LineSettings {
+  std::uint32_t baud = 115200;
+  std::uint8_t dataBits = 8;
+  std::uint8_t parity = 0;
+  std::uint8_t stopBits = 0;
+};
+
+// Read time-outs in milliseconds: between bytes, per byte asked for, and a
+// constant for the whole read (0 = not used).
+struct ReadTimeouts {
+  std::uint32_t intervalMs = 0;
+  std::uint32_t multiplierMs = 0;
+  std::uint32_t constantMs = 50;
+};
+
+// One open serial device as the platform gives it. Backends: POSIX termios
+// (serial_posix), later Win32; tests may hand in scripted fakes.
+class SerialDevice {
+ public:
+  virtual ~SerialDevice() = default;
+  // Raw mode, the given rate and framing, no flow control, DTR and RTS held off.
+  virtual void ApplyLineSettings(const LineSettings& settings) = 0;
+  virtual void SetReadTimeouts(const ReadTimeouts& timeouts) = 0;
+  // Discards output not yet sent.
+  virtual void PurgeOutput() = 0;
+  // Discards input received and not yet read (including any buffered copy).
+  virtual void PurgeInput() = 0;
+  // Waits until the output written so far has left the station.
+  virtual void Drain() = 0;
+  // Writes up to n bytes; returns how many were written.
+  virtual std::size_t Write(const std::uint8_t* data, std::size_t n) = 0;
+  // Reads up to n bytes within the read time-outs; returns how many arrived.
+  // Every read that returns fewer than n bytes has waited out its time-out,
+  // also when the device has gone away.
+  virtual std::size_t Read(std::uint8_t* data, std::size_t n) = 0;
+};
+
+// Opens serial devices by path.
+class SerialBackend {
+ public:
+  virtual ~SerialBackend() = default;
+  // Returns the device, or nullptr with `error` describing why.
+  virtual std::unique_ptr<SerialDevice> Open(const std::string& path, std::string& error) = 0;
+};
+
+}  // namespace rz

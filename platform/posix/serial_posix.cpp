@@ -1,0 +1,178 @@
+#include "posix/serial_posix.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <thread>
+
+namespace rz {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// How long a write may wait for room in the output queue before giving up.
+constexpr int kWriteStallMs = 2000;
+
+speed_t SpeedFor(std::uint32_t baud) {
+  switch (baud) {
+    case 1200: return B1200;
+    case 2400: return B2400;
+    case 4800: return B4800;
+    case 9600: return B9600;
+    case 19200: return B19200;
+    case 38400: return B38400;
+    case 57600: return B57600;
+    case 115200: return B115200;
+    case 230400: return B230400;
+    default: return B115200;
+  }
+}
+
+tcflag_t DataBitsFlag(std::uint8_t bits) {
+  switch (bits) {
+    case 5: return CS5;
+    case 6: return CS6;
+    case 7: return CS7;
+    default: return CS8;
+  }
+}
+
+class PosixSerialDevice final : public SerialDevice {
+ public:
+  explicit PosixSerialDevice(int fd) : fd_(fd) {}
+  ~PosixSerialDevice() override { ::close(fd_); }
+  PosixSerialDevice(const PosixSerialDevice&) = delete;
+  PosixSerialDevice& operator=(const PosixSerialDevice&) = delete;
+
+  void ApplyLineSettings(const LineSettings& settings) override {
+    termios tio{};
+    if (::tcgetattr(fd_, &tio) != 0) return;
+    ::cfmakeraw(&tio);
+    tio.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | PARODD | CSTOPB | CRTSCTS);
+    tio.c_cflag |= DataBitsFlag(settings.dataBits) | CLOCAL | CREAD;
+    if (settings.parity == 1) tio.c_cflag |= PARENB | PARODD;  // odd
+    if (settings.parity == 2) tio.c_cflag |= PARENB;           // even
+    if (settings.stopBits == 2) tio.c_cflag |= CSTOPB;         // two stop bits
+    tio.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY);
+    tio.c_cc[VMIN] = 0;
+    tio.c_cc[VTIME] = 0;
+    ::cfsetispeed(&tio, SpeedFor(settings.baud));
+    ::cfsetospeed(&tio, SpeedFor(settings.baud));
+    ::tcsetattr(fd_, TCSANOW, &tio);
+    // DTR and RTS held off. A pseudo-terminal has no modem lines and refuses
+    // the request, which is fine.
+    int lines = TIOCM_DTR | TIOCM_RTS;
+    ::ioctl(fd_, TIOCMBIC, &lines);
+  }
+
+  void SetReadTimeouts(const ReadTimeouts& timeouts) override { timeouts_ = timeouts; }
+
+  void PurgeOutput() override { ::tcflush(fd_, TCOFLUSH); }
+
+  void PurgeInput() override {
+    ::tcflush(fd_, TCIFLUSH);
+    head_ = tail_ = 0;
+  }
+
+  void Drain() override { ::tcdrain(fd_); }
+
+  std::size_t Write(const std::uint8_t* data, std::size_t n) override {
+    std::size_t done = 0;
+    while (done < n) {
+      const ssize_t written = ::write(fd_, data + done, n - done);
+      if (written > 0) {
+        done += static_cast<std::size_t>(written);
+        continue;
+      }
+      if (written < 0 && errno == EINTR) continue;
+      if (written < 0 && errno != EAGAIN && errno != EWOULDBLOCK) break;
+      pollfd pfd{fd_, POLLOUT, 0};
+      if (::poll(&pfd, 1, kWriteStallMs) <= 0 || (pfd.revents & POLLOUT) == 0) break;
+    }
+    return done;
+  }
+
+  std::size_t Read(std::uint8_t* data, std::size_t n) override {
+    const auto total = std::chrono::milliseconds(timeouts_.constantMs + timeouts_.multiplierMs * n);
+    const auto deadline = Clock::now() + total;
+    std::size_t got = TakeBuffered(data, n);
+    while (got < n) {
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+      if (left.count() <= 0) break;
+      if (!Fill(static_cast<int>(left.count()))) {
+        // The device has gone away (adapter pulled, far end closed): nothing
+        // will come, but the read still lasts its time so callers never spin.
+        std::this_thread::sleep_until(deadline);
+        break;
+      }
+      got += TakeBuffered(data + got, n - got);
+    }
+    return got;
+  }
+
+ private:
+  std::size_t TakeBuffered(std::uint8_t* data, std::size_t n) {
+    const std::size_t take = std::min(n, tail_ - head_);
+    std::memcpy(data, buffer_.data() + head_, take);
+    head_ += take;
+    if (head_ == tail_) head_ = tail_ = 0;
+    return take;
+  }
+
+  // Waits up to `waitMs` for input and reads what is there into the buffer.
+  // Returns false when the device reports that it is gone.
+  bool Fill(int waitMs) {
+    pollfd pfd{fd_, POLLIN, 0};
+    const int ready = ::poll(&pfd, 1, waitMs);
+    if (ready < 0) return errno == EINTR;
+    if (ready == 0) return true;  // time-out: the caller sees the deadline
+    if ((pfd.revents & POLLIN) == 0) return false;  // POLLHUP, POLLERR, POLLNVAL
+    const ssize_t got = ::read(fd_, buffer_.data() + tail_, buffer_.size() - tail_);
+    if (got > 0) {
+      tail_ += static_cast<std::size_t>(got);
+      return true;
+    }
+    if (got < 0 && (errno == EAGAIN || errno == EINTR)) return true;
+    return false;
+  }
+
+  int fd_;
+  ReadTimeouts timeouts_;
+  std::array<std::uint8_t, 4096> buffer_{};
+  std::size_t head_ = 0;
+  std::size_t tail_ = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<SerialDevice> PosixSerialBackend::Open(const std::string& path, std::string& error) {
+  const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    error = path + ": " + std::strerror(errno);
+    return nullptr;
+  }
+  termios tio{};
+  if (::tcgetattr(fd, &tio) != 0) {
+    error = path + ": not a serial device";
+    ::close(fd);
+    return nullptr;
+  }
+  // Exclusive use: a second station (or terminal program) cannot take the port.
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    error = path + ": in use by another program";
+    ::close(fd);
+    return nullptr;
+  }
+  ::ioctl(fd, TIOCEXCL);
+  return std::make_unique<PosixSerialDevice>(fd);
+}
+
+}  // namespace rz
