@@ -1,0 +1,81 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "app/controls.h"
+#include "app/startup.h"
+#include "app/station.h"
+#include "recording_ui.h"
+#include "scripted_serial.h"
+
+namespace rz::testing {
+
+// A temporary working directory, removed at the end.
+class TempDir {
+ public:
+  TempDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "rz-test-XXXXXX").string();
+    path_ = ::mkdtemp(pattern.data());
+  }
+  ~TempDir() {
+    std::error_code ignored;
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ignored);
+    std::filesystem::remove_all(path_, ignored);
+  }
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::string& Path() const { return path_; }
+  std::string File(const std::string& name) const { return path_ + "/" + name; }
+  void Write(const std::string& name, const std::vector<std::uint8_t>& bytes) const {
+    std::ofstream out(File(name), std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  }
+  std::string Read(const std::string& name) const {
+    std::ifstream in(File(name), std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  }
+
+ private:
+  std::string path_;
+};
+
+// A test program of `size` bytes with a recognisable pattern.
+inline std::vector<std::uint8_t> TestProgramBytes(std::size_t size) {
+  std::vector<std::uint8_t> bytes(size);
+  for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<std::uint8_t>((i * 7 + 3) & 0xFF);
+  return bytes;
+}
+
+// A started station on a scripted COM1, with a recording window and sound.
+// Sleeps are recorded, not slept.
+class ScriptedStation : public ::testing::Test {
+ protected:
+  void StartWithProgram(std::size_t programSize) {
+    dir.Write(kTestProgramFileName, TestProgramBytes(programSize));
+    port = backend.Add("COM1-device");
+    station.portPaths.com1 = "COM1-device";
+    station.portPaths.com2 = "COM2-device";
+    station.sleeper = [this](std::chrono::milliseconds d) { sleeps.push_back(d); };
+    ASSERT_TRUE(StartStation(station, dir.Path()));
+    ui.portIndex = station.Port() ? kPortEntryCom1 : kPortEntryNone;
+  }
+
+  // Runs an operation on the calling thread, as its worker would.
+  Outcome Run(OperationFn operation) { return operation(station); }
+
+  TempDir dir;
+  RecordingUi ui;
+  RecordingSound sound;
+  ScriptedSerialBackend backend;
+  std::shared_ptr<PortScript> port;
+  Station station{ui, sound, backend};
+  std::vector<std::chrono::milliseconds> sleeps;
+};
+
+}  // namespace rz::testing

@@ -1,0 +1,185 @@
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+
+#include "link/serial_channel.h"
+#include "posix/serial_posix.h"
+
+namespace rz::testing {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+// A pseudo-terminal pair: the test plays the board on the master, the station
+// opens the slave as its serial port.
+class PtyPair {
+ public:
+  PtyPair() {
+    master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
+    ::grantpt(master_);
+    ::unlockpt(master_);
+    termios tio{};
+    ::tcgetattr(master_, &tio);
+    ::cfmakeraw(&tio);
+    ::tcsetattr(master_, TCSANOW, &tio);
+    slavePath_ = ::ptsname(master_);
+  }
+  ~PtyPair() { CloseMaster(); }
+  PtyPair(const PtyPair&) = delete;
+  PtyPair& operator=(const PtyPair&) = delete;
+
+  const std::string& SlavePath() const { return slavePath_; }
+  void Send(const std::vector<std::uint8_t>& bytes) const {
+    ASSERT_EQ(::write(master_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+  }
+  // What the station wrote, read within `wait`.
+  std::vector<std::uint8_t> Received(milliseconds wait = milliseconds(100)) const {
+    std::vector<std::uint8_t> bytes;
+    const auto end = Clock::now() + wait;
+    std::uint8_t buffer[256];
+    while (Clock::now() < end) {
+      const int flags = ::fcntl(master_, F_GETFL);
+      ::fcntl(master_, F_SETFL, flags | O_NONBLOCK);
+      const ssize_t got = ::read(master_, buffer, sizeof buffer);
+      if (got > 0) bytes.insert(bytes.end(), buffer, buffer + got);
+      else std::this_thread::sleep_for(milliseconds(2));
+    }
+    return bytes;
+  }
+  void CloseMaster() {
+    if (master_ >= 0) ::close(master_);
+    master_ = -1;
+  }
+
+ private:
+  int master_ = -1;
+  std::string slavePath_;
+};
+
+std::unique_ptr<SerialDevice> OpenStandard(const std::string& path) {
+  PosixSerialBackend backend;
+  std::string error;
+  auto port = backend.Open(path, error);
+  EXPECT_NE(port, nullptr) << error;
+  if (port) {
+    SetPortParams(port.get(), 115200, 8, 0, 0);
+    SetPortTimeouts(port.get(), 0, 0, 50);
+  }
+  return port;
+}
+
+double ProcessCpuSeconds() {
+  rusage usage{};
+  ::getrusage(RUSAGE_SELF, &usage);
+  return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+         static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+TEST(SerialPort, ReadsAreAllOrNothingWithinFiftyMilliseconds) {
+  PtyPair pty;
+  auto port = OpenStandard(pty.SlavePath());
+  ASSERT_NE(port, nullptr);
+
+  pty.Send({1, 2, 3});
+  std::uint8_t buffer[4] = {};
+  const auto start = Clock::now();
+  EXPECT_EQ(SerialRead(port.get(), buffer, 4), 0u);
+  const auto took = Clock::now() - start;
+  EXPECT_GE(took, milliseconds(45));
+  EXPECT_EQ(buffer[2], 3);  // the bytes that came are in the buffer all the same
+
+  pty.Send({9, 8, 7, 6, 5});
+  EXPECT_EQ(SerialRead(port.get(), buffer, 4), 4u);
+  EXPECT_EQ(buffer[3], 6);
+  EXPECT_EQ(SerialRead(port.get(), buffer, 1), 1u);
+  EXPECT_EQ(buffer[0], 5);
+  EXPECT_EQ(SerialRead(port.get(), buffer, 0), 0u);
+}
+
+TEST(SerialPort, WritesAreAllOrNothingAndZeroBytesWriteNothing) {
+  PtyPair pty;
+  auto port = OpenStandard(pty.SlavePath());
+  ASSERT_NE(port, nullptr);
+  const std::uint8_t bytes[] = {'j', 0xF4, 0x01};
+  EXPECT_EQ(SerialWrite(port.get(), bytes, 0), 0u);
+  EXPECT_EQ(SerialWrite(port.get(), bytes, 3), 3u);
+  EXPECT_EQ(pty.Received(), (std::vector<std::uint8_t>{'j', 0xF4, 0x01}));
+}
+
+TEST(SerialPort, PurgeAndNewLineSettingsDiscardUnreadInput) {
+  PtyPair pty;
+  auto port = OpenStandard(pty.SlavePath());
+  ASSERT_NE(port, nullptr);
+  std::uint8_t byte = 0;
+  pty.Send({1, 2, 3});
+  ASSERT_EQ(SerialRead(port.get(), &byte, 1), 1u);  // the rest now sits in the station's buffer
+  PurgePort(port.get());
+  EXPECT_EQ(SerialRead(port.get(), &byte, 1), 0u);
+
+  pty.Send({4, 5});
+  std::this_thread::sleep_for(milliseconds(20));
+  SetPortParams(port.get(), 9600, 8, 0, 0);
+  EXPECT_EQ(SerialRead(port.get(), &byte, 1), 0u);
+  pty.Send({6});
+  EXPECT_EQ(SerialRead(port.get(), &byte, 1), 1u);
+  EXPECT_EQ(byte, 6);
+}
+
+TEST(SerialPort, NoPortAndMissingDevices) {
+  std::uint8_t byte = 0;
+  const auto start = Clock::now();
+  EXPECT_EQ(SerialRead(nullptr, &byte, 1), 0u);
+  EXPECT_GE(Clock::now() - start, milliseconds(45));  // a wait loop on no port does not spin
+  EXPECT_EQ(SerialWrite(nullptr, &byte, 1), 0u);
+  PurgePort(nullptr);
+  SetPortParams(nullptr, 9600, 8, 0, 0);
+
+  PosixSerialBackend backend;
+  std::string error;
+  EXPECT_EQ(backend.Open("/nonexistent/ttyS9", error), nullptr);
+  EXPECT_NE(error.find("/nonexistent/ttyS9"), std::string::npos);
+  char file[] = "/tmp/rz-not-a-tty-XXXXXX";
+  const int fd = ::mkstemp(file);
+  EXPECT_EQ(backend.Open(file, error), nullptr);
+  EXPECT_NE(error.find("not a serial device"), std::string::npos);
+  ::close(fd);
+  ::unlink(file);
+}
+
+TEST(SerialPort, SecondOpenOfTheSamePortIsRefused) {
+  PtyPair pty;
+  auto port = OpenStandard(pty.SlavePath());
+  PosixSerialBackend backend;
+  std::string error;
+  EXPECT_EQ(backend.Open(pty.SlavePath(), error), nullptr);
+}
+
+TEST(SerialPort, VanishedPeerDoesNotTurnReadsIntoABusyLoop) {
+  auto pty = std::make_unique<PtyPair>();
+  auto port = OpenStandard(pty->SlavePath());
+  ASSERT_NE(port, nullptr);
+  pty.reset();  // the board's end is gone
+
+  const double cpuBefore = ProcessCpuSeconds();
+  const auto start = Clock::now();
+  std::uint8_t byte = 0;
+  int reads = 0;
+  while (Clock::now() - start < milliseconds(1500)) {
+    EXPECT_EQ(SerialRead(port.get(), &byte, 1), 0u);
+    ++reads;
+  }
+  const double cpu = ProcessCpuSeconds() - cpuBefore;
+  EXPECT_LE(reads, 32);  // every empty read still takes its 50 ms
+  EXPECT_LT(cpu, 0.3);
+}
+
+}  // namespace
+}  // namespace rz::testing
