@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the station needs to build, test and run, when
+# they are missing. Safe to run again: it installs nothing that is already there.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build pkg-config   # tool chain
+  libgtest-dev                                   # tests
+  qt6-base-dev                                   # the window (Qt Widgets, Qt Test)
+  libasound2-dev                                 # tones through ALSA
+  fonts-dejavu-core                              # the window's monospaced font
+)
+if [ "${1:-}" = "--screenshots" ]; then
+  packages+=(xvfb xauth imagemagick)
+fi
+
+missing=()
+for package in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$package")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
+echo "Installing: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

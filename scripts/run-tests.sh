@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs the whole test suite: the default
+# build, then the AddressSanitizer+UBSan and ThreadSanitizer builds.
+#   scripts/run-tests.sh           all three configurations
+#   scripts/run-tests.sh --quick   the default configuration only
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-deps.sh
+kinds=(default asan tsan)
+[ "${1:-}" = "--quick" ] && kinds=(default)
+
+export QT_QPA_PLATFORM=offscreen
+# TSan needs the address space laid out without the newest kernels' high entropy.
+tsan_run() { setarch "$(uname -m)" -R "$@"; }
+
+for kind in "${kinds[@]}"; do
+  echo "=== $kind build ==="
+  scripts/build.sh "$kind"
+  case "$kind" in
+    default) dir=build ;;
+    asan) dir=build-asan ;;
+    tsan) dir=build-tsan ;;
+  esac
+  echo "=== $kind tests ==="
+  if [ "$kind" = tsan ]; then
+    tsan_run ctest --test-dir "$dir" --output-on-failure --timeout 300 -j2
+  else
+    ctest --test-dir "$dir" --output-on-failure --timeout 300 -j2
+  fi
+done

@@ -1,0 +1,195 @@
+// The station's operations against the simulated board over a pseudo-terminal,
+// through the real serial port code.
+
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+
+#include "app/texts.h"
+#include "boardtests/configuration_readout.h"
+#include "boardtests/cpu_clock_change.h"
+#include "child_process.h"
+#include "link/boot_download.h"
+#include "posix/serial_posix.h"
+#include "station_fixture.h"
+
+namespace rz::testing {
+namespace {
+
+using std::chrono::milliseconds;
+
+class BoardTest : public ::testing::Test {
+ protected:
+  // Starts the board with `options` and the station with a program of `size` bytes.
+  void Start(std::vector<std::string> options = {}, std::size_t programSize = 24576) {
+    board = std::make_unique<SimulatedBoard>(dir.File("COM1"), std::move(options));
+    dir.Write(kTestProgramFileName, TestProgramBytes(programSize));
+    station.portPaths.com1 = dir.File("COM1");
+    station.portPaths.com2 = dir.File("COM2");
+    ASSERT_TRUE(StartStation(station, dir.Path()));
+    ASSERT_NE(station.Port(), nullptr);
+  }
+
+  Outcome Press(Button button) {
+    EXPECT_EQ(PressButton(station, button), StartResult::Started);
+    return station.runner.Wait().value_or(Outcome::Failed);
+  }
+  Outcome SelectCpu(int entry) {
+    ui.cpuIndex = entry;
+    EXPECT_EQ(OnCpuSelectorChanged(station), StartResult::Started);
+    return station.runner.Wait().value_or(Outcome::Failed);
+  }
+  // Presses ESC every `period` until the running operation ends.
+  void PressEscUntilDone(milliseconds period = milliseconds(120)) {
+    while (!station.runner.WaitFor(period)) station.flags.RequestAbort();
+  }
+
+  TempDir dir;
+  RecordingUi ui;
+  RecordingSound sound;
+  PosixSerialBackend serial;
+  std::unique_ptr<SimulatedBoard> board;
+  Station station{ui, sound, serial};
+};
+
+TEST_F(BoardTest, DownloadThenConfigurationOfTheDefaultBoard) {
+  Start();
+  EXPECT_EQ(Press(Button::Download), Outcome::Success);
+  EXPECT_EQ(ui.Lines(), (std::vector<std::string>{" ", text::kDownloadHeading, text::kPressReset,
+                                                  " Загрузка программы: 100%", text::kBoardReady}));
+  const int before = ui.JournalLineCount();
+  EXPECT_EQ(Press(Button::Configuration), Outcome::Success);
+  const auto lines = ui.LinesFrom(before);
+  ASSERT_EQ(lines.size(), 23u);
+  EXPECT_EQ(lines[1], " == CPU ==");
+  EXPECT_EQ(lines[2], text::kProcessor74);
+  EXPECT_EQ(lines[6], " == SDRAM ==");
+  EXPECT_EQ(lines[11], " == FLASH ==");
+  EXPECT_EQ(lines[12], " Шина Данных: 32 бита");
+  EXPECT_EQ(lines[17], " == ETHERNET ==");
+  EXPECT_EQ(ui.status, text::kStatusIdle);
+  EXPECT_EQ(ui.nextControlRequests, (std::vector<int>{2}));
+}
+
+TEST_F(BoardTest, ChosenChipsAndParametersAreDecoded) {
+  Start({"--flash-chip", "at49bv322a", "--sdram-config", "0x0000012B", "--cpu-id", "0x1,1,2,3,4",
+         "--eth-irq", "3", "--eth-base", "0x300", "--eth-voltage", "0"},
+        2048);
+  ASSERT_EQ(Press(Button::Download), Outcome::Success);
+  const int before = ui.JournalLineCount();
+  ASSERT_EQ(Press(Button::Configuration), Outcome::Success);
+  const auto lines = ui.LinesFrom(before);
+  ASSERT_EQ(lines.size(), 23u);
+  EXPECT_EQ(lines[3], " Uniq_ID: 00000001");
+  EXPECT_EQ(lines[4], " Random_ID: 00000004 00000003 00000002 00000001");
+  EXPECT_EQ(lines[7], " Объем: 2x8 Мбайт");
+  EXPECT_EQ(lines[8], " Шина данных: 2x16 бит");
+  EXPECT_EQ(lines[9], " CAS Latency: 3");
+  EXPECT_EQ(lines[13], " Производитель: Atmel");
+  EXPECT_EQ(lines[14], " Тип: AT49BV322A <Bottom Boot>");
+  EXPECT_EQ(lines[20], " Базовый Адрес: 0300h");
+  EXPECT_EQ(lines[21], " Прерывание: IRQ3 <Pin35>");
+  EXPECT_EQ(lines[22], " Напряжение питания: 5.0B");
+}
+
+TEST_F(BoardTest, NoiseBeforeTheBootRomAndAProgramOfOneHundredBytes) {
+  Start({"--boot-noise", "300"}, 100);
+  EXPECT_EQ(Press(Button::Download), Outcome::Success);
+  EXPECT_EQ(ui.Lines().back(), text::kBoardReady);
+}
+
+TEST_F(BoardTest, ClockSwitchTo90MovesTheLineTo57600AndTheBoardFollows) {
+  Start({}, 3000);
+  ASSERT_EQ(Press(Button::Download), Outcome::Success);
+  EXPECT_EQ(SelectCpu(kCpuEntry90), Outcome::Success);
+  EXPECT_EQ(ui.LinesFrom(ui.JournalLineCount() - 2), (std::vector<std::string>{text::kCpuAt90, text::kDone}));
+  EXPECT_FALSE(ui.cpuEnabled);
+  // The board now talks at 57600: the readout works and says 90 MHz.
+  const int before = ui.JournalLineCount();
+  EXPECT_EQ(Press(Button::Configuration), Outcome::Success);
+  EXPECT_EQ(ui.LinesFrom(before)[2], text::kProcessor90);
+}
+
+TEST_F(BoardTest, ClockSwitchAnsweredQStaysAt74) {
+  Start({"--clock-answer", "0x51"}, 3000);
+  ASSERT_EQ(Press(Button::Download), Outcome::Success);
+  EXPECT_EQ(SelectCpu(kCpuEntry90), Outcome::Success);
+  EXPECT_EQ(ui.cpuIndex, kCpuEntry74);
+  EXPECT_EQ(ui.LinesFrom(ui.JournalLineCount() - 2), (std::vector<std::string>{text::kCpuAt74, text::kDone}));
+  const int before = ui.JournalLineCount();
+  EXPECT_EQ(Press(Button::Configuration), Outcome::Success);  // still at 115200
+  EXPECT_EQ(ui.LinesFrom(before)[2], text::kProcessor74);
+}
+
+TEST_F(BoardTest, EthernetControllerFaults) {
+  Start({"--eth-fail"}, 3000);
+  ASSERT_EQ(Press(Button::Download), Outcome::Success);
+  EXPECT_EQ(Press(Button::Configuration), Outcome::Failed);
+  EXPECT_EQ(ui.Lines().back(), text::kEthernetReadError);
+}
+
+TEST_F(BoardTest, SilentBoardWaitsUntilEscapeSectionBySection) {
+  Start({"--silent"}, 3000);
+  ASSERT_EQ(PressButton(station, Button::Configuration), StartResult::Started);
+  PressEscUntilDone();
+  const auto lines = ui.Lines();
+  EXPECT_EQ(lines, (std::vector<std::string>{" ", " == CPU ==", text::kCpuReadError, "", " == SDRAM ==",
+                                             text::kSdramReadError, "", " == FLASH ==", text::kFlashReadError,
+                                             "", " == ETHERNET ==", text::kEthernetReadError}));
+  EXPECT_EQ(station.flags.abort.load(), 0);
+}
+
+TEST_F(BoardTest, BoardThatNeverAcknowledgesTimesOut) {
+  Start({"--no-boot-ack"}, 3000);
+  EXPECT_EQ(Press(Button::Download), Outcome::Failed);
+  EXPECT_EQ(ui.Lines().back(), text::kAbortedTimeout);
+}
+
+TEST_F(BoardTest, EscEndsTheWaitForResetQuickly) {
+  Start({"--no-auto-reset"}, 3000);
+  ASSERT_EQ(PressButton(station, Button::Download), StartResult::Started);
+  std::this_thread::sleep_for(milliseconds(300));
+  const auto pressed = std::chrono::steady_clock::now();
+  station.flags.RequestAbort();
+  EXPECT_EQ(station.runner.Wait(), Outcome::Aborted);
+  // A read lasts 50 ms at most; the margin is for slow (sanitizer) builds.
+  EXPECT_LT(std::chrono::steady_clock::now() - pressed, milliseconds(2000));
+  EXPECT_EQ(ui.Lines().back(), text::kAborted);
+}
+
+double ProcessCpuSeconds() {
+  rusage usage{};
+  ::getrusage(RUSAGE_SELF, &usage);
+  return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+         static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+TEST_F(BoardTest, WithoutAPortTheDownloadWaitsForEscWithoutSpinning) {
+  Start({}, 3000);
+  ui.portIndex = kPortEntryNone;
+  ASSERT_EQ(OnPortSelectorChanged(station), StartResult::Started);
+  ASSERT_EQ(station.runner.Wait(), Outcome::Success);
+  EXPECT_EQ(ui.Lines().back(), text::kNoPort);
+
+  const double cpuBefore = ProcessCpuSeconds();
+  ASSERT_EQ(PressButton(station, Button::Download), StartResult::Started);
+  EXPECT_FALSE(station.runner.WaitFor(milliseconds(1000)));
+  station.flags.RequestAbort();
+  EXPECT_EQ(station.runner.Wait(), Outcome::Aborted);
+  EXPECT_LT(ProcessCpuSeconds() - cpuBefore, 0.5);
+}
+
+TEST_F(BoardTest, PortReselectionReopensTheBoardsPort) {
+  Start({}, 3000);
+  ui.portIndex = kPortEntryCom2;  // no COM2 here
+  ASSERT_EQ(OnPortSelectorChanged(station), StartResult::Started);
+  EXPECT_EQ(station.runner.Wait(), Outcome::Failed);
+  ui.portIndex = kPortEntryCom1;
+  ASSERT_EQ(OnPortSelectorChanged(station), StartResult::Started);
+  EXPECT_EQ(station.runner.Wait(), Outcome::Success);
+  EXPECT_EQ(ui.Lines(), (std::vector<std::string>{"", text::kCom2Failed, text::kNoPort, "", text::kCom1Opened}));
+  EXPECT_EQ(Press(Button::Download), Outcome::Success);
+}
+
+}  // namespace
+}  // namespace rz::testing
