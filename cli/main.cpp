@@ -28,6 +28,7 @@ constexpr int kExitUsage = 2;
 constexpr std::chrono::seconds kTerminateGrace{5};
 
 std::atomic<bool> gTerminate{false};
+std::atomic<bool> gRunOver{false};
 
 // Ctrl-C (SIGINT) is ESC: it raises the abort flag and nothing more. SIGTERM
 // also stops the run; the log is written and the program ends.
@@ -38,9 +39,16 @@ void WatchSignals(rz::Station& station, sigset_t signals) {
     station.flags.RequestAbort();
     if (signal == SIGTERM) {
       gTerminate.store(true);
-      if (!station.runner.WaitFor(kTerminateGrace)) {
-        rz::WriteResultsLog(station);
-        std::_Exit(kExitFailed);
+      // Keep pressing ESC until the run is over: an operation may consist of
+      // several waits, and one may be starting just now.
+      const auto giveUp = std::chrono::steady_clock::now() + kTerminateGrace;
+      while (!gRunOver.load()) {
+        if (std::chrono::steady_clock::now() > giveUp) {
+          rz::WriteResultsLog(station);
+          std::_Exit(kExitFailed);
+        }
+        station.runner.WaitFor(std::chrono::milliseconds(50));
+        station.flags.RequestAbort();
       }
       return;
     }
@@ -91,6 +99,7 @@ int main(int argc, char** argv) {
       if (!options->keepGoing) break;
     }
   }
+  gRunOver.store(true);
   if (gTerminate.load()) status = kExitFailed;
   if (!rz::WriteResultsLog(station)) status = kExitFailed;
   rz::StopStation(station);

@@ -40,11 +40,6 @@ TEST(Pacer, IdleLineStartsWhenBytesArrive) {
   EXPECT_EQ(pacer.NextDone(9600), kT0 + ByteTime(9600) * 5 + milliseconds(1000));
 }
 
-TEST(Pacer, NoRatePassesEverything) {
-  LinePacer pacer;
-  EXPECT_EQ(pacer.Take(kT0, 0, 5000), 5000u);
-}
-
 TEST(LineSpeedWatch, ResetsShortlyAfterEachSwitchTo9600) {
   LineSpeedWatch watch(38400);
   watch.Observe(115200, kT0);
@@ -65,15 +60,6 @@ TEST(LineSpeedWatch, StartingAt9600IsNoSwitch) {
   LineSpeedWatch watch(9600);
   watch.Observe(9600, kT0);
   EXPECT_FALSE(watch.PendingReset());
-}
-
-TEST(LineSpeed, TermiosConstantsAndSamples) {
-  EXPECT_EQ(BaudFromSpeed(B9600), 9600u);
-  EXPECT_EQ(BaudFromSpeed(B57600), 57600u);
-  EXPECT_EQ(BaudFromSpeed(B115200), 115200u);
-  EXPECT_EQ(BaudFromSpeed(B0), 0u);
-  EXPECT_TRUE((SpeedSamples{115200, 57600}.Matches(57600)));
-  EXPECT_FALSE((SpeedSamples{9600, 9600}.Matches(115200)));
 }
 
 }  // namespace

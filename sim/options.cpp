@@ -1,0 +1,333 @@
+#include "options.h"
+
+#include <array>
+#include <limits>
+#include <sstream>
+
+namespace rzsim {
+
+namespace {
+
+// Flash codes given one by one; they apply over the chip type, whatever the order.
+struct FlashOverrides {
+  std::optional<std::uint8_t> busWidth;
+  std::optional<std::uint32_t> manufacturer;
+  std::optional<std::uint32_t> device;
+  std::optional<std::uint32_t> cfi;
+};
+
+struct ParseState {
+  SimConfig& config;
+  FlashOverrides flash;
+};
+
+// Applies an option's value; returns what was wrong with it, or "" when fine.
+using Apply = std::string (*)(std::string_view value, ParseState& st);
+
+enum class Group { kConnection, kBoard, kFaults, kOther };
+
+struct Option {
+  Group group;
+  std::string_view name;      // without the leading "--"
+  std::string_view argument;  // placeholder in the usage text; empty for a switch
+  std::string_view help;      // lines after the first are indented in the usage text
+  Apply apply;
+};
+
+constexpr std::uint64_t kMax8 = 0xFF;
+constexpr std::uint64_t kMax16 = 0xFFFF;
+constexpr std::uint64_t kMax32 = 0xFFFFFFFF;
+constexpr std::uint64_t kMaxNoise = 65536;
+
+std::string Hex(std::uint64_t value) {
+  std::ostringstream s;
+  s << "0x" << std::uppercase << std::hex << value;
+  return s.str();
+}
+
+template <typename T>
+std::string Number(std::string_view value, T& target, std::uint64_t max) {
+  const auto n = ParseNumber(value, std::numeric_limits<std::uint64_t>::max());
+  if (!n) return "'" + std::string(value) + "' is not a number";
+  if (*n > max) return std::string(value) + " is too large (at most " + Hex(max) + ")";
+  target = static_cast<T>(*n);
+  return {};
+}
+
+template <typename T>
+std::string OptionalNumber(std::string_view value, std::optional<T>& target, std::uint64_t max) {
+  T n{};
+  std::string error = Number(value, n, max);
+  if (error.empty()) target = n;
+  return error;
+}
+
+// A list of exactly N 32-bit numbers separated by commas.
+template <std::size_t N>
+std::string NumberList(std::string_view value, std::array<std::uint32_t, N>& target) {
+  std::array<std::uint32_t, N> parsed{};
+  std::size_t count = 0;
+  std::size_t start = 0;
+  while (true) {
+    const std::size_t comma = value.find(',', start);
+    const std::string_view item =
+        value.substr(start, comma == std::string_view::npos ? std::string_view::npos : comma - start);
+    if (count == N) return "expected " + std::to_string(N) + " numbers separated by commas";
+    std::string error = Number(item, parsed[count], kMax32);
+    if (!error.empty()) return error;
+    ++count;
+    if (comma == std::string_view::npos) break;
+    start = comma + 1;
+  }
+  if (count != N) return "expected " + std::to_string(N) + " numbers separated by commas";
+  target = parsed;
+  return {};
+}
+
+std::string FlashChipNames() {
+  std::string names;
+  for (const FlashChip& chip : FlashChips()) {
+    if (!names.empty()) names += ", ";
+    names += chip.name;
+  }
+  return names;
+}
+
+const Option kOptions[] = {
+    {Group::kConnection, "link", "PATH",
+     "make PATH a symbolic link to the terminal (an existing link is replaced; removed at exit)",
+     [](std::string_view v, ParseState& st) -> std::string {
+       if (v.empty()) return "the path is empty";
+       st.config.linkPath = v;
+       return {};
+     }},
+    {Group::kConnection, "auto-reset", "",
+     "reset the board whenever the station switches its line to 9600 baud (default)",
+     [](std::string_view, ParseState& st) -> std::string {
+       st.config.autoReset = true;
+       return {};
+     }},
+    {Group::kConnection, "no-auto-reset", "", "reset only at start and on SIGUSR1",
+     [](std::string_view, ParseState& st) -> std::string {
+       st.config.autoReset = false;
+       return {};
+     }},
+    {Group::kConnection, "pace", "",
+     "carry bytes no faster than the line's baud rate allows (10 bits per byte)",
+     [](std::string_view, ParseState& st) -> std::string {
+       st.config.pace = true;
+       return {};
+     }},
+
+    {Group::kBoard, "sdram-config", "WORD", "SDRAM configuration word (default 0x122)",
+     [](std::string_view v, ParseState& st) { return Number(v, st.config.model.sdramConfig, kMax32); }},
+    {Group::kBoard, "flash-chip", "CHIP",
+     "Flash chip type: at49bv322a (default), at49bv321, at49bv322at, at49bv321t, k8d3216ub, k8d3216ut, 28f320b3t, 28f320b3b",
+     [](std::string_view v, ParseState& st) -> std::string {
+       const auto chip = FindFlashChip(v);
+       if (!chip) return "unknown chip '" + std::string(v) + "' (known: " + FlashChipNames() + ")";
+       st.config.model.flash = *chip;
+       return {};
+     }},
+    {Group::kBoard, "flash-bus-width", "N", "Flash data bus width in bits (default 32)",
+     [](std::string_view v, ParseState& st) { return OptionalNumber(v, st.flash.busWidth, kMax8); }},
+    {Group::kBoard, "flash-manufacturer", "CODE", "Flash manufacturer code, over the chip type's",
+     [](std::string_view v, ParseState& st) { return OptionalNumber(v, st.flash.manufacturer, kMax32); }},
+    {Group::kBoard, "flash-device", "CODE", "Flash device code, over the chip type's",
+     [](std::string_view v, ParseState& st) { return OptionalNumber(v, st.flash.device, kMax32); }},
+    {Group::kBoard, "flash-cfi", "WORD", "Flash CFI word, over the chip type's",
+     [](std::string_view v, ParseState& st) { return OptionalNumber(v, st.flash.cfi, kMax32); }},
+    {Group::kBoard, "cpu-id", "U,R1,R2,R3,R4", "processor unique ID and random-ID words",
+     [](std::string_view v, ParseState& st) -> std::string {
+       std::array<std::uint32_t, 5> words{};
+       std::string error = NumberList(v, words);
+       if (!error.empty()) return error;
+       st.config.model.cpu.unique = words[0];
+       for (std::size_t i = 0; i < 4; ++i) st.config.model.cpu.random[i] = words[i + 1];
+       return {};
+     }},
+    {Group::kBoard, "security-id", "W0,W1,W2,W3", "Flash security ID words",
+     [](std::string_view v, ParseState& st) { return NumberList(v, st.config.model.securityId); }},
+    {Group::kBoard, "eth-eeprom", "N", "Ethernet EEPROM: 0 none, 1 fitted (default 1)",
+     [](std::string_view v, ParseState& st) { return Number(v, st.config.model.ethernet.eeprom, kMax8); }},
+    {Group::kBoard, "eth-duplex", "N", "Ethernet duplex: 0 half, 1 full (default 0)",
+     [](std::string_view v, ParseState& st) { return Number(v, st.config.model.ethernet.duplex, kMax8); }},
+    {Group::kBoard, "eth-base", "ADDR", "Ethernet controller base address (default 0x300)",
+     [](std::string_view v, ParseState& st) { return Number(v, st.config.model.ethernet.base, kMax16); }},
+    {Group::kBoard, "eth-irq", "N",
+     "Ethernet interrupt line: 0..3, anything else disabled (default 1)",
+     [](std::string_view v, ParseState& st) { return Number(v, st.config.model.ethernet.irq, kMax16); }},
+    {Group::kBoard, "eth-voltage", "N", "Ethernet supply: 0 is 5.0 V, 1 is 3.3 V (default 1)",
+     [](std::string_view v, ParseState& st) { return Number(v, st.config.model.ethernet.voltage, kMax8); }},
+
+    {Group::kFaults, "silent", "", "the board never sends anything",
+     [](std::string_view, ParseState& st) -> std::string {
+       st.config.faults.silent = true;
+       return {};
+     }},
+    {Group::kFaults, "boot-noise", "N", "the boot ROM sends N noise bytes before '<'",
+     [](std::string_view v, ParseState& st) { return Number(v, st.config.faults.bootNoise, kMaxNoise); }},
+    {Group::kFaults, "no-boot-ack", "", "no '>' after the first stage (the boot ROM hangs)",
+     [](std::string_view, ParseState& st) -> std::string {
+       st.config.faults.noBootAck = true;
+       return {};
+     }},
+    {Group::kFaults, "no-boot-done", "", "no 'F' after the download (the program never starts)",
+     [](std::string_view, ParseState& st) -> std::string {
+       st.config.faults.noBootDone = true;
+       return {};
+     }},
+    {Group::kFaults, "lose-byte", "N",
+     "lose the Nth byte (from 1) the boot ROM receives in every download",
+     [](std::string_view v, ParseState& st) -> std::string {
+       std::string error = Number(v, st.config.faults.loseByte, kMax32);
+       if (error.empty() && st.config.faults.loseByte == 0) return "bytes are counted from 1";
+       return error;
+     }},
+    {Group::kFaults, "eth-fail", "", "the Ethernet controller does not answer ('i' gets 'q')",
+     [](std::string_view, ParseState& st) -> std::string {
+       st.config.faults.ethFail = true;
+       return {};
+     }},
+    {Group::kFaults, "eth-bad-close", "BYTE", "close the Ethernet parameters with BYTE, not 'Q'",
+     [](std::string_view v, ParseState& st) -> std::string {
+       std::string error = Number(v, st.config.faults.ethClose, kMax8);
+       if (error.empty() && st.config.faults.ethClose == 'Q') return "0x51 ('Q') is the sound closing byte";
+       return error;
+     }},
+    {Group::kFaults, "clock-answer", "BYTE",
+     "the board's answer to the clock switch (default 0x39, the switch to 90 MHz happens; 0x51 'Q': stays at 74 MHz)",
+     [](std::string_view v, ParseState& st) { return Number(v, st.config.faults.clockAnswer, kMax8); }},
+
+    {Group::kOther, "verbose", "", "report resets, download stages, clock switches and bytes lost to a speed mismatch on stderr",
+     [](std::string_view, ParseState& st) -> std::string {
+       st.config.verbose = true;
+       return {};
+     }},
+};
+
+const Option* FindOption(std::string_view name) {
+  for (const Option& option : kOptions) {
+    if (option.name == name) return &option;
+  }
+  return nullptr;
+}
+
+void ApplyFlashOverrides(const FlashOverrides& o, FlashIdentity& flash) {
+  if (o.busWidth) flash.busWidth = *o.busWidth;
+  if (o.manufacturer) flash.manufacturer = *o.manufacturer;
+  if (o.device) flash.device = *o.device;
+  if (o.cfi) flash.cfi = *o.cfi;
+}
+
+// Writes `text` from the current column `indent`, breaking lines between
+// words so none passes `width`; continuation lines start at `indent`.
+void WrapInto(std::ostringstream& s, std::string_view text, std::size_t indent, std::size_t width) {
+  std::size_t column = indent;
+  bool first = true;
+  while (!text.empty()) {
+    const std::size_t space = text.find(' ');
+    const std::string_view word = text.substr(0, space);
+    text = space == std::string_view::npos ? std::string_view{} : text.substr(space + 1);
+    if (!first && column + 1 + word.size() > width) {
+      s << '\n' << std::string(indent, ' ');
+      column = indent;
+      first = true;
+    }
+    if (!first) {
+      s << ' ';
+      ++column;
+    }
+    s << word;
+    column += word.size();
+    first = false;
+  }
+}
+
+ParseResult Error(std::string text) { return {ParseResult::Kind::kError, std::move(text)}; }
+
+}  // namespace
+
+std::optional<std::uint64_t> ParseNumber(std::string_view text, std::uint64_t max) {
+  int base = 10;
+  if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+    base = 16;
+    text.remove_prefix(2);
+  }
+  if (text.empty()) return std::nullopt;
+  std::uint64_t value = 0;
+  for (char c : text) {
+    int digit = -1;
+    if (c >= '0' && c <= '9') digit = c - '0';
+    else if (base == 16 && c >= 'a' && c <= 'f') digit = c - 'a' + 10;
+    else if (base == 16 && c >= 'A' && c <= 'F') digit = c - 'A' + 10;
+    if (digit < 0) return std::nullopt;
+    if (value > (max - static_cast<std::uint64_t>(digit)) / static_cast<std::uint64_t>(base)) {
+      return std::nullopt;
+    }
+    value = value * static_cast<std::uint64_t>(base) + static_cast<std::uint64_t>(digit);
+  }
+  return value;
+}
+
+ParseResult ParseOptions(const std::vector<std::string>& args, SimConfig& config) {
+  ParseState st{config, {}};
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    std::string_view arg = args[i];
+    if (arg == "-h" || arg == "--help") return {ParseResult::Kind::kHelp, {}};
+    if (arg.size() < 3 || arg.substr(0, 2) != "--") {
+      return Error("unexpected argument '" + std::string(arg) + "'");
+    }
+    std::string_view name = arg.substr(2);
+    std::optional<std::string_view> value;
+    if (const auto eq = name.find('='); eq != std::string_view::npos) {
+      value = name.substr(eq + 1);
+      name = name.substr(0, eq);
+    }
+    const Option* option = FindOption(name);
+    const std::string shown = "--" + std::string(name);
+    if (!option) return Error("unknown option '" + shown + "'");
+    if (option->argument.empty()) {
+      if (value) return Error(shown + " takes no value");
+      value = std::string_view{};
+    } else if (!value) {
+      if (i + 1 == args.size()) return Error(shown + " needs a value (" + std::string(option->argument) + ")");
+      value = args[++i];
+    }
+    std::string error = option->apply(*value, st);
+    if (!error.empty()) return Error(shown + ": " + error);
+  }
+  ApplyFlashOverrides(st.flash, config.model.flash);
+  return {};
+}
+
+std::string UsageText() {
+  constexpr std::size_t kHelpColumn = 28;
+  constexpr std::size_t kWidth = 79;
+  std::ostringstream s;
+  s << "Usage: rzboard-sim [OPTION]...\n"
+       "Simulated RZ board: the boot ROM and the test program on a pseudo-terminal.\n"
+       "Prints one line with the terminal's path, then runs until SIGTERM or SIGINT.\n"
+       "SIGUSR1 presses the RESET button. Numbers are decimal or 0x-prefixed hex.\n";
+  const std::pair<Group, const char*> groups[] = {
+      {Group::kConnection, "Line"}, {Group::kBoard, "Board"}, {Group::kFaults, "Faults"}, {Group::kOther, "Other"}};
+  for (const auto& [group, heading] : groups) {
+    s << '\n' << heading << ":\n";
+    for (const Option& option : kOptions) {
+      if (option.group != group) continue;
+      std::string head = "  --" + std::string(option.name);
+      if (!option.argument.empty()) head += " " + std::string(option.argument);
+      if (head.size() + 1 > kHelpColumn) {
+        s << head << '\n' << std::string(kHelpColumn, ' ');
+      } else {
+        s << head << std::string(kHelpColumn - head.size(), ' ');
+      }
+      WrapInto(s, option.help, kHelpColumn, kWidth);
+      s << '\n';
+    }
+  }
+  s << "  -h, --help" << std::string(kHelpColumn - 12, ' ') << "show this text and exit\n";
+  return s.str();
+}
+
+}  // namespace rzsim

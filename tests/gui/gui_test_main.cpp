@@ -1,0 +1,15 @@
+#include <QApplication>
+
+namespace rz::gui::test {
+int RunStationWindowTests(int argc, char** argv);
+int RunBoardSessionTests(int argc, char** argv);
+}  // namespace rz::gui::test
+
+int main(int argc, char** argv) {
+  // The tests need no display; a machine without one would abort in QApplication.
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  int failures = rz::gui::test::RunStationWindowTests(argc, argv);
+  failures += rz::gui::test::RunBoardSessionTests(argc, argv);
+  return failures == 0 ? 0 : 1;
+}
