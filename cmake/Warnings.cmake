@@ -2,5 +2,5 @@
 function(rz_warnings target)
   target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Werror
     -Wshadow -Wnon-virtual-dtor -Woverloaded-virtual -Wcast-align
-    -Wnull-dereference -Wformat=2 -Wimplicit-fallthrough)
+    -Wformat=2 -Wimplicit-fallthrough)
 endfunction()

@@ -109,10 +109,10 @@ class SimulatedBoard {
     std::vector<std::string> args{RZ_SIM_PATH, "--link", linkPath};
     args.insert(args.end(), options.begin(), options.end());
     process_ = std::make_unique<ChildProcess>(args);
+    // The board prints its line once it is ready (its power-on '<' is out).
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    struct stat info {};
-    while (::lstat(linkPath.c_str(), &info) != 0 && std::chrono::steady_clock::now() < end) {
-      process_->Pump(10);
+    while (process_->OutputSoFar().find('\n') == std::string::npos && std::chrono::steady_clock::now() < end) {
+      if (!process_->Pump(10)) break;
     }
   }
   ~SimulatedBoard() {

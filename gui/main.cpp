@@ -1,0 +1,139 @@
+// rzstation: the station's desktop window.
+
+#include <QApplication>
+#include <QDir>
+#include <QMessageBox>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "app/startup.h"
+#include "app/station.h"
+#include "posix/serial_posix.h"
+#include "qt_station_ui.h"
+#include "sound/sound_device.h"
+#include "station_dlg.h"
+
+namespace {
+
+constexpr int kExitOk = 0;
+constexpr int kExitUsage = 1;
+constexpr int kExitStartFailed = 2;
+
+constexpr const char* kUsage =
+    "Usage: rzstation [--workdir DIR] [--com1 PATH] [--com2 PATH]\n"
+    "       rzstation --help\n"
+    "\n"
+    "Opens the RZ-controller test station window.\n"
+    "\n"
+    "Before starting:\n"
+    "  - The working directory must hold the board's test program\n"
+    "    tst7312v26.bin. The results log vesk_rz.log is written there\n"
+    "    when you leave the station with the exit button.\n"
+    "  - Connect the board's serial cable to the port named COM1 (opened\n"
+    "    at start) or COM2 (choose it in the port list of the window).\n"
+    "\n"
+    "Options:\n"
+    "  --workdir DIR   directory of tst7312v26.bin and vesk_rz.log\n"
+    "                  (default: the current directory)\n"
+    "  --com1 PATH     serial device used as COM1 (default: /dev/ttyS0)\n"
+    "  --com2 PATH     serial device used as COM2 (default: /dev/ttyS1)\n"
+    "                  A USB adapter is usually /dev/ttyUSB0; the user needs\n"
+    "                  access to it (on Debian: membership of group dialout).\n"
+    "  --help          show this text and exit\n"
+    "\n"
+    "Examples:\n"
+    "  rzstation --workdir ~/rz --com1 /dev/ttyUSB0\n"
+    "  rzstation --com1 /dev/pts/5          (a simulated board)\n"
+    "\n"
+    "Exit status: 0 after the exit button, 1 for a wrong command line,\n"
+    "2 when tst7312v26.bin cannot be opened.\n";
+
+struct Options {
+  std::string workDir;
+  rz::PortPaths portPaths;
+};
+
+bool IsHelp(const char* arg) {
+  return std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0;
+}
+
+// Parses "--name VALUE" and "--name=VALUE". Returns false with a message on
+// stderr for anything it does not know.
+bool ParseOptions(int argc, char** argv, Options& options) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    std::string name = arg;
+    std::string value;
+    bool hasValue = false;
+    if (const auto eq = arg.find('='); arg.rfind("--", 0) == 0 && eq != std::string::npos) {
+      name = arg.substr(0, eq);
+      value = arg.substr(eq + 1);
+      hasValue = true;
+    }
+    std::string* target = nullptr;
+    if (name == "--workdir") target = &options.workDir;
+    if (name == "--com1") target = &options.portPaths.com1;
+    if (name == "--com2") target = &options.portPaths.com2;
+    if (target == nullptr) {
+      std::fprintf(stderr, "rzstation: unknown argument '%s'\n\n%s", arg.c_str(), kUsage);
+      return false;
+    }
+    if (!hasValue) {
+      if (i + 1 >= argc) {
+        std::fprintf(stderr, "rzstation: %s needs a value\n\n%s", name.c_str(), kUsage);
+        return false;
+      }
+      value = argv[++i];
+    }
+    if (value.empty()) {
+      std::fprintf(stderr, "rzstation: %s needs a non-empty value\n", name.c_str());
+      return false;
+    }
+    *target = value;
+  }
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // --help must work without a display, so it is answered before Qt starts.
+  for (int i = 1; i < argc; ++i) {
+    if (IsHelp(argv[i])) {
+      std::fputs(kUsage, stdout);
+      return kExitOk;
+    }
+  }
+
+  QApplication app(argc, argv);  // takes Qt's own options out of argv
+  Options options;
+  if (!ParseOptions(argc, argv, options)) return kExitUsage;
+  if (options.workDir.empty()) options.workDir = QDir::currentPath().toStdString();
+
+  rz::gui::QtStationUi ui;
+  const std::unique_ptr<rz::SoundSink> sound = rz::MakeSoundDevice();
+  rz::PosixSerialBackend serial;
+  rz::Station station(ui, *sound, serial);
+  station.portPaths = options.portPaths;
+
+  {
+    rz::gui::CStationDlg window(station, ui);
+    if (!rz::StartStation(station, options.workDir)) return kExitStartFailed;
+    window.exec();
+
+    // The exit button is disabled while an operation runs, but should one still
+    // be running, stop it and keep serving its window calls until it has ended.
+    if (station.runner.Busy()) {
+      station.flags.RequestAbort();
+      while (!station.runner.WaitFor(std::chrono::milliseconds(20))) {
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+      }
+    }
+  }
+  rz::StopStation(station);
+  return kExitOk;
+}

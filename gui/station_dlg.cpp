@@ -1,0 +1,468 @@
+#include "station_dlg.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFontMetrics>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMetaObject>
+#include <QPushButton>
+#include <QStyle>
+#include <QTimerEvent>
+
+#include <algorithm>
+#include <cstdint>
+
+#include "app/controls.h"
+#include "app/results_log.h"
+#include "app/sound.h"
+#include "app/station.h"
+#include "app/texts.h"
+#include "dialog_units.h"
+#include "journal_view.h"
+#include "qt_station_ui.h"
+
+namespace rz::gui {
+namespace {
+
+// Window and control geometry in dialog units (x, y, width, height).
+constexpr int kWindowWidth = 353;
+constexpr int kWindowHeight = 355;
+struct UnitRect {
+  int x, y, w, h;
+};
+constexpr UnitRect kFirstButton{6, 5, 93, 18};
+constexpr int kButtonPitch = 20;
+constexpr UnitRect kStatusLine{6, 333, 340, 18};
+constexpr UnitRect kJournal{106, 28, 240, 303};
+constexpr UnitRect kSelectorFrame{106, 2, 240, 23};
+constexpr UnitRect kEthernetSwitch{213, 11, 96, 10};
+constexpr UnitRect kPortSelector{111, 9, 34, 57};
+constexpr UnitRect kCpuSelector{153, 9, 51, 57};
+constexpr UnitRect kSoundLabel{317, 12, 21, 8};
+
+constexpr int kJournalColumnPixels = 395;
+constexpr int kParamsTimerMs = 200;
+// UP on the first button: eleven next-control requests reach the last one.
+constexpr int kRequestsFromFirstToLast = kButtons - 1;
+
+constexpr int kExitButton = static_cast<int>(rz::Button::Exit);
+
+QFont StationFont() {
+  // The window's design font is Lucida Console 9 pt; DejaVu Sans Mono is the
+  // monospaced font with Cyrillic that Linux machines have.
+  QFont font(QStringLiteral("DejaVu Sans Mono"), 9);
+  font.setStyleHint(QFont::Monospace);
+  return font;
+}
+
+QString Utf8(const char* text) { return QString::fromUtf8(text); }
+
+// The template's sizes assume the design font's metrics. Where a text does not
+// fit in the replacement font, the control grows, but not into its right-hand
+// neighbour (which starts at `rightLimitUnits`).
+void GrowToFit(QWidget* widget, const DialogUnits& units, int rightLimitUnits) {
+  const int limit = units.X(rightLimitUnits) - widget->x() - units.X(1);
+  const int width = std::max(widget->width(), std::min(widget->sizeHint().width(), limit));
+  widget->resize(width, widget->height());
+}
+
+}  // namespace
+
+CStationDlg::CStationDlg(rz::Station& station, QtStationUi& ui, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+      station_(station),
+      ui_(ui),
+      journal_(this) {
+  setFont(StationFont());
+  setWindowTitle(Utf8(rz::text::kWindowCaption));
+  setWindowIcon(style()->standardIcon(QStyle::SP_ComputerIcon));
+  CreateControls();
+  ui_.Attach(this);
+  qApp->installEventFilter(this);
+}
+
+CStationDlg::~CStationDlg() {
+  qApp->removeEventFilter(this);
+  ui_.Attach(nullptr);
+}
+
+void CStationDlg::CreateControls() {
+  const DialogUnits units(font());
+  setFixedSize(units.Size(kWindowWidth, kWindowHeight));
+  auto place = [&units](QWidget* widget, const UnitRect& r) {
+    widget->setGeometry(units.Rect(r.x, r.y, r.w, r.h));
+  };
+
+  // Created in tab order: the twelve buttons are the only tab stops.
+  for (int i = 1; i <= kButtons; ++i) {
+    auto* button = new QPushButton(Utf8(rz::text::kButtonCaptions[i - 1]), this);
+    place(button, {kFirstButton.x, kFirstButton.y + (i - 1) * kButtonPitch, kFirstButton.w,
+                   kFirstButton.h});
+    button->setFocusPolicy(Qt::StrongFocus);
+    button->setAutoDefault(true);
+    buttons_[static_cast<std::size_t>(i)] = button;
+    if (i == kExitButton) {
+      connect(button, &QPushButton::clicked, this, &CStationDlg::OnExit);
+    } else {
+      connect(button, &QPushButton::clicked, this, [this, i] { OnButtonClicked(i); });
+    }
+    if (i > 1) setTabOrder(buttons_[static_cast<std::size_t>(i - 1)], button);
+  }
+  Button(1)->setDefault(true);
+
+  statusLine_ = new QLabel(this);
+  place(statusLine_, kStatusLine);
+  statusLine_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  statusLine_->setAlignment(Qt::AlignCenter);
+
+  journalView_ = new rz::gui::JournalView(kJournalColumnPixels, QFontMetrics(font()).height() + 2, this);
+  place(journalView_, kJournal);
+  journalView_->setModel(&journal_);
+  connect(&journal_, &JournalModel::Published, this, &CStationDlg::ScrollWhenPublished);
+
+  selectorFrame_ = new QGroupBox(this);
+  place(selectorFrame_, kSelectorFrame);
+
+  // Drop-down lists are as high as the style makes the closed box (the
+  // template height includes the open list).
+  portSelector_ = new QComboBox(this);
+  place(portSelector_, kPortSelector);
+  portSelector_->setFocusPolicy(Qt::ClickFocus);
+  cpuSelector_ = new QComboBox(this);
+  place(cpuSelector_, kCpuSelector);
+  cpuSelector_->setFocusPolicy(Qt::ClickFocus);
+  for (QComboBox* box : {portSelector_, cpuSelector_}) {
+    box->resize(box->width(), box->sizeHint().height());
+  }
+  // Only a choice by the operator starts an operation; programmatic changes
+  // (the workers' SetSelectorIndex) do not.
+  connect(portSelector_, &QComboBox::activated, this,
+          [this] { rz::OnPortSelectorChanged(station_); });
+  connect(cpuSelector_, &QComboBox::activated, this,
+          [this] { rz::OnCpuSelectorChanged(station_); });
+
+  ethernetSwitch_ = new QCheckBox(Utf8(rz::text::kEthernetSwitch), this);
+  place(ethernetSwitch_, kEthernetSwitch);
+  ethernetSwitch_->setFocusPolicy(Qt::ClickFocus);
+  GrowToFit(ethernetSwitch_, units, kSoundLabel.x);
+  connect(ethernetSwitch_, &QCheckBox::clicked, this, [this] {
+    if (onEthernetSwitchClicked) onEthernetSwitchClicked();
+  });
+
+  soundLabel_ = new QLabel(Utf8(rz::text::kSoundLabel), this);
+  place(soundLabel_, kSoundLabel);
+  GrowToFit(soundLabel_, units, kSelectorFrame.x + kSelectorFrame.w);
+}
+
+void CStationDlg::InitDialog() {
+  SetStatusText(Utf8(rz::text::kStatusIdle));
+
+  portSelector_->clear();
+  for (const char* entry : rz::text::kPortEntries) portSelector_->addItem(Utf8(entry));
+  portSelector_->setCurrentIndex(station_.Port() == nullptr ? rz::kPortEntryNone
+                                                            : rz::kPortEntryCom1);
+
+  cpuSelector_->clear();
+  for (const char* entry : rz::text::kCpuEntries) cpuSelector_->addItem(Utf8(entry));
+  cpuSelector_->setCurrentIndex(rz::kCpuEntry74);
+  FitSelectors();
+
+  UpdateSoundLabel();
+  ethernetSwitch_->setChecked(false);
+  UpdateModeCaptions();
+
+  station_.flags.focusIndex.store(1);
+  Button(1)->setFocus();
+}
+
+void CStationDlg::FitSelectors() {
+  // Once they have entries, the lists may grow to show the longest one.
+  const DialogUnits units(font());
+  GrowToFit(portSelector_, units, kCpuSelector.x);
+  GrowToFit(cpuSelector_, units, kEthernetSwitch.x);
+}
+
+void CStationDlg::showEvent(QShowEvent* event) {
+  if (!initialised_) {
+    initialised_ = true;
+    InitDialog();
+  }
+  QDialog::showEvent(event);
+}
+
+// --- Window operations -------------------------------------------------------
+
+void CStationDlg::AddJournalLine(int mode, const std::string& text) {
+  journal_.Add(mode, text);
+  scrollTarget_ = journal_.Count() - 1;
+  ScrollWhenPublished();
+}
+
+void CStationDlg::SetJournalLine(int line, const std::string& text) {
+  if (!journal_.Set(line, text)) return;
+  scrollTarget_ = line;
+  ScrollWhenPublished();
+}
+
+void CStationDlg::ScrollWhenPublished() {
+  if (scrollTarget_ < 0 || scrollTarget_ >= journal_.PublishedCount()) return;
+  journalView_->ScrollToRow(scrollTarget_);
+  scrollTarget_ = -1;
+}
+
+void CStationDlg::InsertJournalLine(int line, const std::string& text) {
+  journal_.Insert(line, text);
+}
+
+void CStationDlg::DeleteJournalLine(int line) { journal_.Erase(line); }
+
+void CStationDlg::SetStatusText(const QString& text) { statusLine_->setText(text); }
+
+void CStationDlg::SetOperationControlsEnabled(bool enable) {
+  if (!enable) {
+    // Park the focus on the window so that disabling the focused button does not
+    // walk the focus along the remaining buttons.
+    if (const int focused = FocusedButton(); focused != 0) {
+      focusBeforeDisable_ = focused;
+      setFocus();
+    }
+  }
+  for (int i = 1; i <= kButtons; ++i) Button(i)->setEnabled(enable);
+  portSelector_->setEnabled(enable);
+  ethernetSwitch_->setEnabled(enable);
+  if (enable && focusBeforeDisable_ != 0) {
+    QWidget* focus = focusWidget();
+    if (FocusedButton() == 0 && focus != journalView_) Button(focusBeforeDisable_)->setFocus();
+    focusBeforeDisable_ = 0;
+  }
+}
+
+void CStationDlg::SetSelectorEnabled(rz::Selector selector, bool enable) {
+  (selector == rz::Selector::Port ? portSelector_ : cpuSelector_)->setEnabled(enable);
+}
+
+void CStationDlg::PostNextControlRequests(int count) {
+  for (int i = 0; i < count; ++i) {
+    QMetaObject::invokeMethod(this, &CStationDlg::NextControl, Qt::QueuedConnection);
+  }
+}
+
+void CStationDlg::NextControl() {
+  const int from = FocusedButton();
+  for (int step = 1; step <= kButtons; ++step) {
+    const int candidate = (from + step - 1) % kButtons + 1;
+    if (Button(candidate)->isEnabled()) {
+      Button(candidate)->setFocus(Qt::TabFocusReason);
+      return;
+    }
+  }
+}
+
+void CStationDlg::FocusJournal() { journalView_->setFocus(); }
+
+int CStationDlg::SelectorIndex(rz::Selector selector) const {
+  return (selector == rz::Selector::Port ? portSelector_ : cpuSelector_)->currentIndex();
+}
+
+void CStationDlg::SetSelectorIndex(rz::Selector selector, int index) {
+  QComboBox* box = selector == rz::Selector::Port ? portSelector_ : cpuSelector_;
+  box->setCurrentIndex(index >= 0 && index < box->count() ? index : rz::kNoEntry);
+}
+
+bool CStationDlg::EthernetSwitch() const { return ethernetSwitch_->isChecked(); }
+
+void CStationDlg::SetEthernetSwitch(bool checked) { ethernetSwitch_->setChecked(checked); }
+
+void CStationDlg::UpdateModeCaptions() {
+  const auto& flags = station_.flags;
+  Button(static_cast<int>(rz::Button::ServiceCom))
+      ->setText(Utf8(flags.serviceComVariant.load() == 1 ? rz::text::kServiceComV7
+                                                          : rz::text::kServiceComV5));
+  const bool flashService = flags.flashServiceMode.load() == 1;
+  Button(static_cast<int>(rz::Button::Flash))
+      ->setText(Utf8(flashService ? rz::text::kFlashTestOn : rz::text::kFlashTestOff));
+  Button(static_cast<int>(rz::Button::FileToFlash))
+      ->setText(Utf8(flashService ? rz::text::kFileToFlashAny : rz::text::kFileToFlashRzi));
+}
+
+void CStationDlg::UpdateSoundLabel() {
+  soundLabel_->setText(station_.flags.soundOption.load() == 1 ? Utf8(rz::text::kSoundLabel)
+                                                              : QStringLiteral(" "));
+}
+
+QPushButton* CStationDlg::Button(int focusIndex) const {
+  return buttons_.at(static_cast<std::size_t>(focusIndex));
+}
+
+int CStationDlg::FocusedButton() const {
+  const QWidget* focus = focusWidget();
+  for (int i = 1; i <= kButtons; ++i) {
+    if (Button(i) == focus) return i;
+  }
+  return 0;
+}
+
+// --- Commands ----------------------------------------------------------------
+
+void CStationDlg::accept() { station_.flags.runRequest.store(1); }
+
+void CStationDlg::reject() { station_.flags.RequestAbort(); }
+
+void CStationDlg::closeEvent(QCloseEvent* event) {
+  // No close box, Alt+F4 or window-manager close: only the exit button closes.
+  if (closing_) {
+    QDialog::closeEvent(event);
+  } else {
+    event->ignore();
+  }
+}
+
+void CStationDlg::keyPressEvent(QKeyEvent* event) {
+  switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      // A focused button has taken ENTER already; here no button did.
+      accept();
+      return;
+    case Qt::Key_Escape:
+      reject();
+      return;
+    default:
+      QDialog::keyPressEvent(event);
+  }
+}
+
+void CStationDlg::OnButtonClicked(int focusIndex) {
+  rz::PressButton(station_, static_cast<rz::Button>(focusIndex));
+}
+
+void CStationDlg::OnExit() {
+  rz::WriteResultsLog(station_);
+  closing_ = true;
+  done(QDialog::Accepted);
+}
+
+// --- Keys --------------------------------------------------------------------
+
+bool CStationDlg::eventFilter(QObject* watched, QEvent* event) {
+  const QEvent::Type type = event->type();
+  if (type != QEvent::KeyPress && type != QEvent::Wheel) return false;
+  auto* widget = qobject_cast<QWidget*>(watched);
+  if (widget == nullptr || widget->window() != this) return false;
+  if (type == QEvent::Wheel) {
+    // A wheel turned over a selector that has no focus would pick a new entry
+    // and start an operation: only a deliberate choice may do that.
+    auto* box = qobject_cast<QComboBox*>(widget);
+    return box != nullptr && !box->hasFocus();
+  }
+  return HandleStationKey(ClassifyKey(*static_cast<QKeyEvent*>(event)));
+}
+
+bool CStationDlg::StepFocusIndexForward() {
+  auto& focusIndex = station_.flags.focusIndex;
+  if (focusIndex.load() == kButtons) {
+    focusIndex.store(1);
+    rz::ConfirmationBeep(station_.Sound());
+    return true;
+  }
+  focusIndex.store(static_cast<std::uint8_t>(focusIndex.load() + 1));
+  return false;
+}
+
+bool CStationDlg::StepFocusIndexBack() {
+  auto& focusIndex = station_.flags.focusIndex;
+  if (focusIndex.load() == 1) {
+    focusIndex.store(kButtons);
+    rz::ConfirmationBeep(station_.Sound());
+    return true;
+  }
+  focusIndex.store(static_cast<std::uint8_t>(focusIndex.load() - 1));
+  return false;
+}
+
+void CStationDlg::ArrowStep(int direction) {
+  const int from = FocusedButton();
+  if (from == 0) return;
+  for (int i = from + direction; i >= 1 && i <= kButtons; i += direction) {
+    if (Button(i)->isEnabled()) {
+      Button(i)->setFocus(Qt::TabFocusReason);
+      return;
+    }
+  }
+}
+
+void CStationDlg::RestartParamsTimer() {
+  if (paramsTimerId_ != 0) killTimer(paramsTimerId_);
+  paramsTimerId_ = startTimer(kParamsTimerMs);
+}
+
+bool CStationDlg::HandleStationKey(StationKey key) {
+  auto& flags = station_.flags;
+  switch (key) {
+    case StationKey::Tab:
+      StepFocusIndexForward();
+      NextControl();
+      return true;
+    case StationKey::Down: {
+      const bool wrapped = StepFocusIndexForward();
+      ArrowStep(+1);
+      if (wrapped) PostNextControlRequests(1);
+      return true;
+    }
+    case StationKey::Up: {
+      const bool wrapped = StepFocusIndexBack();
+      ArrowStep(-1);
+      if (wrapped) PostNextControlRequests(kRequestsFromFirstToLast);
+      return true;
+    }
+    case StationKey::Left:
+    case StationKey::Right:
+      return true;
+    case StationKey::Space:
+      if (flags.extComPhase.load() == 1) {
+        flags.paramsRequest.store(1);
+        RestartParamsTimer();
+        return false;
+      }
+      return true;
+    case StationKey::C:
+      rz::ToggleOption(flags.serviceComVariant);
+      UpdateModeCaptions();
+      rz::ConfirmationBeep(station_.Sound());
+      return true;
+    case StationKey::F:
+      rz::ToggleOption(flags.flashServiceMode);
+      UpdateModeCaptions();
+      rz::ConfirmationBeep(station_.Sound());
+      return true;
+    case StationKey::S:
+      rz::ToggleOption(flags.soundOption);
+      UpdateSoundLabel();
+      rz::ConfirmationBeep(station_.Sound());
+      return true;
+    case StationKey::Other:
+      return false;
+  }
+  return false;
+}
+
+// --- Pause of the external COM test -------------------------------------------
+
+void CStationDlg::timerEvent(QTimerEvent* event) {
+  auto& flags = station_.flags;
+  if (flags.extComPhase.load() == 2) {
+    if (paramsTimerId_ != 0) {
+      killTimer(paramsTimerId_);
+      paramsTimerId_ = 0;
+    }
+    if (runTestParamsDialog) runTestParamsDialog();
+    flags.paramsRequest.store(0);
+  }
+  QDialog::timerEvent(event);
+}
+
+}  // namespace rz::gui

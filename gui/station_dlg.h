@@ -1,0 +1,150 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+
+#include <array>
+#include <functional>
+#include <string>
+
+#include "app/station_ui.h"
+#include "journal_model.h"
+#include "station_keys.h"
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QPushButton;
+
+namespace rz {
+class Station;
+}
+
+namespace rz::gui {
+
+class JournalView;
+class QtStationUi;
+
+// Number of operation buttons; the focus index runs 1..kButtons.
+inline constexpr int kButtons = 12;
+
+// The station's main window: twelve operation buttons (the only tab stops, in
+// focus-index order), the journal, the status line, the port and CPU clock
+// selectors, the Ethernet switch and the "Sound" label. It closes only through
+// the exit button; ESC raises the abort flag and ENTER (when no button takes it)
+// the run request flag.
+//
+// A key filter on the application sees every key press meant for this window
+// before the widgets do and keeps the focus index (the number of the focused
+// button) in step with the keyboard focus: TAB and DOWN walk forward through the
+// ring of buttons, UP walks back, stepping past either end beeps. C, F and S
+// toggle the run's options.
+//
+// The public operations below are for the GUI thread; worker threads reach them
+// through QtStationUi.
+class CStationDlg final : public QDialog {
+  Q_OBJECT
+
+ public:
+  CStationDlg(rz::Station& station, QtStationUi& ui, QWidget* parent = nullptr);
+  ~CStationDlg() override;
+
+  // Runs the test-parameters dialog of the external COM test while the test
+  // waits for it. Until that dialog exists the pause just ends.
+  std::function<void()> runTestParamsDialog;
+  // Called when the operator clicks the Ethernet switch (after the check box
+  // has changed its state).
+  std::function<void()> onEthernetSwitchClicked;
+
+  // Window operations.
+  JournalModel& Journal() { return journal_; }
+  void AddJournalLine(int mode, const std::string& text);
+  void SetJournalLine(int line, const std::string& text);
+  void InsertJournalLine(int line, const std::string& text);
+  void DeleteJournalLine(int line);
+  void SetStatusText(const QString& text);
+  void SetOperationControlsEnabled(bool enable);
+  void SetSelectorEnabled(rz::Selector selector, bool enable);
+  // Queues `count` next-control requests; they run after the current event.
+  void PostNextControlRequests(int count);
+  // Moves the keyboard focus to the next enabled button after the focused
+  // one, wrapping from the last to the first; from anywhere else (the journal)
+  // to the first enabled button.
+  void NextControl();
+  void FocusJournal();
+  int SelectorIndex(rz::Selector selector) const;
+  void SetSelectorIndex(rz::Selector selector, int index);
+  bool EthernetSwitch() const;
+  void SetEthernetSwitch(bool checked);
+  void UpdateModeCaptions();
+  void UpdateSoundLabel();
+
+  // The controls, for the front end's tests and tools.
+  QPushButton* Button(int focusIndex) const;
+  QComboBox* PortSelector() const { return portSelector_; }
+  QComboBox* CpuSelector() const { return cpuSelector_; }
+  QCheckBox* EthernetSwitchBox() const { return ethernetSwitch_; }
+  QLabel* StatusLine() const { return statusLine_; }
+  QLabel* SoundLabel() const { return soundLabel_; }
+  rz::gui::JournalView* JournalView() const { return journalView_; }
+  // Focus index (1..12) of the button that has the keyboard focus, or 0.
+  int FocusedButton() const;
+  bool ParamsTimerActive() const { return paramsTimerId_ != 0; }
+
+ public slots:
+  // ENTER when no button takes it: raise the run request flag. Never closes.
+  void accept() override;
+  // ESC: raise the abort flag. Never closes.
+  void reject() override;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void timerEvent(QTimerEvent* event) override;
+
+ private:
+  void CreateControls();
+  void InitDialog();
+  void FitSelectors();
+  // Returns true when the key is swallowed.
+  bool HandleStationKey(StationKey key);
+  // Focus index + 1 (or 12 -> 1 with a beep); true when it wrapped.
+  bool StepFocusIndexForward();
+  // Focus index - 1 (or 1 -> 12 with a beep); true when it wrapped.
+  bool StepFocusIndexBack();
+  // The arrow keys' own move: to the neighbouring enabled button in `direction`
+  // (+1 or -1), without wrapping; nothing when no button has the focus.
+  void ArrowStep(int direction);
+  void RestartParamsTimer();
+  // Scrolls the line asked for into view once the view knows of it.
+  void ScrollWhenPublished();
+  void OnButtonClicked(int focusIndex);
+  void OnExit();
+
+  rz::Station& station_;
+  QtStationUi& ui_;
+  JournalModel journal_;
+
+  std::array<QPushButton*, kButtons + 1> buttons_{};  // [1..12]
+  rz::gui::JournalView* journalView_ = nullptr;
+  QLabel* statusLine_ = nullptr;
+  QGroupBox* selectorFrame_ = nullptr;
+  QCheckBox* ethernetSwitch_ = nullptr;
+  QComboBox* portSelector_ = nullptr;
+  QComboBox* cpuSelector_ = nullptr;
+  QLabel* soundLabel_ = nullptr;
+
+  bool initialised_ = false;
+  bool closing_ = false;
+  int paramsTimerId_ = 0;
+  // Button that had the focus when the controls were disabled (0 = none); it
+  // gets the focus back when they are enabled, unless it moved elsewhere.
+  int focusBeforeDisable_ = 0;
+  // Journal line to scroll into view, or -1.
+  int scrollTarget_ = -1;
+};
+
+}  // namespace rz::gui
