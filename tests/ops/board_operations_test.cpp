@@ -3,12 +3,12 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
 
 #include "app/texts.h"
 #include "boardtests/configuration_readout.h"
 #include "boardtests/cpu_clock_change.h"
 #include "child_process.h"
+#include "cpu_time.h"
 #include "link/boot_download.h"
 #include "posix/serial_posix.h"
 #include "station_fixture.h"
@@ -155,13 +155,6 @@ TEST_F(BoardTest, EscEndsTheWaitForResetQuickly) {
   // A read lasts 50 ms at most; the margin is for slow (sanitizer) builds.
   EXPECT_LT(std::chrono::steady_clock::now() - pressed, milliseconds(2000));
   EXPECT_EQ(ui.Lines().back(), text::kAborted);
-}
-
-double ProcessCpuSeconds() {
-  rusage usage{};
-  ::getrusage(RUSAGE_SELF, &usage);
-  return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-         static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 TEST_F(BoardTest, WithoutAPortTheDownloadWaitsForEscWithoutSpinning) {

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
-#include <sys/resource.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -9,6 +8,7 @@
 #include <cstdlib>
 #include <thread>
 
+#include "cpu_time.h"
 #include "link/serial_channel.h"
 #include "posix/serial_posix.h"
 
@@ -74,13 +74,6 @@ std::unique_ptr<SerialDevice> OpenStandard(const std::string& path) {
     SetPortTimeouts(port.get(), 0, 0, 50);
   }
   return port;
-}
-
-double ProcessCpuSeconds() {
-  rusage usage{};
-  ::getrusage(RUSAGE_SELF, &usage);
-  return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-         static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 TEST(SerialPort, ReadsAreAllOrNothingWithinFiftyMilliseconds) {
