@@ -61,10 +61,4 @@ bool SerialExchange::AwaitBytes(std::uint8_t* bytes, std::size_t n) {
   return true;
 }
 
-std::uint32_t LittleEndian(const std::uint8_t* bytes, int count) {
-  std::uint32_t value = 0;
-  for (int k = 0; k < count && k < 4; ++k) value |= static_cast<std::uint32_t>(bytes[k]) << (8 * k);
-  return value;
-}
-
 }  // namespace rz

@@ -50,7 +50,4 @@ class SerialExchange {
   bool watchParamsRequest_;
 };
 
-// Little-endian value of `count` bytes (at most 4) starting at `bytes`.
-std::uint32_t LittleEndian(const std::uint8_t* bytes, int count);
-
 }  // namespace rz
