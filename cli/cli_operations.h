@@ -2,20 +2,26 @@
 
 #include <string>
 
+#include "app/operation_args.h"
 #include "app/outcome.h"
 
 namespace rz {
 class Station;
-}
+struct OperationRow;
+}  // namespace rz
 
 namespace rz::cli {
 
-class CliUi;
+// An operation word of the command line, checked and parsed before anything runs.
+struct ParsedOperation {
+  std::string word;
+  const OperationRow* row = nullptr;
+  OperationArgs args;
+};
 
-bool IsKnownOperation(const std::string& word);
-
-// Runs one operation word the way the window's control runs it, waits for the
-// worker to finish and returns its outcome (Failed when it could not start).
-Outcome RunOperation(Station& station, CliUi& ui, const std::string& word);
+// Uses the operation's control the way the window's handler does, with the
+// word's argument in place of the window's dialogs, waits for the worker to
+// finish and returns its outcome (Failed when it was refused or could not start).
+Outcome RunOperation(Station& station, const ParsedOperation& operation);
 
 }  // namespace rz::cli

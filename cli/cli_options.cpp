@@ -1,11 +1,11 @@
 #include "cli_options.h"
 
-#include "cli_operations.h"
+#include "app/operation_table.h"
 
 namespace rz::cli {
 
-const char* const kCliUsage =
-    "Usage: rzstation-cli [OPTIONS] OPERATION...\n"
+std::string CliUsage() {
+  return "Usage: rzstation-cli [OPTIONS] OPERATION...\n"
     "\n"
     "Runs the RZ station's operations one after another against the board on the\n"
     "serial port, prints the journal, and writes the results log vesk_rz.log into\n"
@@ -23,15 +23,13 @@ const char* const kCliUsage =
     "  --keep-going         run the remaining operations after one fails\n"
     "  --help               show this text\n"
     "\n"
-    "Operations:\n"
-    "  port=COM1|COM2|NONE  choose the serial port (the port selector)\n"
-    "  download             download the test program (press RESET on the board)\n"
-    "  config               read the board configuration\n"
-    "  cpu=74|cpu=90        switch the board's CPU clock (the CPU clock selector)\n"
+    "Operations:\n" +
+    OperationHelpText() +
     "\n"
     "Ctrl-C stops the running wait or operation, like ESC in the window.\n"
     "Exit status: 0 every operation succeeded, 1 one failed or was stopped,\n"
     "2 bad usage or the station could not start.\n";
+}
 
 std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, std::string& error) {
   CliOptions options;
@@ -70,11 +68,11 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, 
     } else if (arg.rfind("--", 0) == 0) {
       error = "unknown option " + arg;
       return std::nullopt;
-    } else if (!IsKnownOperation(arg)) {
-      error = "unknown operation '" + arg + "'";
-      return std::nullopt;
     } else {
-      options.operations.push_back(arg);
+      ParsedOperation operation;
+      operation.word = arg;
+      if (!ParseOperationWord(arg, operation.row, operation.args, error)) return std::nullopt;
+      options.operations.push_back(std::move(operation));
     }
   }
   if (!options.help && options.operations.empty()) {

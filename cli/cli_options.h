@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "cli_operations.h"
 #include "link/serial_channel.h"
 
 namespace rz::cli {
@@ -16,12 +17,13 @@ struct CliOptions {
   bool sound = false;
   bool keepGoing = false;
   bool help = false;
-  std::vector<std::string> operations;
+  std::vector<ParsedOperation> operations;
 };
 
 // Parses the command line; on a mistake returns nothing and sets `error`.
 std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, std::string& error);
 
-extern const char* const kCliUsage;
+// The text of --help, with the operations of the station's operation table.
+std::string CliUsage();
 
 }  // namespace rz::cli

@@ -61,11 +61,11 @@ int main(int argc, char** argv) {
   std::string error;
   const auto options = rz::cli::ParseCliOptions({argv + 1, argv + argc}, error);
   if (!options) {
-    std::fprintf(stderr, "rzstation-cli: %s\n\n%s", error.c_str(), rz::cli::kCliUsage);
+    std::fprintf(stderr, "rzstation-cli: %s\n\n%s", error.c_str(), rz::cli::CliUsage().c_str());
     return kExitUsage;
   }
   if (options->help) {
-    std::fputs(rz::cli::kCliUsage, stdout);
+    std::fputs(rz::cli::CliUsage().c_str(), stdout);
     return kExitOk;
   }
 
@@ -90,9 +90,9 @@ int main(int argc, char** argv) {
   std::thread(WatchSignals, std::ref(station), signals).detach();
 
   int status = kExitOk;
-  for (const std::string& word : options->operations) {
+  for (const rz::cli::ParsedOperation& operation : options->operations) {
     if (gTerminate.load()) break;
-    const rz::Outcome outcome = rz::cli::RunOperation(station, ui, word);
+    const rz::Outcome outcome = rz::cli::RunOperation(station, operation);
     ui.FlushJournal();
     if (outcome != rz::Outcome::Success) {
       status = kExitFailed;

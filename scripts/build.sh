@@ -14,5 +14,5 @@ case "$kind" in
   *) echo "usage: $0 [default|asan|tsan]" >&2; exit 2 ;;
 esac
 
-cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRZ_BUILD_GUI=ON "${extra[@]}" >/dev/null
+cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRZ_BUILD_GUI=ON -DRZ_WERROR=ON "${extra[@]}" >/dev/null
 cmake --build "$dir" --parallel "$(nproc)"

@@ -33,13 +33,13 @@ enum class StartResult {
   NotAvailable,  // this station has no such operation (yet)
 };
 
-// The operation a button starts, or nullptr when it has none.
+// The worker of an operation.
 using OperationFn = Outcome (*)(Station&);
-OperationFn OperationForButton(Button button);
 
-// The handler of an operation button (all but "Выход" and "Отладка"): sets the
-// focus index, clears the abort flag, refuses serial-only operations while the
-// Ethernet switch is on, moves the focus to the journal and starts the worker.
+// The handler of an operation button (all but "Выход"), following the button's
+// row of the operation table: sets the focus index, clears the abort flag,
+// refuses serial-only operations while the Ethernet switch is on, moves the
+// focus to the journal and starts the worker.
 StartResult PressButton(Station& station, Button button);
 
 // Handlers of a selection change of the port and CPU clock selectors: beep,

@@ -1,5 +1,7 @@
 #include "app/operation_runner.h"
 
+#include <system_error>
+
 namespace rz {
 
 OperationRunner::~OperationRunner() {
@@ -7,20 +9,24 @@ OperationRunner::~OperationRunner() {
   if (worker_.joinable()) worker_.join();
 }
 
-bool OperationRunner::Start(std::function<Outcome()> work) {
+OperationRunner::StartStatus OperationRunner::Start(std::function<Outcome()> work) {
   std::unique_lock lock(mutex_);
-  if (busy_) return false;
-  busy_ = true;
+  if (busy_) return StartStatus::Busy;
   // The previous worker has already said it is done; joining only reaps it.
   if (worker_.joinable()) worker_.join();
-  worker_ = std::thread([this, work = std::move(work)] {
-    const Outcome outcome = work();
-    std::lock_guard done(mutex_);
-    last_ = outcome;
-    busy_ = false;
-    finished_.notify_all();
-  });
-  return true;
+  try {
+    worker_ = std::thread([this, work = std::move(work)] {
+      const Outcome outcome = work();
+      std::lock_guard done(mutex_);
+      last_ = outcome;
+      busy_ = false;
+      finished_.notify_all();
+    });
+  } catch (const std::system_error&) {
+    return StartStatus::NoThread;
+  }
+  busy_ = true;
+  return StartStatus::Started;
 }
 
 bool OperationRunner::Busy() const {

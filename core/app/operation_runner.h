@@ -19,8 +19,10 @@ class OperationRunner {
   OperationRunner& operator=(const OperationRunner&) = delete;
   ~OperationRunner();
 
-  // Starts `work` on a new thread; false when an operation is already running.
-  bool Start(std::function<Outcome()> work);
+  enum class StartStatus { Started, Busy, NoThread };
+  // Starts `work` on a new thread. Busy when an operation is already running;
+  // NoThread when the system would not create the thread (the runner stays idle).
+  StartStatus Start(std::function<Outcome()> work);
   bool Busy() const;
   // Waits until no operation runs; returns the outcome of the last one, if any.
   std::optional<Outcome> Wait();

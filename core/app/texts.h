@@ -41,6 +41,11 @@ inline constexpr const char* kStatusExtCom = "<ПРОБЕЛ>-Изменить п
 // Refusals.
 inline constexpr const char* kOnlyOverCom = "Функция работает только по COM";
 inline constexpr const char* kNotAvailable = "Функция недоступна";
+// Refusals the station adds where a front end without the window's disabled
+// controls could otherwise ask for something the window never allows.
+inline constexpr const char* kCpuSelectorDisabled =
+    "The CPU clock selector is disabled: the board runs at 90 MHz (download the test program again first)";
+inline constexpr const char* kNoWorkerThread = "The operation could not start: no worker thread could be created";
 
 // Start-up and files.
 inline constexpr const char* kFileOpenError = "Ошибка открытия файла ";

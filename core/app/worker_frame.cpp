@@ -5,16 +5,16 @@
 
 namespace rz {
 
-void BeginOperation(Station& station, bool showAbortHint) {
-  EnableControls(station.Ui(), false);
-  if (showAbortHint) station.Ui().SetStatusText(text::kStatusBusy);
+WorkerFrame::WorkerFrame(Station& station, FrameSteps steps) : station_(station), steps_(steps) {
+  EnableControls(station_.Ui(), false);
+  if (steps_.showAbortHint) station_.Ui().SetStatusText(text::kStatusBusy);
 }
 
-void EndOperation(Station& station, OperationEnd end) {
-  EnableControls(station.Ui(), true);
-  RestoreFocus(station.Ui(), station.flags.focusIndex.load());
-  if (end.restoreIdleHint) station.Ui().SetStatusText(text::kStatusIdle);
-  if (end.clearAbort) station.flags.ClearAbort();
+WorkerFrame::~WorkerFrame() {
+  EnableControls(station_.Ui(), true);
+  RestoreFocus(station_.Ui(), station_.flags.focusIndex.load());
+  if (steps_.restoreIdleHint) station_.Ui().SetStatusText(text::kStatusIdle);
+  if (steps_.clearAbort) station_.flags.ClearAbort();
 }
 
 }  // namespace rz

@@ -4,18 +4,29 @@ namespace rz {
 
 class Station;
 
-// The first and last steps that every operation's worker shares.
-
-// Disables the controls and, when `showAbortHint`, shows "<ESC>-прервать операцию".
-void BeginOperation(Station& station, bool showAbortHint = true);
-
-struct OperationEnd {
-  bool restoreIdleHint = true;  // put "<TAB>-выбор операции  <ENTER>-выполнить" back
-  bool clearAbort = true;       // abort flag := 0
+// The steps that open and close every operation's worker. A WorkerFrame is a
+// scope: constructing it disables the controls (and shows the abort hint), and
+// leaving the scope by any path enables them again, gives the focus back to the
+// button that started the operation, restores the idle hint and clears the abort
+// flag, as the steps say. Some operations leave out steps: the port reselection
+// keeps the status line and the abort flag, the CPU clock switch keeps the abort
+// flag, the Ethernet switching keeps the status line.
+struct FrameSteps {
+  bool showAbortHint = true;    // "<ESC>-прервать операцию" at the start
+  bool restoreIdleHint = true;  // "<TAB>-выбор операции  <ENTER>-выполнить" at the end
+  bool clearAbort = true;       // abort flag := 0 at the end
 };
 
-// Enables the controls, gives the focus back to the button that started the
-// operation, restores the idle hint and clears the abort flag, as asked.
-void EndOperation(Station& station, OperationEnd end = {});
+class WorkerFrame {
+ public:
+  explicit WorkerFrame(Station& station, FrameSteps steps = {});
+  ~WorkerFrame();
+  WorkerFrame(const WorkerFrame&) = delete;
+  WorkerFrame& operator=(const WorkerFrame&) = delete;
+
+ private:
+  Station& station_;
+  FrameSteps steps_;
+};
 
 }  // namespace rz

@@ -31,7 +31,7 @@ bool Report(StationUi& ui, int status, const char* errorLine, const std::vector<
 Outcome ConfigurationReadout(Station& station) {
   StationUi& ui = station.Ui();
   PurgePort(station.Port());
-  BeginOperation(station);
+  const WorkerFrame frame(station);
   ui.AddJournalLine(0, text::kSeparator);
   ui.AddJournalLine(0, text::kCpuHeading);
   bool allRead = true;
@@ -60,7 +60,6 @@ Outcome ConfigurationReadout(Station& station) {
   status = ReadEthernetConfig(station, ethernet);
   allRead &= Report(ui, status, text::kEthernetReadError, DescribeEthernet(ethernet));
 
-  EndOperation(station);
   return allRead ? Outcome::Success : Outcome::Failed;
 }
 

@@ -19,9 +19,8 @@ constexpr std::chrono::milliseconds kSettleAtNewClock{500};
 
 Outcome CpuClockChange(Station& station) {
   StationUi& ui = station.Ui();
-  EnableControls(ui, false);
+  const WorkerFrame frame(station, {.clearAbort = false});
   PurgePort(station.Port());
-  ui.SetStatusText(text::kStatusBusy);
   ui.AddJournalLine(0, "");
   ui.AddJournalLine(0, text::kCpuSwitching);
 
@@ -46,7 +45,6 @@ Outcome CpuClockChange(Station& station) {
     }
   }
   ui.AddJournalLine(0, outcome == Outcome::Aborted ? text::kAborted : text::kDone);
-  EndOperation(station, {.restoreIdleHint = true, .clearAbort = false});
   return outcome;
 }
 

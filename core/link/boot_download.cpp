@@ -118,9 +118,11 @@ BootResult Download(Station& station) {
 
 }  // namespace
 
-Outcome DownloadTestProgram(Station& station) {
+namespace {
+
+Outcome RunDownload(Station& station) {
   StationUi& ui = station.Ui();
-  BeginOperation(station);
+  const WorkerFrame frame(station);
   SetPortParams(station.Port(), kBootBaud, 8, 0, 0);
   station.testProgram.Rewind();
   ui.AddJournalLine(0, text::kSeparator);
@@ -146,7 +148,14 @@ Outcome DownloadTestProgram(Station& station) {
       outcome = Outcome::Failed;
       break;
   }
-  EndOperation(station);
+  return outcome;
+}
+
+}  // namespace
+
+Outcome DownloadTestProgram(Station& station) {
+  const Outcome outcome = RunDownload(station);
+  // After the frame has closed, the line goes back to the test program's speed.
   SetPortParams(station.Port(), kStandardBaud, 8, 0, 0);
   return outcome;
 }

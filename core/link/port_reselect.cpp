@@ -22,7 +22,7 @@ bool OpenSelectedPort(Station& station, int n, const char* openedLine, const cha
 
 Outcome ReselectPort(Station& station) {
   StationUi& ui = station.Ui();
-  BeginOperation(station, false);
+  const WorkerFrame frame(station, {.showAbortHint = false, .restoreIdleHint = false, .clearAbort = false});
   station.port.reset();
   ui.AddJournalLine(0, "");
 
@@ -39,7 +39,6 @@ Outcome ReselectPort(Station& station) {
     station.port.reset();
     ui.AddJournalLine(0, text::kNoPort);
   }
-  EndOperation(station, {.restoreIdleHint = false, .clearAbort = false});
   return outcome;
 }
 

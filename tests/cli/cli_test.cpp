@@ -117,7 +117,7 @@ TEST_F(CliTest, FirstFailureStopsTheRunUnlessKeepGoing) {
   result = Run({"port=COM1", "download", "cpu=90", "cpu=74"});
   EXPECT_EQ(result.exitCode, 1);  // the clock selector is disabled at 90 MHz
   EXPECT_NE(result.out.find(" CPU->90МГц\n Операция выполнена.\n"), std::string::npos);
-  EXPECT_NE(result.err.find("cpu=74: the selector is disabled"), std::string::npos);
+  EXPECT_NE(result.err.find("selector is disabled"), std::string::npos);
 }
 
 TEST_F(CliTest, CtrlCIsEscAndTheRunStillEndsWithTheLog) {

@@ -75,23 +75,24 @@ TEST(OperationRunner, RefusesASecondStartWhileOneRuns) {
   std::promise<void> release;
   auto released = release.get_future().share();
   std::atomic<int> runs{0};
-  ASSERT_TRUE(runner.Start([&] {
+  using Status = OperationRunner::StartStatus;
+  ASSERT_EQ(runner.Start([&] {
     ++runs;
     released.wait();
     return Outcome::Aborted;
-  }));
+  }), Status::Started);
   EXPECT_TRUE(runner.Busy());
-  EXPECT_FALSE(runner.Start([&] {
+  EXPECT_EQ(runner.Start([&] {
     ++runs;
     return Outcome::Success;
-  }));
+  }), Status::Busy);
   release.set_value();
   EXPECT_EQ(runner.Wait(), Outcome::Aborted);
   EXPECT_FALSE(runner.Busy());
-  EXPECT_TRUE(runner.Start([&] {
+  EXPECT_EQ(runner.Start([&] {
     ++runs;
     return Outcome::Success;
-  }));
+  }), Status::Started);
   EXPECT_EQ(runner.Wait(), Outcome::Success);
   EXPECT_EQ(runs.load(), 2);
 }
