@@ -7,6 +7,7 @@
 #include <memory>
 #include <span>
 
+#include "board_memory.h"
 #include "board_model.h"
 #include "bytes.h"
 #include "faults.h"
@@ -24,6 +25,7 @@ struct CommandContext {
   const BoardModel& model;
   const Faults& faults;
   BoardState& state;
+  BoardMemory& memory;
   Bytes& out;
 };
 

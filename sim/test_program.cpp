@@ -16,7 +16,7 @@ void TestProgram::Start() {
 }
 
 void TestProgram::Receive(std::uint8_t byte, Bytes& out) {
-  CommandContext ctx{model_, faults_, state_, out};
+  CommandContext ctx{model_, faults_, state_, memory_, out};
   dispatcher_.Receive(byte, ctx);
 }
 

@@ -21,11 +21,13 @@ class TestProgram {
   // The program's line rate: 115200 baud, 57600 once the CPU runs at 90 MHz.
   std::uint32_t LineBaud() const;
   const BoardState& state() const { return state_; }
+  BoardMemory& memory() { return memory_; }
 
  private:
   const BoardModel& model_;
   const Faults& faults_;
   BoardState state_;
+  BoardMemory memory_;
   Dispatcher dispatcher_;
 };
 

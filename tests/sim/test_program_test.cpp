@@ -160,8 +160,9 @@ TEST(Dispatcher, FixedCommandCollectsItsArguments) {
   BoardModel model;
   Faults faults;
   BoardState state;
+  BoardMemory memory;
   Bytes out;
-  CommandContext ctx{model, faults, state, out};
+  CommandContext ctx{model, faults, state, memory, out};
   for (std::uint8_t b : {'x', 'x', 'y'}) d.Receive(b, ctx);
   EXPECT_TRUE(out.empty());
   EXPECT_TRUE(d.Busy());
