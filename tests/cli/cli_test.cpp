@@ -78,7 +78,9 @@ TEST_F(CliTest, DownloadAndConfigurationWriteTheJournalAndTheLog) {
 TEST_F(CliTest, StartUpFailuresAndBadUsage) {
   ProcessResult result = Run({"download"});
   EXPECT_EQ(result.exitCode, 2);
-  EXPECT_EQ(result.err, "Ошибка: Ошибка открытия файла <tst7312v26.bin>\n");
+  // The message names the directory searched and the system's reason.
+  EXPECT_EQ(result.err, "Ошибка: Ошибка открытия файла <tst7312v26.bin> (searched in " + dir.Path() +
+                            "/: No such file or directory)\n");
   EXPECT_EQ(result.out, "");
 
   WriteProgram();
@@ -103,8 +105,10 @@ TEST_F(CliTest, PortReselectionWithoutTheBoard) {
             "\n **Ошибка открытия \u0421OM2\n **Ошибка открытия \u0421OM1/2\n"
             "\n **Ошибка открытия \u0421OM1/2\n"
             "\n **Ошибка открытия \u0421OM1\n **Ошибка открытия \u0421OM1/2\n");
-  EXPECT_EQ(result.err,
-            "Ошибка: Ошибка открытия <COM1>\nОшибка: Ошибка открытия <COM2>\nОшибка: Ошибка открытия <COM1>\n");
+  const std::string missing = ": No such file or directory)\n";
+  EXPECT_EQ(result.err, "Ошибка: Ошибка открытия <COM1> (" + dir.File("COM1") + missing +
+                            "Ошибка: Ошибка открытия <COM2> (" + dir.File("COM2") + missing +
+                            "Ошибка: Ошибка открытия <COM1> (" + dir.File("COM1") + missing);
 }
 
 TEST_F(CliTest, FirstFailureStopsTheRunUnlessKeepGoing) {

@@ -20,6 +20,11 @@ struct PortScript {
   std::deque<std::uint8_t> incoming;
   // Every byte the station wrote, and the line rate it was written at.
   std::vector<std::uint8_t> written;
+  // Bytes written and not yet gone out on the line, as in a real output queue:
+  // a drain or the next read lets them go; an output purge before that
+  // discards them into `discarded`.
+  std::size_t pending = 0;
+  std::vector<std::uint8_t> discarded;
   std::vector<std::uint32_t> writtenAtBaud;
   std::vector<LineSettings> settings;
   int reads = 0;          // read calls so far
@@ -30,6 +35,7 @@ struct PortScript {
   // Called after every write with the bytes written so far.
   std::function<void(const std::vector<std::uint8_t>&)> onWrite;
   std::uint32_t baud = 0;
+  std::uint32_t refusedBaud = 0;  // a line speed the device cannot set
 
   void Feed(const std::vector<std::uint8_t>& bytes) {
     std::lock_guard lock(mutex);
@@ -58,19 +64,32 @@ inline void PressResetWhenWaiting(const std::shared_ptr<PortScript>& script, std
 class ScriptedSerialDevice final : public SerialDevice {
  public:
   explicit ScriptedSerialDevice(std::shared_ptr<PortScript> script) : script_(std::move(script)) {}
-  void ApplyLineSettings(const LineSettings& settings) override {
+  bool ApplyLineSettings(const LineSettings& settings, std::string& error) override {
     std::lock_guard lock(script_->mutex);
+    if (settings.baud == script_->refusedBaud) {
+      error = "line speed refused";
+      return false;
+    }
     script_->settings.push_back(settings);
     script_->baud = settings.baud;
+    return true;
   }
   void SetReadTimeouts(const ReadTimeouts&) override {}
-  void PurgeOutput() override {}
+  void PurgeOutput() override {
+    std::lock_guard lock(script_->mutex);
+    const auto unsent = script_->written.end() - static_cast<std::ptrdiff_t>(script_->pending);
+    script_->discarded.insert(script_->discarded.end(), unsent, script_->written.end());
+    script_->pending = 0;
+  }
   void PurgeInput() override {
     std::lock_guard lock(script_->mutex);
     script_->incoming.clear();
     ++script_->purgesIn;
   }
-  void Drain() override {}
+  void Drain() override {
+    std::lock_guard lock(script_->mutex);
+    script_->pending = 0;
+  }
   std::size_t Write(const std::uint8_t* data, std::size_t n) override {
     {
       std::lock_guard lock(script_->mutex);
@@ -78,6 +97,7 @@ class ScriptedSerialDevice final : public SerialDevice {
         script_->written.push_back(data[i]);
         script_->writtenAtBaud.push_back(script_->baud);
       }
+      script_->pending += n;
     }
     // Hooks are set before the operation starts and run on its thread, the
     // only thread that writes.
@@ -89,6 +109,7 @@ class ScriptedSerialDevice final : public SerialDevice {
     {
       std::lock_guard lock(script_->mutex);
       number = ++script_->reads;
+      script_->pending = 0;  // a read takes time: what was written has gone out
     }
     if (script_->onRead) script_->onRead(number);
     std::lock_guard lock(script_->mutex);
