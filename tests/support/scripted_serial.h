@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <map>
@@ -36,6 +37,8 @@ struct PortScript {
   std::function<void(const std::vector<std::uint8_t>&)> onWrite;
   std::uint32_t baud = 0;
   std::uint32_t refusedBaud = 0;  // a line speed the device cannot set
+  // Bytes the device takes before its output stalls (a board that stopped reading).
+  std::size_t writeLimit = SIZE_MAX;
 
   void Feed(const std::vector<std::uint8_t>& bytes) {
     std::lock_guard lock(mutex);
@@ -93,6 +96,7 @@ class ScriptedSerialDevice final : public SerialDevice {
   std::size_t Write(const std::uint8_t* data, std::size_t n) override {
     {
       std::lock_guard lock(script_->mutex);
+      if (script_->written.size() + n > script_->writeLimit) return 0;
       for (std::size_t i = 0; i < n; ++i) {
         script_->written.push_back(data[i]);
         script_->writtenAtBaud.push_back(script_->baud);
