@@ -27,6 +27,13 @@ void BlockStationSignals() {
   ::signal(SIGPIPE, SIG_IGN);
 }
 
+namespace {
+
+// Blocks them already while the program is being initialised, before main.
+[[gnu::constructor]] void BlockBeforeMain() { BlockStationSignals(); }
+
+}  // namespace
+
 void SignalWatch::Start(Station& station) {
   stop_.store(false);
   thread_ = std::thread([this, &station] { Run(station); });

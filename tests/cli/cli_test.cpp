@@ -43,6 +43,24 @@ bool IsHeaderLine(const std::string& line) {
   return true;
 }
 
+// Blocked signals of a process, from /proc.
+std::uint64_t BlockedSignals(pid_t pid) {
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+  for (std::string line; std::getline(status, line);) {
+    if (line.rfind("SigBlk:", 0) == 0) return std::stoull(line.substr(7), nullptr, 16);
+  }
+  return 0;
+}
+
+// Waits (bounded) until the process holds `signal` blocked: from then on the
+// program handles it. Before that, in the moments of loading the program, a
+// signal does what it does to any process.
+void AwaitBlocked(pid_t pid, int signal) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while ((BlockedSignals(pid) & (std::uint64_t{1} << (signal - 1))) == 0 && std::chrono::steady_clock::now() < end) {
+  }
+}
+
 class CliTest : public ::testing::Test {
  protected:
   void WriteProgram(std::size_t size = 4096) { dir.Write("tst7312v26.bin", TestProgramBytes(size)); }
@@ -160,15 +178,6 @@ TEST_F(CliTest, TerminationStopsTheRunAndWritesTheLog) {
   }
 }
 
-// Blocked signals of a process, from /proc.
-std::uint64_t BlockedSignals(pid_t pid) {
-  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-  for (std::string line; std::getline(status, line);) {
-    if (line.rfind("SigBlk:", 0) == 0) return std::stoull(line.substr(7), nullptr, 16);
-  }
-  return 0;
-}
-
 TEST_F(CliTest, SignalsAtStartUpAndAReaderThatGoesAwayLoseNothing) {
   WriteProgram();
   StartBoard();
@@ -176,9 +185,7 @@ TEST_F(CliTest, SignalsAtStartUpAndAReaderThatGoesAwayLoseNothing) {
   // operation not yet started, so the run goes on and ends normally.
   {
     ChildProcess cli(Command({"port=NONE"}));
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while ((BlockedSignals(cli.Pid()) & (1u << (SIGINT - 1))) == 0 && std::chrono::steady_clock::now() < end) {
-    }
+    AwaitBlocked(cli.Pid(), SIGINT);
     cli.Signal(SIGINT);
     const ProcessResult result = cli.Wait();
     EXPECT_EQ(cli.TermSignal(), 0);
@@ -284,6 +291,7 @@ TEST_F(CliTest, TerminationAtRandomMomentsAlwaysEndsCleanly) {
           RZ_CLI_PATH, "--workdir", dirs.back()->Path(), "--com1", port, "--keep-going", "cpu=90", "cpu=90",
           "config", "download"}));
     }
+    for (auto& run : runs) AwaitBlocked(run->Pid(), SIGTERM);
     std::this_thread::sleep_for(milliseconds(round % 4 == 0 ? delayMs(random) : 250 + delayMs(random) % 100));
     for (auto& run : runs) run->Signal(SIGTERM);
     for (int i = 0; i < kAtOnce; ++i) {
