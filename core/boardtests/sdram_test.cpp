@@ -40,7 +40,8 @@ std::string ErrorLine(const SdramErrorRecord& record) {
          Hex(record.read, 8);
 }
 
-enum class RunEnd { Done, Aborted };
+// Stopped: a write phase failed or the operator aborted; the test ends there.
+enum class RunEnd { Done, Stopped };
 
 class SdramRun {
  public:
@@ -50,7 +51,7 @@ class SdramRun {
 
   // One pass: the write phase, the refresh pause, the read phase.
   RunEnd Pass(int pass) {
-    if (WritePhase(pass) == RunEnd::Aborted) return RunEnd::Aborted;
+    if (WritePhase(pass) == RunEnd::Stopped) return RunEnd::Stopped;
     RefreshPause();
     return ReadPhase(pass);
   }
@@ -70,7 +71,7 @@ class SdramRun {
         ++errors_;
         aborted_ = result == kExchangeFailed;
         ui_.AddJournalLine(-1, line + Kilobytes(offset) + text::kSdramBlockError);
-        return RunEnd::Aborted;
+        return RunEnd::Stopped;
       }
     }
     ui_.AddJournalLine(-1, line + text::kOk);
@@ -101,7 +102,7 @@ class SdramRun {
       const int result = TestSdramBlock(station_, offset, kSdramBlockBytes, offset >> 20, mode, record_);
       if (result == kExchangeFailed) {
         aborted_ = true;
-        return RunEnd::Aborted;
+        return RunEnd::Stopped;
       }
       if (result == kSdramBlockError) {
         ++errors_;
@@ -167,7 +168,7 @@ Outcome SdramTest(Station& station) {
       ui.AddJournalLine(0, "");
       SdramRun run(station, station.sdramTestSize);
       for (int pass = 1; pass <= 2; ++pass) {
-        if (run.Pass(pass) == RunEnd::Aborted) break;
+        if (run.Pass(pass) == RunEnd::Stopped) break;
       }
       if (run.aborted()) {
         outcome = Outcome::Aborted;
