@@ -23,6 +23,7 @@ void ReadFlashId(Args, CommandContext& ctx) {
 }
 
 void ReadEthernetConfig(Args, CommandContext& ctx) {
+  ctx.state.ethernetSteps = 0;
   if (ctx.faults.ethFail) {
     ctx.out.push_back(kStatusFailed);
     return;

@@ -17,6 +17,9 @@ namespace rzsim {
 // What changes on the board while the test program runs.
 struct BoardState {
   bool cpuAt90MHz = false;
+  bool hung = false;                // the program answers nothing any more
+  std::uint32_t sdramCommands = 0;  // 'm' commands so far
+  std::uint32_t ethernetSteps = 0;  // 'l' commands since the last 'i'
 };
 
 // What a command sees while it runs: the board it reports on, the faults in

@@ -84,6 +84,16 @@ std::string NumberList(std::string_view value, std::array<std::uint32_t, N>& tar
   return {};
 }
 
+// "PASS:ADDR": a pass of the SDRAM test (1 or 2) and a byte address in it.
+std::string SdramPlace(std::string_view value, SdramFault& fault) {
+  const std::size_t colon = value.find(':');
+  if (colon == std::string_view::npos) return "expected PASS:ADDR, for example 1:0x12340";
+  std::string error = Number(value.substr(0, colon), fault.pass, kMax32);
+  if (error.empty() && fault.pass != 1 && fault.pass != 2) error = "the pass is 1 or 2";
+  if (error.empty()) error = Number(value.substr(colon + 1), fault.address, kMax32);
+  return error;
+}
+
 std::string FlashChipNames() {
   std::string names;
   for (const FlashChip& chip : FlashChips()) {
@@ -198,6 +208,68 @@ const Option kOptions[] = {
     {Group::kFaults, "clock-answer", "BYTE",
      "the board's answer to the clock switch (default 0x39, the switch to 90 MHz happens; 0x51 'Q': stays at 74 MHz)",
      [](std::string_view v, ParseState& st) { return Number(v, st.config.faults.clockAnswer, kMax8); }},
+
+    {Group::kFaults, "sdram-error", "PASS:ADDR",
+     "the SDRAM word at ADDR reads back with a bit flipped in the compare of PASS (1 or 2); may be given several times",
+     [](std::string_view v, ParseState& st) -> std::string {
+       SdramFault fault;
+       std::string error = SdramPlace(v, fault);
+       if (error.empty()) st.config.faults.sdramErrors.push_back(fault);
+       return error;
+     }},
+    {Group::kFaults, "sdram-write-fail", "PASS:ADDR",
+     "the write of the SDRAM block holding ADDR fails in PASS (1 or 2)",
+     [](std::string_view v, ParseState& st) -> std::string {
+       SdramFault fault;
+       std::string error = SdramPlace(v, fault);
+       if (error.empty()) st.config.faults.sdramWriteFail = fault;
+       return error;
+     }},
+    {Group::kFaults, "sdram-silent-from", "N",
+     "the program hangs at the Nth (from 1) SDRAM block command after the download and answers nothing more",
+     [](std::string_view v, ParseState& st) -> std::string {
+       std::string error = Number(v, st.config.faults.sdramSilentFrom, kMax32);
+       if (error.empty() && st.config.faults.sdramSilentFrom == 0) return "commands are counted from 1";
+       return error;
+     }},
+    {Group::kFaults, "eth-step-fail", "K",
+     "the Kth (from 1) Ethernet test step after the controller's initialisation answers 'q'",
+     [](std::string_view v, ParseState& st) -> std::string {
+       std::string error = Number(v, st.config.faults.ethStepFail, kMax32);
+       if (error.empty() && st.config.faults.ethStepFail == 0) return "steps are counted from 1";
+       return error;
+     }},
+    {Group::kFaults, "rtc-start", "N",
+     "the RTC counter at power-on (default 1000); it counts seconds and wraps at 32 bits",
+     [](std::string_view v, ParseState& st) { return Number(v, st.config.faults.rtcStart, kMax32); }},
+    {Group::kFaults, "rtc-stopped", "", "the RTC does not count",
+     [](std::string_view, ParseState& st) -> std::string {
+       st.config.faults.rtcStopped = true;
+       return {};
+     }},
+    {Group::kFaults, "rtc-fast", "", "the RTC counts two seconds for every second",
+     [](std::string_view, ParseState& st) -> std::string {
+       st.config.faults.rtcFast = true;
+       return {};
+     }},
+    {Group::kFaults, "service-mismatch", "K",
+     "the service port's loop changes the byte of index K (from 0)",
+     [](std::string_view v, ParseState& st) {
+       return OptionalNumber(v, st.config.faults.serviceMismatch, kMax32);
+     }},
+    {Group::kFaults, "service-status", "BYTE",
+     "the line status byte after the service port's loop (default 0: every line answers)",
+     [](std::string_view v, ParseState& st) { return Number(v, st.config.faults.serviceStatus, kMax8); }},
+    {Group::kFaults, "service-words", "OLD,TRUE,READ",
+     "the three line words after the line status byte (default 0,1,1)",
+     [](std::string_view v, ParseState& st) { return NumberList(v, st.config.faults.serviceWords); }},
+    {Group::kFaults, "service-variant", "v7|v5",
+     "the program knows only this variant's service port command ('C' v7, 'c' v5; default both)",
+     [](std::string_view v, ParseState& st) -> std::string {
+       if (v != "v7" && v != "v5") return "takes v7 or v5, not '" + std::string(v) + "'";
+       st.config.faults.serviceVariant = v == "v7" ? 'C' : 'c';
+       return {};
+     }},
 
     {Group::kOther, "verbose", "", "report resets, download stages, clock switches and bytes lost to a speed mismatch on stderr",
      [](std::string_view, ParseState& st) -> std::string {

@@ -1,5 +1,6 @@
 #include "test_program.h"
 
+#include "board_test_commands.h"
 #include "config_commands.h"
 #include "line_speed.h"
 
@@ -8,6 +9,10 @@ namespace rzsim {
 TestProgram::TestProgram(const BoardModel& model, const Faults& faults)
     : model_(model), faults_(faults) {
   RegisterConfigCommands(dispatcher_);
+  RegisterSdramCommands(dispatcher_);
+  RegisterEthernetTestCommands(dispatcher_);
+  RegisterRtcCommands(dispatcher_, Clock::now());
+  RegisterServicePortCommands(dispatcher_);
 }
 
 void TestProgram::Start() {
@@ -16,6 +21,7 @@ void TestProgram::Start() {
 }
 
 void TestProgram::Receive(std::uint8_t byte, Bytes& out) {
+  if (state_.hung) return;
   CommandContext ctx{model_, faults_, state_, memory_, out};
   dispatcher_.Receive(byte, ctx);
 }

@@ -6,6 +6,10 @@
 #include "app/texts.h"
 #include "boardtests/configuration_readout.h"
 #include "boardtests/cpu_clock_change.h"
+#include "boardtests/ethernet_test.h"
+#include "boardtests/rtc_test.h"
+#include "boardtests/sdram_test.h"
+#include "boardtests/service_com_test.h"
 #include "link/boot_download.h"
 #include "link/serial_channel.h"
 
@@ -65,11 +69,24 @@ const std::array kOperations = {
                  .parseArgument = &ParseCpuEntry,
                  .cliSyntax = "cpu=74|cpu=90",
                  .cliHelp = "switch the board's CPU clock (the CPU clock selector)"},
-    OperationRow{.button = Button::ServiceCom},
-    OperationRow{.button = Button::Sdram},
+    OperationRow{.button = Button::ServiceCom,
+                 .worker = &ServiceComTest,
+                 .cliWord = "service-com",
+                 .cliHelp = "test the service COM port (variant from --service-com)"},
+    OperationRow{.button = Button::Sdram,
+                 .worker = &SdramTest,
+                 .cliWord = "sdram",
+                 .cliHelp = "test the SDRAM (two write and compare passes)"},
     OperationRow{.button = Button::Flash, .refusal = &FlashTestRefusal},
-    OperationRow{.button = Button::Ethernet},
-    OperationRow{.button = Button::Rtc, .clearsParamsRequest = true},
+    OperationRow{.button = Button::Ethernet,
+                 .worker = &EthernetTest,
+                 .cliWord = "ethernet-test",
+                 .cliHelp = "test the board's Ethernet controller (150 steps)"},
+    OperationRow{.button = Button::Rtc,
+                 .worker = &RtcTest,
+                 .clearsParamsRequest = true,
+                 .cliWord = "rtc",
+                 .cliHelp = "test the real-time clock (ten seconds)"},
     OperationRow{.button = Button::ExternalCom, .clearsParamsRequest = true},
     OperationRow{.button = Button::Debug, .clearsAbortOnPress = false},
     OperationRow{.button = Button::FileToFlash, .serialOnly = false, .clearsAbortOnPress = false},

@@ -48,6 +48,9 @@ class Station {
   TestProgramFile testProgram;
   // Directory of the test-program file and the results log, ending in '/'.
   std::string workDir = "./";
+  // Bytes the SDRAM test covers: set from the board's configuration word, kept
+  // for the run when the word is one the test does not know.
+  std::uint32_t sdramTestSize = 0;
   OperationRunner runner;
   std::function<void(std::chrono::milliseconds)> sleeper = [](std::chrono::milliseconds d) {
     std::this_thread::sleep_for(d);

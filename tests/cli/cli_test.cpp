@@ -307,3 +307,50 @@ TEST_F(CliTest, TerminationAtRandomMomentsAlwaysEndsCleanly) {
 
 }  // namespace
 }  // namespace rz::testing
+
+namespace rz::testing {
+namespace {
+
+// The log holds a header and then the journal, line for line, in CP1251.
+void ExpectLogOf(const TempDir& dir, const std::vector<std::string>& journal) {
+  const auto logLines = SplitLines(dir.Read("vesk_rz.log"), "\r\n");
+  ASSERT_EQ(logLines.size(), journal.size() + 1);
+  EXPECT_TRUE(IsHeaderLine(logLines[0]));
+  for (std::size_t i = 0; i < journal.size(); ++i) EXPECT_EQ(logLines[i + 1], Utf8ToCp1251(journal[i]));
+}
+
+TEST_F(CliTest, SdramTestWithItsRefreshPauses) {
+  WriteProgram();
+  StartBoard({"--sdram-error", "2:0x40"});
+  const ProcessResult result = Run({"download", "sdram"});
+  EXPECT_EQ(result.exitCode, 1) << result.err;  // the compare error fails the run
+  const auto lines = SplitLines(result.out, "\n");
+  ASSERT_EQ(lines.size(), 5u + 7u);
+  EXPECT_EQ(std::vector<std::string>(lines.begin() + 5, lines.end()),
+            (std::vector<std::string>{"", " 1.Запись SDRAM(16 Mб): OK", "   Чтение SDRAM(16 Mб): OK",
+                                      " 2.Запись SDRAM(16 Mб): OK", "   Чтение SDRAM(16 Mб): *Oшибки.",
+                                      "   Addr=0x0000040 Data=0xffffffbf ErrData=0xfffffebf",
+                                      "   Операция прервана."}));
+  ExpectLogOf(dir, lines);
+}
+
+TEST_F(CliTest, EthernetServiceComAndRtcTests) {
+  WriteProgram();
+  StartBoard();
+  const ProcessResult result = Run({"--service-com", "v5", "download", "ethernet-test", "service-com", "rtc"});
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_EQ(result.err, "");
+  const auto lines = SplitLines(result.out, "\n");
+  ASSERT_EQ(lines.size(), 5u + 3u + 6u + 2u);
+  EXPECT_EQ(std::vector<std::string>(lines.begin() + 5, lines.end() - 2),
+            (std::vector<std::string>{" ", " Тестирование Ethernet: 100%", " Тестирование завершено успешно.", "",
+                                      " == Тестирование служебного COMa ==", " TxD->RxD: OK", " RTS->CTS,DCD: OK",
+                                      " DTR->DSR,RI: OK", " Тестирование завершено успешно."}));
+  EXPECT_EQ(lines[lines.size() - 2], "");
+  EXPECT_TRUE(lines.back() == " Тестирование RTC: OK (10)c" || lines.back() == " Тестирование RTC: OK (11)c")
+      << lines.back();
+  ExpectLogOf(dir, lines);
+}
+
+}  // namespace
+}  // namespace rz::testing

@@ -58,6 +58,42 @@ class BoardSessionTest : public QObject {
     QVERIFY(rig.messages.empty());
     rz::StopStation(rig.station);
   }
+
+  // The service COM button runs the variant chosen with C; the Ethernet test
+  // button runs its test; both give the focus back to their button.
+  void boardTestButtonsRunTheirTests() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    {
+      std::ofstream program(dir.filePath(QString::fromUtf8(rz::kTestProgramFileName)).toStdString(),
+                            std::ios::binary);
+      program << std::string(4096, '\x5A');
+    }
+    rz::testing::SimulatedBoard board(dir.filePath("COM1").toStdString(), {"--service-status", "0x10"});
+    rz::PosixSerialBackend serial;
+    StationRig rig(&serial);
+    rig.station.portPaths.com1 = board.Link();
+    QVERIFY(rz::StartStation(rig.station, dir.path().toStdString()));
+    QVERIFY(rig.Show());
+    rig.Press(Qt::Key_Return);
+    QTRY_VERIFY_WITH_TIMEOUT(!rig.station.runner.Busy(), 20000);
+
+    rig.Press(Qt::Key_C);  // v5
+    rig.Button(3)->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!rig.station.runner.Busy(), 20000);
+    const auto& lines = rig.window->Journal().Lines().Lines();
+    QCOMPARE(std::vector<std::string>(lines.end() - 3, lines.end()),
+             (std::vector<std::string>{" RTS->CTS,DCD: OK", " DTR->DSR,RI: NC", rz::text::kAborted}));
+    QTRY_COMPARE(rig.window->FocusedButton(), 3);
+
+    rig.Button(6)->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!rig.station.runner.Busy(), 20000);
+    QCOMPARE(rig.window->Journal().Lines().Lines().back(), std::string(" Тестирование завершено успешно."));
+    QTRY_COMPARE(rig.window->FocusedButton(), 6);
+    QCOMPARE(rig.window->StatusLine()->text(), QString::fromUtf8(rz::text::kStatusIdle));
+    QVERIFY(rig.messages.empty());
+    rz::StopStation(rig.station);
+  }
 };
 
 int RunBoardSessionTests(int argc, char** argv) {

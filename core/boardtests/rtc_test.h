@@ -1,0 +1,22 @@
+#pragma once
+
+#include <cstdint>
+
+#include "app/outcome.h"
+
+namespace rz {
+
+class Station;
+
+// 'f': the board's RTC seconds counter. Fails (1) only when aborted.
+int ReadRtcCounter(Station& station, std::uint32_t& counter);
+
+// Whether two counter readings taken ten seconds apart show a clock that
+// counts seconds: the difference, in 32-bit unsigned arithmetic so that a
+// counter wrapping in between still passes, is 10 or 11.
+bool RtcAdvancedProperly(std::uint32_t first, std::uint32_t second);
+
+// The worker of "Тест RTC": two counter readings around a ten-second countdown.
+Outcome RtcTest(Station& station);
+
+}  // namespace rz
