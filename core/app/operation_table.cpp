@@ -6,6 +6,7 @@
 #include "app/texts.h"
 #include "boardtests/configuration_readout.h"
 #include "boardtests/cpu_clock_change.h"
+#include "boardtests/external_com_test.h"
 #include "link/boot_download.h"
 #include "link/serial_channel.h"
 
@@ -70,7 +71,14 @@ const std::array kOperations = {
     OperationRow{.button = Button::Flash, .refusal = &FlashTestRefusal},
     OperationRow{.button = Button::Ethernet},
     OperationRow{.button = Button::Rtc, .clearsParamsRequest = true},
-    OperationRow{.button = Button::ExternalCom, .clearsParamsRequest = true},
+    OperationRow{.button = Button::ExternalCom,
+                 .worker = &ExternalComTest,
+                 .clearsParamsRequest = true,
+                 .start = &StartExternalComTest,
+                 .cliWord = "ext-com",
+                 .parseArgument = &ParseExternalComArgument,
+                 .cliSyntax = "ext-com[:PARAMS]",
+                 .cliHelp = "test the external COM channels until Ctrl-C or cycles=N (PARAMS below)"},
     OperationRow{.button = Button::Debug, .clearsAbortOnPress = false},
     OperationRow{.button = Button::FileToFlash, .serialOnly = false, .clearsAbortOnPress = false},
     OperationRow{.button = Button::FlashToFile, .serialOnly = false, .clearsAbortOnPress = false},

@@ -10,6 +10,7 @@
 #include "app/station_flags.h"
 #include "app/station_ui.h"
 #include "app/test_program_file.h"
+#include "boardtests/external_com_params.h"
 #include "link/serial_channel.h"
 
 namespace rz {
@@ -45,6 +46,8 @@ class Station {
   // Directory of the test-program file and the results log, ending in '/'.
   std::string workDir = "./";
   OperationRunner runner;
+  // The external channel test's parameters and the board's last replies to it.
+  ExtComState extCom;
   std::function<void(std::chrono::milliseconds)> sleeper = [](std::chrono::milliseconds d) {
     std::this_thread::sleep_for(d);
   };
