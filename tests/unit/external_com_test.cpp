@@ -169,13 +169,6 @@ class ExtComScripted : public ScriptedStation {
         reply.insert(reply.end(), map.begin(), map.end());
         break;
       case 'k': reply.push_back(paramsReply); break;
-      case 'z':
-        for (std::uint8_t i = 0; i < channelsForZ; ++i) {
-          for (std::uint32_t v : {0x100u + i, 0x200u, i == 2 ? 1u : 0u, i == 2 || i == 4 ? 7u : 0u}) {
-            for (int k = 0; k < 4; ++k) reply.push_back(static_cast<std::uint8_t>(v >> (8 * k)));
-          }
-        }
-        break;
       default: reply.push_back(status ? status(command[1]) : 0); break;
     }
     if (onCommand && !onCommand(command)) return;  // the board stays silent
@@ -194,7 +187,6 @@ class ExtComScripted : public ScriptedStation {
   std::array<std::uint8_t, 32> map{};
   std::uint8_t timing = 0;
   std::uint8_t paramsReply = 'Q';
-  std::uint8_t channelsForZ = 16;
   std::function<std::uint8_t(std::uint8_t)> status;
   // Sees every complete command before its reply; false keeps the board silent.
   std::function<bool(const Bytes&)> onCommand;
@@ -293,25 +285,6 @@ TEST_F(ExtComScripted, PausesChangeTheRowsBetween16And32AndResendTheParameters) 
   EXPECT_EQ(std::vector<milliseconds>(deletions.begin(), deletions.begin() + 16),
             std::vector<milliseconds>(16, milliseconds(15)));
   EXPECT_EQ(port->purgesIn, purges + 3);  // before each parameter set
-}
-
-TEST_F(ExtComScripted, FifoMode3DrawsTheCountersAndCountsErrors) {
-  station.extCom.params.fifoMode = 3;
-  station.extCom.params.irqFlag = 1;
-  onCommand = [this](const Bytes& c) {
-    if (c[0] == 'z' && Count('z') == 2) station.flags.RequestAbort();
-    return true;
-  };
-  const int base = ui.JournalLineCount();
-  EXPECT_EQ(Run(&ExternalComTest), Outcome::Aborted);
-  EXPECT_EQ(Count('h') + Count('u') + Count('p'), 0);
-  EXPECT_EQ(CommandsOf('k')[0][2], 1);
-  // ESC during the second 'z' ends the test: the table shows the first
-  // cycle under the second cycle's header.
-  EXPECT_EQ(ui.JournalLineText(base + 4 + 0), "  00     0100/0200    0/0/0");
-  EXPECT_EQ(ui.JournalLineText(base + 4 + 2), "  02     0102/0200    2/1/7");
-  EXPECT_EQ(ui.JournalLineText(base + 4 + 4), "  04     0104/0200    1/0/7");
-  EXPECT_EQ(ui.JournalLineText(base + 3), " Канал   pFIFO+IRQ   Ошибки  Циклы:2");
 }
 
 TEST_F(ExtComScripted, SilentEndings) {
