@@ -1,6 +1,7 @@
 #include "cli_options.h"
 
 #include "app/operation_table.h"
+#include "boardtests/external_com_test.h"
 
 namespace rz::cli {
 
@@ -25,6 +26,7 @@ std::string CliUsage() {
     "\n"
     "Operations:\n" +
     OperationHelpText() +
+    "\n" + ExternalComHelpText() +
     "\n"
     "Ctrl-C stops the running wait or operation, like ESC in the window.\n"
     "Exit status: 0 every operation succeeded, 1 one failed or was stopped,\n"

@@ -1,6 +1,10 @@
 #include "cli_ui.h"
 
+#include <sys/ioctl.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <climits>
 
 namespace rz::cli {
 
@@ -49,8 +53,19 @@ void CliUi::MoveTo(int row) {
   row_ = row;
 }
 
+// Rows of the terminal; rows that have scrolled above its top cannot be
+// reached with the cursor any more.
+int CliUi::ScreenRows() const {
+  winsize size{};
+  if (::ioctl(::fileno(out_), TIOCGWINSZ, &size) != 0 || size.ws_row == 0) return INT_MAX;
+  return size.ws_row;
+}
+
 void CliUi::Draw(int line) {
   if (line < base_) return;  // scrolled away with an earlier operation
+  // Moving the cursor above the top of the screen would stop there and
+  // overwrite the wrong row: a line scrolled off the screen stays as it was.
+  if (line < drawn_ && drawn_ - 1 - line >= ScreenRows()) return;
   if (line >= drawn_) {
     for (; drawn_ <= line; ++drawn_) {
       if (drawn_ > base_) {

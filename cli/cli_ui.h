@@ -42,6 +42,7 @@ class CliUi final : public StationUi {
   // Live mode only; the caller holds the mutex.
   void Draw(int line);
   void MoveTo(int row);
+  int ScreenRows() const;
   void CloseLiveRegion();
 
   std::mutex mutex_;

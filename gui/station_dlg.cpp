@@ -24,6 +24,7 @@
 #include "dialog_units.h"
 #include "journal_view.h"
 #include "qt_station_ui.h"
+#include "test_params_dlg.h"
 
 namespace rz::gui {
 namespace {
@@ -81,6 +82,10 @@ CStationDlg::CStationDlg(rz::Station& station, QtStationUi& ui, QWidget* parent)
   setWindowTitle(Utf8(rz::text::kWindowCaption));
   setWindowIcon(style()->standardIcon(QStyle::SP_ComputerIcon));
   CreateControls();
+  runTestParamsDialog = [this] {
+    CTestParamsDlg dialog(station_.extCom.params, this);
+    dialog.exec();
+  };
   ui_.Attach(this);
   qApp->installEventFilter(this);
 }

@@ -51,7 +51,7 @@ class CStationDlg final : public QDialog {
   ~CStationDlg() override;
 
   // Runs the test-parameters dialog of the external COM test while the test
-  // waits for it. Until that dialog exists the pause just ends.
+  // waits for it (CTestParamsDlg on the station's parameters; replaceable).
   std::function<void()> runTestParamsDialog;
   // Called when the operator clicks the Ethernet switch (after the check box
   // has changed its state).

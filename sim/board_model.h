@@ -5,6 +5,8 @@
 #include <optional>
 #include <string_view>
 
+#include "ext_channels_model.h"
+
 namespace rzsim {
 
 // What the Flash answers to its identification read.
@@ -48,6 +50,7 @@ struct BoardModel {
   FlashIdentity flash = *FindFlashChip("at49bv322a");
   std::array<std::uint32_t, 4> securityId = {0x5EC00001, 0x5EC00002, 0x5EC00003, 0x5EC00004};
   EthernetParams ethernet;
+  ExtChannelsModel extChannels;
 };
 
 }  // namespace rzsim

@@ -5,6 +5,8 @@
 #include <optional>
 #include <vector>
 
+#include "ext_channels_model.h"
+
 namespace rzsim {
 
 // Failure modes chosen on the command line. The defaults describe a sound board.
@@ -42,6 +44,7 @@ struct Faults {
   std::uint8_t serviceStatus = 0;
   std::array<std::uint32_t, 3> serviceWords = {0x0000, 0x0001, 0x0001};
   std::uint8_t serviceVariant = 0;
+  ExtChannelsFaults extChannels;   // external channel commands
 };
 
 }  // namespace rzsim

@@ -1,5 +1,7 @@
 #include "options.h"
 
+#include "ext_channels_options.h"
+
 #include <array>
 #include <limits>
 #include <sstream>
@@ -170,6 +172,19 @@ const Option kOptions[] = {
     {Group::kBoard, "eth-voltage", "N", "Ethernet supply: 0 is 5.0 V, 1 is 3.3 V (default 1)",
      [](std::string_view v, ParseState& st) { return Number(v, st.config.model.ethernet.voltage, kMax8); }},
 
+    {Group::kBoard, "ext-timing", "BYTE",
+     "access-timing byte of the external channels (default 0x00; bits 2-4 set the access time)",
+     [](std::string_view v, ParseState& st) { return Number(v, st.config.model.extChannels.accessTiming, kMax8); }},
+    {Group::kBoard, "ext-map", "POS=BYTE,...",
+     "channel-map entries of the external channels (default: channel i at position i; 0xFF or above 31 marks an absent position); may be repeated",
+     [](std::string_view v, ParseState& st) { return ApplyExtMap(v, st.config.model.extChannels); }},
+    {Group::kBoard, "ext-status", "CH:B1,B2,...",
+     "status bytes of channel CH's 1st, 2nd, ... test, the last repeating (default 0x00; e.g. 0x14, 0x01 error, 0x02, 0x48, 0xFF failure); may be repeated",
+     [](std::string_view v, ParseState& st) { return ApplyExtStatus(v, st.config.model.extChannels); }},
+    {Group::kBoard, "ext-fifo", "POS:A,B,C,D",
+     "FIFO counters of a position (default: A and B the block size, C and D 0); may be repeated",
+     [](std::string_view v, ParseState& st) { return ApplyExtFifo(v, st.config.model.extChannels); }},
+
     {Group::kFaults, "silent", "", "the board never sends anything",
      [](std::string_view, ParseState& st) -> std::string {
        st.config.faults.silent = true;
@@ -270,6 +285,14 @@ const Option kOptions[] = {
        st.config.faults.serviceVariant = v == "v7" ? 'C' : 'c';
        return {};
      }},
+    {Group::kFaults, "ext-refuse-params", "", "refuse the external channels' parameter set ('k' gets 'q')",
+     [](std::string_view, ParseState& st) -> std::string {
+       st.config.faults.extChannels.refuseParams = true;
+       return {};
+     }},
+    {Group::kFaults, "ext-silent-from", "OP[:N]",
+     "the external channel commands go silent from the Nth (default 1st) command OP on: n, k, h, u, p or z",
+     [](std::string_view v, ParseState& st) { return ApplyExtSilentFrom(v, st.config.faults.extChannels); }},
 
     {Group::kOther, "verbose", "", "report resets, download stages, clock switches and bytes lost to a speed mismatch on stderr",
      [](std::string_view, ParseState& st) -> std::string {

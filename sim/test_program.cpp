@@ -2,6 +2,7 @@
 
 #include "board_test_commands.h"
 #include "config_commands.h"
+#include "ext_channels.h"
 #include "line_speed.h"
 
 namespace rzsim {
@@ -13,6 +14,7 @@ TestProgram::TestProgram(const BoardModel& model, const Faults& faults)
   RegisterEthernetTestCommands(dispatcher_);
   RegisterRtcCommands(dispatcher_, Clock::now());
   RegisterServicePortCommands(dispatcher_);
+  RegisterExtChannelCommands(dispatcher_);
 }
 
 void TestProgram::Start() {

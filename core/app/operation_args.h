@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/station_ui.h"
+#include "boardtests/external_com_params.h"
 
 namespace rz {
 
@@ -12,6 +13,7 @@ namespace rz {
 // no arguments and asks through its dialogs.
 struct OperationArgs {
   int selectorEntry = kNoEntry;  // the entry a selector is set to
+  ExtComArgs extCom;             // the external channel test's parameters
 };
 
 }  // namespace rz

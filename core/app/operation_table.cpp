@@ -7,6 +7,7 @@
 #include "boardtests/configuration_readout.h"
 #include "boardtests/cpu_clock_change.h"
 #include "boardtests/ethernet_test.h"
+#include "boardtests/external_com_test.h"
 #include "boardtests/rtc_test.h"
 #include "boardtests/sdram_test.h"
 #include "boardtests/service_com_test.h"
@@ -87,7 +88,14 @@ const std::array kOperations = {
                  .clearsParamsRequest = true,
                  .cliWord = "rtc",
                  .cliHelp = "test the real-time clock (ten seconds)"},
-    OperationRow{.button = Button::ExternalCom, .clearsParamsRequest = true},
+    OperationRow{.button = Button::ExternalCom,
+                 .worker = &ExternalComTest,
+                 .clearsParamsRequest = true,
+                 .start = &StartExternalComTest,
+                 .cliWord = "ext-com",
+                 .parseArgument = &ParseExternalComArgument,
+                 .cliSyntax = "ext-com[:PARAMS]",
+                 .cliHelp = "test the external COM channels until Ctrl-C or cycles=N (PARAMS below)"},
     OperationRow{.button = Button::Debug, .clearsAbortOnPress = false},
     OperationRow{.button = Button::FileToFlash, .serialOnly = false, .clearsAbortOnPress = false},
     OperationRow{.button = Button::FlashToFile, .serialOnly = false, .clearsAbortOnPress = false},

@@ -11,6 +11,7 @@
 #include "app/station_flags.h"
 #include "app/station_ui.h"
 #include "app/test_program_file.h"
+#include "boardtests/external_com_params.h"
 #include "link/serial_channel.h"
 
 namespace rz {
@@ -52,6 +53,8 @@ class Station {
   // for the run when the word is one the test does not know.
   std::uint32_t sdramTestSize = 0;
   OperationRunner runner;
+  // The external channel test's parameters and the board's last replies to it.
+  ExtComState extCom;
   std::function<void(std::chrono::milliseconds)> sleeper = [](std::chrono::milliseconds d) {
     std::this_thread::sleep_for(d);
   };

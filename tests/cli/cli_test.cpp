@@ -73,7 +73,10 @@ class CliTest : public ::testing::Test {
     args.insert(args.end(), operations.begin(), operations.end());
     return args;
   }
-  ProcessResult Run(std::vector<std::string> operations) { return ChildProcess(Command(operations)).Wait(); }
+  ProcessResult Run(std::vector<std::string> operations,
+                    std::chrono::milliseconds limit = std::chrono::seconds(20)) {
+    return ChildProcess(Command(operations)).Wait(limit);
+  }
 
   TempDir dir;
   std::unique_ptr<SimulatedBoard> board;
@@ -322,7 +325,8 @@ void ExpectLogOf(const TempDir& dir, const std::vector<std::string>& journal) {
 TEST_F(CliTest, SdramTestWithItsRefreshPauses) {
   WriteProgram();
   StartBoard({"--sdram-error", "2:0x40"});
-  const ProcessResult result = Run({"download", "sdram"});
+  // Two refresh pauses of ten seconds each, in real time.
+  const ProcessResult result = Run({"download", "sdram"}, std::chrono::seconds(60));
   EXPECT_EQ(result.exitCode, 1) << result.err;  // the compare error fails the run
   const auto lines = SplitLines(result.out, "\n");
   ASSERT_EQ(lines.size(), 5u + 7u);

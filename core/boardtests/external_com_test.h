@@ -1,0 +1,35 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "app/controls.h"
+
+namespace rz {
+
+struct OperationArgs;
+struct OperationRow;
+
+// The external channel test: sends the test parameters to the board, then runs
+// cycle after cycle over the channels, keeping a live table in the journal,
+// until ESC or a failed exchange. SPACE in the window pauses it for the
+// parameters dialog; afterwards the parameters are sent again and the test goes
+// on. A cycle limit from the command line ends it as ESC would.
+//
+// Outcome: Aborted after ESC (or a parameters request while 'n' or 'k' waits),
+// Failed when the board refused the parameters or failed a channel (0xFF);
+// after a cycle limit, Success when no channel error was counted, else Failed.
+Outcome ExternalComTest(Station& station);
+
+// The button's start step: with command-line arguments, stores their
+// parameters as the dialog's OK would and sets the cycle limit; from the
+// window (args == nullptr) it stores nothing. Then starts the worker.
+StartResult StartExternalComTest(Station& station, const OperationRow& row, const OperationArgs* args);
+
+// The --help paragraph on ext-com's parameters.
+std::string ExternalComHelpText();
+
+// The command line's "ext-com[:KEY=VALUE,...]" (what follows the word).
+bool ParseExternalComArgument(std::string_view rest, OperationArgs& args, std::string& error);
+
+}  // namespace rz
