@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/station_ui.h"
+#include "debug/debug_request.h"
 
 namespace rz {
 
@@ -12,6 +13,7 @@ namespace rz {
 // no arguments and asks through its dialogs.
 struct OperationArgs {
   int selectorEntry = kNoEntry;  // the entry a selector is set to
+  DebugRequest debug;            // what the debug console is to run
 };
 
 }  // namespace rz

@@ -6,6 +6,7 @@
 #include "app/texts.h"
 #include "boardtests/configuration_readout.h"
 #include "boardtests/cpu_clock_change.h"
+#include "debug/debug_operation.h"
 #include "link/boot_download.h"
 #include "link/serial_channel.h"
 
@@ -71,7 +72,13 @@ const std::array kOperations = {
     OperationRow{.button = Button::Ethernet},
     OperationRow{.button = Button::Rtc, .clearsParamsRequest = true},
     OperationRow{.button = Button::ExternalCom, .clearsParamsRequest = true},
-    OperationRow{.button = Button::Debug, .clearsAbortOnPress = false},
+    OperationRow{.button = Button::Debug,
+                 .clearsAbortOnPress = false,
+                 .start = &OpenDebugConsole,
+                 .cliWord = "debug",
+                 .parseArgument = &ParseDebugArgument,
+                 .cliSyntax = "debug=TARGET:OPERATION:ADDRESS:DATA",
+                 .cliHelp = "run one debug console operation (see Debug console below)"},
     OperationRow{.button = Button::FileToFlash, .serialOnly = false, .clearsAbortOnPress = false},
     OperationRow{.button = Button::FlashToFile, .serialOnly = false, .clearsAbortOnPress = false},
 };
