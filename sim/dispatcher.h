@@ -17,6 +17,7 @@ namespace rzsim {
 // What changes on the board while the test program runs.
 struct BoardState {
   bool cpuAt90MHz = false;
+  std::uint64_t strayBytes = 0;  // bytes that started no command
 };
 
 // What a command sees while it runs: the board it reports on, the faults in
@@ -56,6 +57,7 @@ class Dispatcher {
   void Reset() { current_.reset(); }
   void Receive(std::uint8_t byte, CommandContext& ctx);
   bool Busy() const { return current_ != nullptr; }
+  bool Handles(std::uint8_t opcode) const { return static_cast<bool>(table_[opcode]); }
 
  private:
   std::array<CommandFactory, 256> table_{};

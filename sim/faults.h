@@ -14,6 +14,7 @@ struct Faults {
   bool ethFail = false;            // the Ethernet controller does not answer
   std::uint8_t ethClose = 'Q';     // closing byte of the Ethernet parameters
   std::uint8_t clockAnswer = '9';  // answer to the clock switch; 'Q' keeps 74 MHz
+  bool badDataBus = false;         // the external channels' data-bus check fails
 };
 
 }  // namespace rzsim

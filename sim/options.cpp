@@ -199,6 +199,13 @@ const Option kOptions[] = {
      "the board's answer to the clock switch (default 0x39, the switch to 90 MHz happens; 0x51 'Q': stays at 74 MHz)",
      [](std::string_view v, ParseState& st) { return Number(v, st.config.faults.clockAnswer, kMax8); }},
 
+    {Group::kFaults, "bad-data-bus", "",
+     "the external channels' data bus is faulty ('g' db answers 1, dbc reads back a wrong bit)",
+     [](std::string_view, ParseState& st) -> std::string {
+       st.config.faults.badDataBus = true;
+       return {};
+     }},
+
     {Group::kOther, "verbose", "", "report resets, download stages, clock switches and bytes lost to a speed mismatch on stderr",
      [](std::string_view, ParseState& st) -> std::string {
        st.config.verbose = true;

@@ -1,6 +1,7 @@
 #include "test_program.h"
 
 #include "config_commands.h"
+#include "debug_commands.h"
 #include "line_speed.h"
 
 namespace rzsim {
@@ -8,6 +9,7 @@ namespace rzsim {
 TestProgram::TestProgram(const BoardModel& model, const Faults& faults)
     : model_(model), faults_(faults) {
   RegisterConfigCommands(dispatcher_);
+  RegisterDebugCommands(dispatcher_);
 }
 
 void TestProgram::Start() {
@@ -16,6 +18,9 @@ void TestProgram::Start() {
 }
 
 void TestProgram::Receive(std::uint8_t byte, Bytes& out) {
+  // Bytes that start no command (the debug console's service-port stream
+  // among them) are counted and dropped.
+  if (!dispatcher_.Busy() && !dispatcher_.Handles(byte)) ++state_.strayBytes;
   CommandContext ctx{model_, faults_, state_, memory_, out};
   dispatcher_.Receive(byte, ctx);
 }
