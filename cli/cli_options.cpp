@@ -2,6 +2,7 @@
 
 #include "app/operation_table.h"
 #include "boardtests/external_com_test.h"
+#include "debug/debug_operation.h"
 
 namespace rz::cli {
 
@@ -22,11 +23,23 @@ std::string CliUsage() {
     "  --flash-service      Flash service mode on (key F in the window)\n"
     "  --sound              end-of-operation sound on (key S in the window)\n"
     "  --keep-going         run the remaining operations after one fails\n"
+    "  --debug-console      run the interactive debug console (on a terminal), in\n"
+    "                       the order given among the operations\n"
     "  --help               show this text\n"
     "\n"
     "Operations:\n" +
     OperationHelpText() +
     "\n" + ExternalComHelpText() +
+    "\n"
+    "Debug console:\n"
+    "  debug=TARGET:OPERATION:ADDRESS:DATA runs one operation as ENTER in the debug\n"
+    "  window does, with the same checks and journal lines; TARGET is one of\n"
+    "  " + DebugTargetNames() + "; fields may be empty, e.g.\n"
+    "  debug=sdram:r:0x100:  debug=service-com:txc::0x55  debug=ext-com:rds:3:\n"
+    "  A cyclic operation runs until Ctrl-C. --debug-console asks for a target and\n"
+    "  then for operation, address and data (\"help\" shows the target's help text);\n"
+    "  ENTER runs, Ctrl-C stops a cyclic operation, an empty operation or Ctrl-D\n"
+    "  leaves the target. The debug journal is printed, not written to the log.\n"
     "\n"
     "Ctrl-C stops the running wait or operation, like ESC in the window.\n"
     "Exit status: 0 every operation succeeded, 1 one failed or was stopped,\n"
@@ -67,6 +80,12 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, 
       options.sound = true;
     } else if (arg == "--keep-going") {
       options.keepGoing = true;
+    } else if (arg == "--debug-console") {
+      ParsedOperation operation;
+      operation.word = arg;
+      operation.row = FindOperationRow(Button::Debug);
+      operation.args.debug.interactive = true;
+      options.operations.push_back(std::move(operation));
     } else if (arg.rfind("--", 0) == 0) {
       error = "unknown option " + arg;
       return std::nullopt;

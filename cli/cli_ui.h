@@ -33,6 +33,8 @@ class CliUi final : public StationUi {
   bool EthernetSwitch() override;
   void SetEthernetSwitch(bool checked) override;
   void ShowError(const MessageBox& box) override;
+  // One operation of a debug= word, or the interactive --debug-console.
+  Outcome RunDebugConsole(Station& station, const DebugRequest* request) override;
 
   bool SelectorEnabled(Selector selector);
   // Prints the lines added since the last flush (when not drawing live).

@@ -4,6 +4,7 @@
 
 #include <functional>
 
+#include "debug_dlg.h"
 #include "station_dlg.h"
 
 namespace rz::gui {
@@ -112,6 +113,15 @@ void QtStationUi::ShowError(const rz::MessageBox& box) {
     QWidget* owner = box.ownedByWindow ? window_.data() : nullptr;
     presenter_(box, owner);
   });
+}
+
+rz::Outcome QtStationUi::RunDebugConsole(rz::Station& station, const rz::DebugRequest*) {
+  OnGuiThread([&] {
+    CDebugDlg console(station, window_.data());
+    if (debugConsoleHook_) debugConsoleHook_(console);
+    console.exec();
+  });
+  return rz::Outcome::Success;
 }
 
 }  // namespace rz::gui

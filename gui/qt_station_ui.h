@@ -14,6 +14,7 @@ class QWidget;
 namespace rz::gui {
 
 class CStationDlg;
+class CDebugDlg;
 
 // Shows an error message box and returns when it has been closed. `owner` is the
 // main window, or nullptr for the start-up messages that have no owner.
@@ -64,6 +65,12 @@ class QtStationUi final : public QObject, public rz::StationUi {
 
   void ShowError(const rz::MessageBox& box) override;
 
+  // Runs the debug console modally over the main window (the request is for
+  // the command line and is not used here).
+  rz::Outcome RunDebugConsole(rz::Station& station, const rz::DebugRequest* request) override;
+  // Called with each debug console before it runs (tests set its presenter).
+  void SetDebugConsoleHook(std::function<void(CDebugDlg&)> hook) { debugConsoleHook_ = std::move(hook); }
+
  private:
   // Runs `apply` on the GUI thread and returns after it has run.
   template <typename Apply>
@@ -75,6 +82,7 @@ class QtStationUi final : public QObject, public rz::StationUi {
   GuiThreadCalls calls_;
   QPointer<CStationDlg> window_;  // touched on the GUI thread only
   MessagePresenter presenter_;
+  std::function<void(CDebugDlg&)> debugConsoleHook_;
 };
 
 }  // namespace rz::gui

@@ -20,6 +20,7 @@ struct BoardState {
   bool hung = false;                // the program answers nothing any more
   std::uint32_t sdramCommands = 0;  // 'm' commands so far
   std::uint32_t ethernetSteps = 0;  // 'l' commands since the last 'i'
+  std::uint64_t strayBytes = 0;  // bytes that started no command
 };
 
 // What a command sees while it runs: the board it reports on, the faults in
@@ -59,6 +60,7 @@ class Dispatcher {
   void Reset() { current_.reset(); }
   void Receive(std::uint8_t byte, CommandContext& ctx);
   bool Busy() const { return current_ != nullptr; }
+  bool Handles(std::uint8_t opcode) const { return static_cast<bool>(table_[opcode]); }
 
  private:
   std::array<CommandFactory, 256> table_{};

@@ -45,6 +45,7 @@ struct Faults {
   std::array<std::uint32_t, 3> serviceWords = {0x0000, 0x0001, 0x0001};
   std::uint8_t serviceVariant = 0;
   ExtChannelsFaults extChannels;   // external channel commands
+  bool badDataBus = false;         // the external channels' data-bus check fails
 };
 
 }  // namespace rzsim

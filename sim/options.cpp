@@ -293,6 +293,12 @@ const Option kOptions[] = {
     {Group::kFaults, "ext-silent-from", "OP[:N]",
      "the external channel commands go silent from the Nth (default 1st) command OP on: n, k, h, u, p or z",
      [](std::string_view v, ParseState& st) { return ApplyExtSilentFrom(v, st.config.faults.extChannels); }},
+    {Group::kFaults, "bad-data-bus", "",
+     "the external channels' data bus is faulty ('g' db answers 1, dbc reads back a wrong bit)",
+     [](std::string_view, ParseState& st) -> std::string {
+       st.config.faults.badDataBus = true;
+       return {};
+     }},
 
     {Group::kOther, "verbose", "", "report resets, download stages, clock switches and bytes lost to a speed mismatch on stderr",
      [](std::string_view, ParseState& st) -> std::string {

@@ -3,6 +3,7 @@
 #include "board_test_commands.h"
 #include "config_commands.h"
 #include "ext_channels.h"
+#include "debug_commands.h"
 #include "line_speed.h"
 
 namespace rzsim {
@@ -15,6 +16,7 @@ TestProgram::TestProgram(const BoardModel& model, const Faults& faults)
   RegisterRtcCommands(dispatcher_, Clock::now());
   RegisterServicePortCommands(dispatcher_);
   RegisterExtChannelCommands(dispatcher_);
+  RegisterDebugCommands(dispatcher_);
 }
 
 void TestProgram::Start() {
@@ -24,6 +26,9 @@ void TestProgram::Start() {
 
 void TestProgram::Receive(std::uint8_t byte, Bytes& out) {
   if (state_.hung) return;
+  // Bytes that start no command (the debug console's service-port stream
+  // among them) are counted and dropped.
+  if (!dispatcher_.Busy() && !dispatcher_.Handles(byte)) ++state_.strayBytes;
   CommandContext ctx{model_, faults_, state_, memory_, out};
   dispatcher_.Receive(byte, ctx);
 }

@@ -43,6 +43,7 @@ class NullUi final : public rz::StationUi {
   bool EthernetSwitch() override { return false; }
   void SetEthernetSwitch(bool) override {}
   void ShowError(const rz::MessageBox& box) override { std::fprintf(stderr, "%s\n", box.text.c_str()); }
+  rz::Outcome RunDebugConsole(rz::Station&, const rz::DebugRequest*) override { return rz::Outcome::Failed; }
 };
 
 struct Workplace {

@@ -4,6 +4,7 @@
 
 #include "app/station_ui.h"
 #include "boardtests/external_com_params.h"
+#include "debug/debug_request.h"
 
 namespace rz {
 
@@ -14,6 +15,7 @@ namespace rz {
 struct OperationArgs {
   int selectorEntry = kNoEntry;  // the entry a selector is set to
   ExtComArgs extCom;             // the external channel test's parameters
+  DebugRequest debug;            // what the debug console is to run
 };
 
 }  // namespace rz

@@ -11,6 +11,7 @@
 #include "boardtests/rtc_test.h"
 #include "boardtests/sdram_test.h"
 #include "boardtests/service_com_test.h"
+#include "debug/debug_operation.h"
 #include "link/boot_download.h"
 #include "link/serial_channel.h"
 
@@ -96,7 +97,13 @@ const std::array kOperations = {
                  .parseArgument = &ParseExternalComArgument,
                  .cliSyntax = "ext-com[:PARAMS]",
                  .cliHelp = "test the external COM channels until Ctrl-C or cycles=N (PARAMS below)"},
-    OperationRow{.button = Button::Debug, .clearsAbortOnPress = false},
+    OperationRow{.button = Button::Debug,
+                 .clearsAbortOnPress = false,
+                 .start = &OpenDebugConsole,
+                 .cliWord = "debug",
+                 .parseArgument = &ParseDebugArgument,
+                 .cliSyntax = "debug=TARGET:OPERATION:ADDRESS:DATA",
+                 .cliHelp = "run one debug console operation (see Debug console below)"},
     OperationRow{.button = Button::FileToFlash, .serialOnly = false, .clearsAbortOnPress = false},
     OperationRow{.button = Button::FlashToFile, .serialOnly = false, .clearsAbortOnPress = false},
 };

@@ -3,7 +3,12 @@
 #include <cstdint>
 #include <string>
 
+#include "app/outcome.h"
+
 namespace rz {
+
+class Station;
+struct DebugRequest;
 
 // The two drop-down lists of the main window.
 enum class Selector { Port, CpuClock };
@@ -69,6 +74,12 @@ class StationUi {
 
   // Shows an error message box and returns when the operator has closed it.
   virtual void ShowError(const MessageBox& box) = 0;
+
+  // Runs the debug console and returns when it has been left: the window's
+  // modal console for `request` == nullptr, otherwise what the request asks
+  // (one operation, or an interactive console on a terminal). Returns the
+  // outcome of the request's operation.
+  virtual Outcome RunDebugConsole(Station& station, const DebugRequest* request) = 0;
 };
 
 // The worker-side helpers built on the window operations.

@@ -7,32 +7,22 @@ namespace rz {
 SerialExchange::SerialExchange(Station& station, bool watchParamsRequest)
     : port_(station.Port()), flags_(station.flags), watchParamsRequest_(watchParamsRequest) {}
 
-SerialExchange::~SerialExchange() {
-  Flush();
-  flags_.ClearAbort();
-}
+SerialExchange::~SerialExchange() { flags_.ClearAbort(); }
 
-void SerialExchange::Write8(std::uint8_t value) { pending_.push_back(value); }
+void SerialExchange::Write8(std::uint8_t value) { SerialWrite(port_, &value, 1); }
 
 void SerialExchange::Write16(std::uint16_t value) {
-  pending_.push_back(static_cast<std::uint8_t>(value));
-  pending_.push_back(static_cast<std::uint8_t>(value >> 8));
+  const std::uint8_t bytes[2] = {static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8)};
+  SerialWrite(port_, bytes, sizeof bytes);
 }
 
 void SerialExchange::Write32(std::uint32_t value) {
-  for (int k = 0; k < 4; ++k) pending_.push_back(static_cast<std::uint8_t>(value >> (8 * k)));
-}
-
-void SerialExchange::Flush() {
-  if (pending_.empty()) return;
-  // As with every request write, the result is not examined: a failed write
-  // shows up as a missing reply.
-  SerialWrite(port_, pending_.data(), pending_.size());
-  pending_.clear();
+  std::uint8_t bytes[4];
+  for (int k = 0; k < 4; ++k) bytes[k] = static_cast<std::uint8_t>(value >> (8 * k));
+  SerialWrite(port_, bytes, sizeof bytes);
 }
 
 bool SerialExchange::Await8(std::uint8_t& value) {
-  Flush();
   for (;;) {
     std::uint8_t byte = 0;
     const std::size_t got = SerialRead(port_, &byte, 1);

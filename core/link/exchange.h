@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <vector>
 
 #include "link/serial_channel.h"
 
@@ -22,9 +21,6 @@ inline constexpr std::uint8_t kStatusRefused = 'q';
 // request fields little-endian and awaits the reply byte by byte, watching the
 // abort flag after every read attempt. The abort flag is set back to 0 when the
 // exchange ends, on every way out, so that ESC ends only the exchange in progress.
-// The request fields are collected and go to the port in one SerialWrite when
-// the first reply byte is awaited (or the exchange ends): the bytes on the line
-// are the same as with one write per field, at a fraction of the system calls.
 class SerialExchange {
  public:
   // `watchParamsRequest`: also end the wait when the parameters request flag is 1.
@@ -33,7 +29,6 @@ class SerialExchange {
   SerialExchange& operator=(const SerialExchange&) = delete;
   ~SerialExchange();
 
-  // Queue request fields, least significant byte first.
   void Write8(std::uint8_t value);
   void Write16(std::uint16_t value);
   void Write32(std::uint32_t value);
@@ -49,12 +44,10 @@ class SerialExchange {
 
  private:
   bool AwaitLittleEndian(std::uint32_t& value, int bytes);
-  void Flush();
 
   PortHandle port_;
   StationFlags& flags_;
   bool watchParamsRequest_;
-  std::vector<std::uint8_t> pending_;  // request bytes not yet written
 };
 
 }  // namespace rz

@@ -4,6 +4,7 @@ namespace rz::gui::test {
 int RunStationWindowTests(int argc, char** argv);
 int RunBoardSessionTests(int argc, char** argv);
 int RunExtComWindowTests(int argc, char** argv);
+int RunDebugWindowTests(int argc, char** argv);
 }  // namespace rz::gui::test
 
 int main(int argc, char** argv) {
@@ -13,5 +14,6 @@ int main(int argc, char** argv) {
   int failures = rz::gui::test::RunStationWindowTests(argc, argv);
   failures += rz::gui::test::RunBoardSessionTests(argc, argv);
   failures += rz::gui::test::RunExtComWindowTests(argc, argv);
+  failures += rz::gui::test::RunDebugWindowTests(argc, argv);
   return failures == 0 ? 0 : 1;
 }

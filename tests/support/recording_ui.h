@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <mutex>
 #include <string>
 #include <utility>
@@ -8,6 +9,7 @@
 #include "app/journal_lines.h"
 #include "app/sound.h"
 #include "app/station_ui.h"
+#include "debug/debug_request.h"
 
 namespace rz::testing {
 
@@ -82,6 +84,24 @@ class RecordingUi final : public StationUi {
     messages.push_back(box);
   }
 
+  // Records the request (nullptr: the window's console) and returns
+  // `debugOutcome`, unless a test runs a console of its own.
+  Outcome RunDebugConsole(Station& station, const DebugRequest* request) override {
+    std::function<Outcome(Station&, const DebugRequest*)> run;
+    {
+      std::lock_guard lock(mutex_);
+      DebugRequest recorded;
+      if (request != nullptr) {
+        recorded = *request;
+      } else {
+        recorded.target = -1;
+      }
+      debugRequests.push_back(recorded);
+      run = runDebugConsole;
+    }
+    return run ? run(station, request) : debugOutcome;
+  }
+
   std::vector<std::string> Lines() {
     std::lock_guard lock(mutex_);
     return journal.Lines();
@@ -108,6 +128,9 @@ class RecordingUi final : public StationUi {
   int cpuIndex = kCpuEntry74;
   bool ethernet = false;
   std::vector<MessageBox> messages;
+  std::vector<DebugRequest> debugRequests;  // target -1: the window's console
+  Outcome debugOutcome = Outcome::Success;
+  std::function<Outcome(Station&, const DebugRequest*)> runDebugConsole;
 
  private:
   std::mutex mutex_;
