@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "app/station_ui.h"
@@ -12,6 +13,8 @@ namespace rz {
 // no arguments and asks through its dialogs.
 struct OperationArgs {
   int selectorEntry = kNoEntry;  // the entry a selector is set to
+  std::string file;              // the file of a Flash transfer, as given
+  std::uint32_t readCount = 0;   // the byte count of a read from Flash
 };
 
 }  // namespace rz

@@ -6,6 +6,8 @@
 #include "app/texts.h"
 #include "boardtests/configuration_readout.h"
 #include "boardtests/cpu_clock_change.h"
+#include "flash/flash_test.h"
+#include "flash/transfer_handlers.h"
 #include "link/boot_download.h"
 #include "link/serial_channel.h"
 
@@ -67,13 +69,33 @@ const std::array kOperations = {
                  .cliHelp = "switch the board's CPU clock (the CPU clock selector)"},
     OperationRow{.button = Button::ServiceCom},
     OperationRow{.button = Button::Sdram},
-    OperationRow{.button = Button::Flash, .refusal = &FlashTestRefusal},
+    OperationRow{.button = Button::Flash,
+                 .worker = &FlashTest,
+                 .refusal = &FlashTestRefusal,
+                 .cliWord = "flash-test",
+                 .cliHelp = "erase and test the whole Flash (needs --flash-service; destroys its contents)"},
     OperationRow{.button = Button::Ethernet},
     OperationRow{.button = Button::Rtc, .clearsParamsRequest = true},
     OperationRow{.button = Button::ExternalCom, .clearsParamsRequest = true},
     OperationRow{.button = Button::Debug, .clearsAbortOnPress = false},
-    OperationRow{.button = Button::FileToFlash, .serialOnly = false, .clearsAbortOnPress = false},
-    OperationRow{.button = Button::FlashToFile, .serialOnly = false, .clearsAbortOnPress = false},
+    OperationRow{.button = Button::FileToFlash,
+                 .serialOnly = false,
+                 .clearsAbortOnPress = false,
+                 .start = &StartFileToFlash,
+                 .cliWord = "write",
+                 .parseArgument = &ParseWriteArgument,
+                 .cliSyntax = "write=FILE",
+                 .cliHelp = "erase the Flash and write the image file FILE into it (a signed .rzi image; any "
+                            "file with --flash-service)"},
+    OperationRow{.button = Button::FlashToFile,
+                 .serialOnly = false,
+                 .clearsAbortOnPress = false,
+                 .start = &StartFlashToFile,
+                 .cliWord = "read",
+                 .parseArgument = &ParseReadArgument,
+                 .cliSyntax = "read=FILE:COUNT",
+                 .cliHelp = "read COUNT bytes (1..8388608) from the start of the Flash into FILE; a bad COUNT "
+                            "is refused before FILE is created or emptied"},
 };
 
 void Refuse(Station& station, const char* text) {

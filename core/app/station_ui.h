@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace rz {
@@ -66,6 +67,16 @@ class StationUi {
 
   // Shows an error message box and returns when the operator has closed it.
   virtual void ShowError(const MessageBox& box) = 0;
+
+  // The dialogs of the Flash transfer buttons, run by their handlers on the
+  // window's thread. The file dialogs offer one filter "(*.*)" and start in
+  // `folder`; they return the chosen file's full path, or nothing when the
+  // operator cancels. The save dialog asks before it overwrites a file.
+  virtual std::optional<std::string> AskOpenFile(const std::string& folder) = 0;
+  virtual std::optional<std::string> AskSaveFile(const std::string& folder) = 0;
+  // The byte-count dialog: the count typed and confirmed with ENTER (its
+  // leading digits, 0 without any), or 0 after ESC.
+  virtual std::uint32_t AskByteCount() = 0;
 };
 
 // The worker-side helpers built on the window operations.

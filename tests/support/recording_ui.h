@@ -1,6 +1,7 @@
 #pragma once
 
 #include <mutex>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -82,6 +83,23 @@ class RecordingUi final : public StationUi {
     messages.push_back(box);
   }
 
+  // The transfer dialogs answer from the script below and note the folder.
+  std::optional<std::string> AskOpenFile(const std::string& folder) override {
+    std::lock_guard lock(mutex_);
+    dialogFolders.push_back(folder);
+    return openFileAnswer;
+  }
+  std::optional<std::string> AskSaveFile(const std::string& folder) override {
+    std::lock_guard lock(mutex_);
+    dialogFolders.push_back(folder);
+    return saveFileAnswer;
+  }
+  std::uint32_t AskByteCount() override {
+    std::lock_guard lock(mutex_);
+    ++byteCountAsked;
+    return byteCountAnswer;
+  }
+
   std::vector<std::string> Lines() {
     std::lock_guard lock(mutex_);
     return journal.Lines();
@@ -108,6 +126,11 @@ class RecordingUi final : public StationUi {
   int cpuIndex = kCpuEntry74;
   bool ethernet = false;
   std::vector<MessageBox> messages;
+  std::optional<std::string> openFileAnswer;
+  std::optional<std::string> saveFileAnswer;
+  std::uint32_t byteCountAnswer = 0;
+  std::vector<std::string> dialogFolders;
+  int byteCountAsked = 0;
 
  private:
   std::mutex mutex_;
