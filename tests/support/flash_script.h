@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -43,11 +44,13 @@ class MemoryFile final : public TransferFile {
 
 // A signed image file around `image`: "VESK", the image, the XOR byte.
 inline std::vector<std::uint8_t> SignedImage(const std::vector<std::uint8_t>& image) {
-  std::vector<std::uint8_t> file = {'V', 'E', 'S', 'K'};
-  file.insert(file.end(), image.begin(), image.end());
+  std::vector<std::uint8_t> file(image.size() + 5);
+  const char* signature = "VESK";
+  std::copy(signature, signature + 4, file.begin());
+  std::copy(image.begin(), image.end(), file.begin() + 4);
   std::uint8_t x = 0;
-  for (std::uint8_t b : file) x ^= b;
-  file.push_back(x);
+  for (std::size_t i = 0; i + 1 < file.size(); ++i) x ^= file[i];
+  file.back() = x;
   return file;
 }
 

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "app/operation_table.h"
 #include "app/texts.h"
 #include "flash/flash_test.h"
@@ -320,6 +322,95 @@ TEST_F(FlashScripted, EscDuringAReplyFailsItsRetryTooAndAFullDiskEndsTheRead) {
   FlashToFileJob second{"out.bin", 2048, std::move(full)};
   EXPECT_EQ(FlashToFileOverCom(station, second), Outcome::Failed);
   EXPECT_EQ(ui.Lines()[2], " Чтение Flash: 25% *ОШИБКА*");
+}
+
+// The transfer buttons' handlers: dialogs, files, counts and their messages.
+class TransferButtons : public FlashScripted {
+ protected:
+  StartResult Press(Button button, const OperationArgs* args = nullptr) {
+    const StartResult result = StartOperation(station, *FindOperationRow(button), args);
+    if (result == StartResult::Started) {
+      while (station.runner.Busy()) station.flags.RequestAbort();  // the port is silent
+      station.runner.Wait();
+    }
+    return result;
+  }
+  bool Exists(const std::string& name) { return std::filesystem::exists(dir.File(name)); }
+};
+
+TEST_F(TransferButtons, FilesThatCannotBeOpenedOrCreated) {
+  ui.openFileAnswer = dir.File("missing.rzi");
+  EXPECT_EQ(Press(Button::FileToFlash), StartResult::Refused);
+  ui.saveFileAnswer = dir.File("no-folder/out.bin");
+  EXPECT_EQ(Press(Button::FlashToFile), StartResult::Refused);
+  ASSERT_EQ(ui.messages.size(), 2u);
+  EXPECT_EQ(ui.messages[0].caption, text::kErrorCaption);
+  EXPECT_EQ(ui.messages[0].text, "Ошибка открытия файла <missing.rzi>");
+  EXPECT_TRUE(ui.messages[0].ownedByWindow);
+  EXPECT_EQ(ui.messages[1].text, "Ошибка создания файла <out.bin>");
+  EXPECT_EQ(ui.byteCountAsked, 0);
+  EXPECT_EQ(ui.dialogFolders, (std::vector<std::string>(2, std::filesystem::current_path().string())));
+  // Cancelling a dialog does nothing at all.
+  ui.openFileAnswer.reset();
+  ui.saveFileAnswer.reset();
+  EXPECT_EQ(Press(Button::FileToFlash), StartResult::Refused);
+  EXPECT_EQ(Press(Button::FlashToFile), StartResult::Refused);
+  EXPECT_EQ(ui.messages.size(), 2u);
+  EXPECT_TRUE(ui.Lines().empty());
+  EXPECT_EQ(ui.journalFocused, 0);
+  EXPECT_EQ(station.flags.focusIndex.load(), 11);
+}
+
+TEST_F(TransferButtons, ByteCountFromTheDialogLeavesTheEmptyFileBehindWhenBad) {
+  dir.Write("old.bin", Bytes(100, 7));
+  ui.saveFileAnswer = dir.File("old.bin");
+  station.flags.RequestAbort();  // an old ESC: cleared only when the transfer starts
+  for (std::uint32_t count : {0u, 8388609u, 9999999u}) {
+    ui.byteCountAnswer = count;
+    EXPECT_EQ(Press(Button::FlashToFile), StartResult::Refused);
+    EXPECT_EQ(ui.messages.back().text, "Кол-во байт чтения: " + std::to_string(count));
+    EXPECT_EQ(ui.messages.back().caption, text::kErrorCaption);
+    EXPECT_EQ(dir.Read("old.bin"), "");
+  }
+  EXPECT_EQ(station.flags.abort.load(), 1);
+  ui.byteCountAnswer = 8388608;
+  EXPECT_EQ(Press(Button::FlashToFile), StartResult::Started);
+  EXPECT_EQ(ui.Lines()[1], " == Чтение 8388608 байт в <old.bin> по \u0421OM ==");
+  EXPECT_EQ(ui.journalFocused, 1);
+}
+
+TEST_F(TransferButtons, CommandLineChecksTheCountBeforeTouchingTheFile) {
+  dir.Write("old.bin", Bytes(100, 7));
+  OperationArgs args;
+  std::string error;
+  const OperationRow* row = nullptr;
+  for (const std::string& word : {"read=" + dir.File("old.bin") + ":0", "read=" + dir.File("new.bin") + ":",
+                                 "read=" + dir.File("new.bin") + ":8388609x"}) {
+    ASSERT_TRUE(ParseOperationWord(word, row, args, error)) << error;
+    EXPECT_EQ(StartOperation(station, *row, &args), StartResult::Refused);
+  }
+  EXPECT_EQ(ui.messages.size(), 3u);
+  EXPECT_EQ(ui.messages[2].text, "Кол-во байт чтения: 8388609");
+  EXPECT_EQ(dir.Read("old.bin").size(), 100u);
+  EXPECT_FALSE(Exists("new.bin"));
+  EXPECT_EQ(ui.byteCountAsked, 0);
+  EXPECT_TRUE(ui.dialogFolders.empty());
+  for (const char* bad : {"read", "read=", "read=file", "read=:5", "write", "write="}) {
+    EXPECT_FALSE(ParseOperationWord(bad, row, args, error)) << bad;
+  }
+  ASSERT_TRUE(ParseOperationWord("read=a:b:12", row, args, error));
+  EXPECT_EQ(args.file, "a:b");
+  EXPECT_EQ(args.readCount, 12u);
+}
+
+TEST_F(TransferButtons, WithTheEthernetSwitchOnTheyWaitForTheEthernetChannel) {
+  ui.ethernet = true;
+  ui.openFileAnswer = dir.File("x");
+  EXPECT_EQ(Press(Button::FileToFlash), StartResult::Refused);
+  EXPECT_EQ(Press(Button::FlashToFile), StartResult::Refused);
+  ASSERT_EQ(ui.messages.size(), 2u);
+  EXPECT_EQ(ui.messages[0].text, text::kOnlyOverCom);
+  EXPECT_TRUE(ui.dialogFolders.empty());
 }
 
 }  // namespace
