@@ -12,12 +12,12 @@ namespace {
 
 Outcome Erase(Station& station, std::uint32_t bound) {
   StationUi& ui = station.Ui();
-  ui.AddJournalLine(0, text::kEraseProgress);
+  ProgressLine progress(ui, text::kEraseProgress);
   const int blocks = EraseBlockCount(bound);
   for (int block = 0; block < blocks; ++block) {
     const std::uint32_t address = FlashBlockAddress(block);
     const std::string line = ProgressText(text::kEraseProgress, ErasePercent(address, bound));
-    ui.AddJournalLine(-1, line);
+    progress.Show(line);
     const Outcome outcome = SendWithOneRetry(ui, line, [&] { return EraseFlashBlock(station, address); });
     if (outcome != Outcome::Success) return outcome;
   }
@@ -26,7 +26,7 @@ Outcome Erase(Station& station, std::uint32_t bound) {
 
 Outcome Write(Station& station, TransferFile& file, const ImageCheck& check) {
   StationUi& ui = station.Ui();
-  ui.AddJournalLine(0, text::kWriteProgress);
+  ProgressLine progress(ui, text::kWriteProgress);
   ImagePieces pieces(file, check);
   std::array<std::uint8_t, kFlashPieceBytes> buffer{};
   for (;;) {
@@ -34,7 +34,7 @@ Outcome Write(Station& station, TransferFile& file, const ImageCheck& check) {
     const std::size_t length = pieces.Next(buffer, percent);
     if (length == 0) break;
     const std::string line = ProgressText(text::kWriteProgress, percent);
-    ui.AddJournalLine(-1, line);
+    progress.Show(line);
     const std::span<const std::uint8_t> piece(buffer.data(), length);
     const Outcome outcome =
         SendWithOneRetry(ui, line, [&] { return WriteFlashBlock(station, pieces.Address(), piece); });

@@ -14,13 +14,13 @@ Outcome Transfer(Station& station, FlashToFileJob& job, TransferFile& file) {
   StationUi& ui = station.Ui();
   ui.AddJournalLine(0, "");
   ui.AddJournalLine(0, FormatText(FormatText(text::kReadHeadingCom, std::to_string(job.count)), job.fileName));
-  ui.AddJournalLine(0, text::kReadProgress);
+  ProgressLine progress(ui, text::kReadProgress);
   std::array<std::uint8_t, kFlashPieceBytes> buffer{};
   const int pieces = ReadPieceCount(job.count);
   for (int k = 0; k < pieces; ++k) {
     const ReadPiece piece = ReadPieceAt(job.count, k);
     const std::string line = ProgressText(text::kReadProgress, piece.percent);
-    ui.AddJournalLine(-1, line);
+    progress.Show(line);
     const std::span<std::uint8_t> data(buffer.data(), piece.length);
     // A failed piece is asked for once more without a trace in the journal.
     const bool read = ReadFlashBlock(station, piece.address, data) || ReadFlashBlock(station, piece.address, data);

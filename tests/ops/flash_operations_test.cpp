@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "app/operation_table.h"
 #include "app/texts.h"
 #include "child_process.h"
@@ -152,14 +154,16 @@ TEST_F(FlashBoardTest, SignedImageErasesTheWholeFlashAndWriteFaultsRetry) {
   EXPECT_EQ(Journal(), (Lines{"", " == Запись <image.rzi> по \u0421OM ==", text::kEraseDoneFlash,
                               " Запись Flash: 34% Повтор", " Запись Flash: 85% Повтор",
                               " Запись Flash: 85% *Ошибка: fl_1", text::kAborted}));
-  // The percentages of an 8 MB erase, and writing never shows 100 early.
+  // The percentages of an 8 MB erase, each shown once, and writing never
+  // shows 100 early.
   const Lines erase = Shown(" Стирание Flash: ");
-  ASSERT_EQ(erase.size(), 71u + 1);
-  EXPECT_EQ(Lines(erase.begin(), erase.begin() + 10),
-            (Lines{" Стирание Flash: 0%", " Стирание Flash: 0%", " Стирание Flash: 0%", " Стирание Flash: 0%",
-                   " Стирание Flash: 0%", " Стирание Flash: 0%", " Стирание Flash: 1%", " Стирание Flash: 1%",
-                   " Стирание Flash: 1%", " Стирание Flash: 3%"}));
-  EXPECT_EQ(erase[70], " Стирание Flash: 98%");
+  ASSERT_GE(erase.size(), 6u);
+  EXPECT_EQ(Lines(erase.begin(), erase.begin() + 5),
+            (Lines{" Стирание Flash: 0%", " Стирание Flash: 1%", " Стирание Flash: 3%", " Стирание Flash: 4%",
+                   " Стирание Flash: 6%"}));
+  EXPECT_EQ(erase[erase.size() - 2], " Стирание Flash: 98%");
+  EXPECT_EQ(erase.back(), text::kEraseDoneFlash);
+  EXPECT_EQ(std::set<std::string>(erase.begin(), erase.end()).size(), erase.size());
   for (const std::string& line : Shown(" Запись Flash: ")) EXPECT_EQ(line.find("100%"), std::string::npos) << line;
   // What was written before the fault is in the Flash.
   first = ui.JournalLineCount();
