@@ -1,5 +1,6 @@
 #include "flash/flash_unit.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "app/station.h"
@@ -81,7 +82,13 @@ bool ReadFlashBlock(Station& station, std::uint32_t address, std::span<std::uint
   PutLe32(request, static_cast<std::uint32_t>(data.size()));
   SerialWrite(port, request.data(), request.size());
 
-  std::uint8_t last = 'r';  // what a position that never arrives keeps
+  // The reply is asked for whole in the first read attempt; the positions that
+  // attempt did not bring are then awaited byte by byte.
+  std::vector<std::uint8_t> reply(data.size() + 1);
+  const std::size_t arrived =
+      port != nullptr ? port->Read(reply.data(), reply.size()) : SerialRead(port, reply.data(), reply.size());
+  if (station.flags.AbortRequested()) return false;
+  std::uint8_t last = arrived > 0 ? reply[arrived - 1] : 'r';  // what a lost position keeps
   // Awaits one byte for up to 224 attempts; false on an abort. The flag is
   // looked at after every attempt, as in every other wait, so that ESC ends a
   // reply that is still streaming in as promptly as one that has stopped.
@@ -99,14 +106,13 @@ bool ReadFlashBlock(Station& station, std::uint32_t address, std::span<std::uint
     into = last;
     return true;
   };
-  std::uint8_t sum = 0;
-  for (std::uint8_t& byte : data) {
-    if (!await(byte)) return false;
-    sum = static_cast<std::uint8_t>(sum + byte);
+  for (std::size_t i = arrived; i < reply.size(); ++i) {
+    if (!await(reply[i])) return false;
   }
-  std::uint8_t checksum = 0;
-  if (!await(checksum)) return false;
-  return static_cast<std::uint8_t>(sum + checksum) == 0;
+  std::copy(reply.begin(), reply.end() - 1, data.begin());
+  std::uint8_t sum = 0;
+  for (std::uint8_t byte : reply) sum = static_cast<std::uint8_t>(sum + byte);
+  return sum == 0;
 }
 
 std::string FormatText(std::string_view pattern, std::string_view value) {
