@@ -26,6 +26,10 @@ std::string CliUsage() {
     "Operations:\n" +
     OperationHelpText() +
     "\n"
+    "FILE is relative to the current directory. The window asks before its save\n"
+    "dialog overwrites a file; read cannot ask, so it checks COUNT (leading digits,\n"
+    "none is 0) before it creates or empties FILE.\n"
+    "\n"
     "Ctrl-C stops the running wait or operation, like ESC in the window.\n"
     "Exit status: 0 every operation succeeded, 1 one failed or was stopped,\n"
     "2 bad usage or the station could not start.\n";

@@ -73,7 +73,7 @@ const std::array kOperations = {
                  .worker = &FlashTest,
                  .refusal = &FlashTestRefusal,
                  .cliWord = "flash-test",
-                 .cliHelp = "erase and test the whole Flash (needs --flash-service; destroys its contents)"},
+                 .cliHelp = "erase and test the whole Flash (needs --flash-service)"},
     OperationRow{.button = Button::Ethernet},
     OperationRow{.button = Button::Rtc, .clearsParamsRequest = true},
     OperationRow{.button = Button::ExternalCom, .clearsParamsRequest = true},
@@ -85,8 +85,7 @@ const std::array kOperations = {
                  .cliWord = "write",
                  .parseArgument = &ParseWriteArgument,
                  .cliSyntax = "write=FILE",
-                 .cliHelp = "erase the Flash and write the image file FILE into it (a signed .rzi image; any "
-                            "file with --flash-service)"},
+                 .cliHelp = "write the image FILE into the Flash (raw files: --flash-service)"},
     OperationRow{.button = Button::FlashToFile,
                  .serialOnly = false,
                  .clearsAbortOnPress = false,
@@ -94,8 +93,7 @@ const std::array kOperations = {
                  .cliWord = "read",
                  .parseArgument = &ParseReadArgument,
                  .cliSyntax = "read=FILE:COUNT",
-                 .cliHelp = "read COUNT bytes (1..8388608) from the start of the Flash into FILE; a bad COUNT "
-                            "is refused before FILE is created or emptied"},
+                 .cliHelp = "read COUNT (1..8388608) Flash bytes into FILE; COUNT checked first"},
 };
 
 void Refuse(Station& station, const char* text) {
