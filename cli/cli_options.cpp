@@ -41,6 +41,10 @@ std::string CliUsage() {
     "  ENTER runs, Ctrl-C stops a cyclic operation, an empty operation or Ctrl-D\n"
     "  leaves the target. The debug journal is printed, not written to the log.\n"
     "\n"
+    "FILE is relative to the current directory. The window asks before its save\n"
+    "dialog overwrites a file; read cannot ask, so it checks COUNT (leading digits,\n"
+    "none is 0) before it creates or empties FILE.\n"
+    "\n"
     "Ctrl-C stops the running wait or operation, like ESC in the window.\n"
     "Exit status: 0 every operation succeeded, 1 one failed or was stopped,\n"
     "2 bad usage or the station could not start.\n";

@@ -35,6 +35,11 @@ class CliUi final : public StationUi {
   void ShowError(const MessageBox& box) override;
   // One operation of a debug= word, or the interactive --debug-console.
   Outcome RunDebugConsole(Station& station, const DebugRequest* request) override;
+  // A command line has no dialogs: the transfers take their file and count
+  // from the operation's argument (write=FILE, read=FILE:COUNT) and never ask.
+  std::optional<std::string> AskOpenFile(const std::string&) override { return std::nullopt; }
+  std::optional<std::string> AskSaveFile(const std::string&) override { return std::nullopt; }
+  std::uint32_t AskByteCount() override { return 0; }
 
   bool SelectorEnabled(Selector selector);
   // Prints the lines added since the last flush (when not drawing live).

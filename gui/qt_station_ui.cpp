@@ -1,11 +1,14 @@
 #include "qt_station_ui.h"
 
+#include <QFileDialog>
 #include <QMessageBox>
 
 #include <functional>
 
 #include "debug_dlg.h"
+#include "byte_count_dlg.h"
 #include "station_dlg.h"
+#include "transfer_dialogs.h"
 
 namespace rz::gui {
 
@@ -16,11 +19,28 @@ void ShowCriticalMessageBox(const rz::MessageBox& box, QWidget* owner) {
   message.exec();
 }
 
-QtStationUi::QtStationUi(QObject* parent) : QObject(parent), presenter_(ShowCriticalMessageBox) {}
+namespace {
+
+int ExecDialog(QDialog& dialog) { return dialog.exec(); }
+
+// The chosen file of a closed file dialog, or nothing when it was cancelled.
+std::optional<std::string> ChosenFile(int result, const QFileDialog& dialog) {
+  if (result != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return dialog.selectedFiles().front().toStdString();
+}
+
+}  // namespace
+
+QtStationUi::QtStationUi(QObject* parent)
+    : QObject(parent), presenter_(ShowCriticalMessageBox), dialogRunner_(ExecDialog) {}
 
 QtStationUi::~QtStationUi() = default;
 
 void QtStationUi::Attach(CStationDlg* window) { window_ = window; }
+
+void QtStationUi::SetDialogRunner(DialogRunner runner) {
+  dialogRunner_ = runner ? std::move(runner) : DialogRunner(ExecDialog);
+}
 
 void QtStationUi::SetMessagePresenter(MessagePresenter presenter) {
   presenter_ = presenter ? std::move(presenter) : MessagePresenter(ShowCriticalMessageBox);
@@ -122,6 +142,38 @@ rz::Outcome QtStationUi::RunDebugConsole(rz::Station& station, const rz::DebugRe
     console.exec();
   });
   return rz::Outcome::Success;
+}
+
+}  // namespace rz::gui
+
+namespace rz::gui {
+
+std::optional<std::string> QtStationUi::AskOpenFile(const std::string& folder) {
+  std::optional<std::string> chosen;
+  OnGuiThread([&] {
+    const auto dialog = MakeOpenFileDialog(window_.data(), QString::fromStdString(folder));
+    chosen = ChosenFile(dialogRunner_(*dialog), *dialog);
+  });
+  return chosen;
+}
+
+std::optional<std::string> QtStationUi::AskSaveFile(const std::string& folder) {
+  std::optional<std::string> chosen;
+  OnGuiThread([&] {
+    const auto dialog = MakeSaveFileDialog(window_.data(), QString::fromStdString(folder));
+    chosen = ChosenFile(dialogRunner_(*dialog), *dialog);
+  });
+  return chosen;
+}
+
+std::uint32_t QtStationUi::AskByteCount() {
+  std::uint32_t count = 0;
+  OnGuiThread([&] {
+    CByteCountDlg dialog(window_.data());
+    dialogRunner_(dialog);
+    count = dialog.Count();
+  });
+  return count;
 }
 
 }  // namespace rz::gui

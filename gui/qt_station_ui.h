@@ -9,6 +9,7 @@
 #include "app/station_ui.h"
 #include "gui_thread_calls.h"
 
+class QDialog;
 class QWidget;
 
 namespace rz::gui {
@@ -22,6 +23,11 @@ using MessagePresenter = std::function<void(const rz::MessageBox& box, QWidget* 
 
 // The real presenter: a QMessageBox with the critical icon and an OK button.
 void ShowCriticalMessageBox(const rz::MessageBox& box, QWidget* owner);
+
+// Runs one of the transfer buttons' dialogs (a file dialog or CByteCountDlg)
+// modally and returns its result code; the real one calls exec(). Tests put in
+// one that fills the dialog in and closes it.
+using DialogRunner = std::function<int(QDialog& dialog)>;
 
 // The window operations of the station over the Qt main window. Every call may
 // come from a worker thread: it is carried out on the GUI thread and returns
@@ -42,6 +48,7 @@ class QtStationUi final : public QObject, public rz::StationUi {
   // GUI thread only.
   void Attach(CStationDlg* window);
   void SetMessagePresenter(MessagePresenter presenter);
+  void SetDialogRunner(DialogRunner runner);
 
   void AddJournalLine(int mode, const std::string& text) override;
   void SetJournalLine(int line, const std::string& text) override;
@@ -70,6 +77,9 @@ class QtStationUi final : public QObject, public rz::StationUi {
   rz::Outcome RunDebugConsole(rz::Station& station, const rz::DebugRequest* request) override;
   // Called with each debug console before it runs (tests set its presenter).
   void SetDebugConsoleHook(std::function<void(CDebugDlg&)> hook) { debugConsoleHook_ = std::move(hook); }
+  std::optional<std::string> AskOpenFile(const std::string& folder) override;
+  std::optional<std::string> AskSaveFile(const std::string& folder) override;
+  std::uint32_t AskByteCount() override;
 
  private:
   // Runs `apply` on the GUI thread and returns after it has run.
@@ -83,6 +93,7 @@ class QtStationUi final : public QObject, public rz::StationUi {
   QPointer<CStationDlg> window_;  // touched on the GUI thread only
   MessagePresenter presenter_;
   std::function<void(CDebugDlg&)> debugConsoleHook_;
+  DialogRunner dialogRunner_;
 };
 
 }  // namespace rz::gui

@@ -7,6 +7,8 @@
 
 #include "ext_channels_model.h"
 
+#include "flash_faults.h"
+
 namespace rzsim {
 
 // Failure modes chosen on the command line. The defaults describe a sound board.
@@ -46,6 +48,7 @@ struct Faults {
   std::uint8_t serviceVariant = 0;
   ExtChannelsFaults extChannels;   // external channel commands
   bool badDataBus = false;         // the external channels' data-bus check fails
+  FlashFaults flash;               // refusals, read faults and silence of the Flash commands
 };
 
 }  // namespace rzsim

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "board.h"
+#include "flash_image.h"
 #include "options.h"
 #include "pty_link.h"
 #include "serve_loop.h"
@@ -60,6 +61,7 @@ int main(int argc, char** argv) {
   if (!config.linkPath.empty() && !link.MakeLink(config.linkPath, error)) return Fail(error);
 
   rzsim::Board board(config.model, config.faults);
+  if (!config.flashLoad.empty() && !rzsim::LoadFlash(config.flashLoad, board.memory(), error)) return Fail(error);
   rzsim::ServeOptions options;
   options.autoReset = config.autoReset;
   options.pace = config.pace;
@@ -72,5 +74,11 @@ int main(int argc, char** argv) {
   };
   rzsim::Serve(link, board, options, control);
   link.RemoveLink();
+  const std::uint64_t badChecksums = board.program().flashState().badWriteChecksums;
+  if (badChecksums != 0) {
+    std::fprintf(stderr, "rzboard-sim: %llu 'w' command(s) with a wrong checksum\n",
+                 static_cast<unsigned long long>(badChecksums));
+  }
+  if (!config.flashSave.empty() && !rzsim::SaveFlash(config.flashSave, board.memory(), error)) return Fail(error);
   return 0;
 }

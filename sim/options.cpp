@@ -1,6 +1,7 @@
 #include "options.h"
 
 #include "ext_channels_options.h"
+#include "flash_image.h"
 
 #include <array>
 #include <limits>
@@ -184,6 +185,18 @@ const Option kOptions[] = {
     {Group::kBoard, "ext-fifo", "POS:A,B,C,D",
      "FIFO counters of a position (default: A and B the block size, C and D 0); may be repeated",
      [](std::string_view v, ParseState& st) { return ApplyExtFifo(v, st.config.model.extChannels); }},
+    {Group::kBoard, "flash-load", "FILE", "the Flash holds FILE's bytes at start (at most 8 MB; the rest erased)",
+     [](std::string_view v, ParseState& st) -> std::string {
+       if (v.empty()) return "the path is empty";
+       st.config.flashLoad = v;
+       return {};
+     }},
+    {Group::kBoard, "flash-save", "FILE", "write the whole 8 MB Flash into FILE at exit",
+     [](std::string_view v, ParseState& st) -> std::string {
+       if (v.empty()) return "the path is empty";
+       st.config.flashSave = v;
+       return {};
+     }},
 
     {Group::kFaults, "silent", "", "the board never sends anything",
      [](std::string_view, ParseState& st) -> std::string {
@@ -298,6 +311,24 @@ const Option kOptions[] = {
      [](std::string_view, ParseState& st) -> std::string {
        st.config.faults.badDataBus = true;
        return {};
+     }},
+    {Group::kFaults, "flash-fault", "CMD:ADDR:HALF[:first]",
+     "answer the Flash command CMD (e erase, t test, w write) whose range holds ADDR with 'q' and two words "
+     "differing in HALF: fl_0, fl_1, both, equal (no half named) or the words A/B; on every attempt, or with "
+     ":first on the first only (repeatable)",
+     [](std::string_view v, ParseState& st) { return AddFlashRefusal(v, st.config.faults.flash); }},
+    {Group::kFaults, "flash-bad-read", "ADDR[:first]",
+     "a wrong checksum in the 'r' reply whose range holds ADDR, on every attempt or the first only (repeatable)",
+     [](std::string_view v, ParseState& st) { return AddFlashReadFault(v, false, st.config.faults.flash); }},
+    {Group::kFaults, "flash-lose-byte", "ADDR[:first]",
+     "the 'r' reply whose range holds ADDR lacks the byte at ADDR, on every attempt or the first only (repeatable)",
+     [](std::string_view v, ParseState& st) { return AddFlashReadFault(v, true, st.config.faults.flash); }},
+    {Group::kFaults, "flash-silent-from", "N",
+     "the board goes silent from the Nth 'w' or 'r' command on (counted together, from 1)",
+     [](std::string_view v, ParseState& st) -> std::string {
+       std::string error = Number(v, st.config.faults.flash.silentFromPiece, kMax32);
+       if (error.empty() && st.config.faults.flash.silentFromPiece == 0) return "commands are counted from 1";
+       return error;
      }},
 
     {Group::kOther, "verbose", "", "report resets, download stages, clock switches and bytes lost to a speed mismatch on stderr",

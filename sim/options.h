@@ -19,6 +19,8 @@ struct SimConfig {
   bool autoReset = true;  // reset when the station switches to 9600 baud
   bool pace = false;      // carry bytes no faster than the line rate
   bool verbose = false;   // report board events on stderr
+  std::string flashLoad;  // file whose bytes the Flash holds at start (empty: erased Flash)
+  std::string flashSave;  // file that receives the whole Flash at exit
 };
 
 struct ParseResult {

@@ -4,6 +4,7 @@
 #include "config_commands.h"
 #include "ext_channels.h"
 #include "debug_commands.h"
+#include "flash_commands.h"
 #include "line_speed.h"
 
 namespace rzsim {
@@ -17,6 +18,7 @@ TestProgram::TestProgram(const BoardModel& model, const Faults& faults)
   RegisterServicePortCommands(dispatcher_);
   RegisterExtChannelCommands(dispatcher_);
   RegisterDebugCommands(dispatcher_);
+  RegisterFlashCommands(dispatcher_, flashState_);
 }
 
 void TestProgram::Start() {

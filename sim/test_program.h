@@ -6,6 +6,7 @@
 #include "bytes.h"
 #include "dispatcher.h"
 #include "faults.h"
+#include "flash_commands.h"
 
 namespace rzsim {
 
@@ -22,12 +23,14 @@ class TestProgram {
   std::uint32_t LineBaud() const;
   const BoardState& state() const { return state_; }
   BoardMemory& memory() { return memory_; }
+  const FlashCommandState& flashState() const { return flashState_; }
 
  private:
   const BoardModel& model_;
   const Faults& faults_;
   BoardState state_;
   BoardMemory memory_;
+  FlashCommandState flashState_;
   Dispatcher dispatcher_;
 };
 

@@ -44,6 +44,9 @@ class NullUi final : public rz::StationUi {
   void SetEthernetSwitch(bool) override {}
   void ShowError(const rz::MessageBox& box) override { std::fprintf(stderr, "%s\n", box.text.c_str()); }
   rz::Outcome RunDebugConsole(rz::Station&, const rz::DebugRequest*) override { return rz::Outcome::Failed; }
+  std::optional<std::string> AskOpenFile(const std::string&) override { return std::nullopt; }
+  std::optional<std::string> AskSaveFile(const std::string&) override { return std::nullopt; }
+  std::uint32_t AskByteCount() override { return 0; }
 };
 
 struct Workplace {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "app/station_ui.h"
@@ -16,6 +17,8 @@ struct OperationArgs {
   int selectorEntry = kNoEntry;  // the entry a selector is set to
   ExtComArgs extCom;             // the external channel test's parameters
   DebugRequest debug;            // what the debug console is to run
+  std::string file;              // the file of a Flash transfer, as given
+  std::uint32_t readCount = 0;   // the byte count of a read from Flash
 };
 
 }  // namespace rz

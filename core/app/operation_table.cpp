@@ -12,6 +12,8 @@
 #include "boardtests/sdram_test.h"
 #include "boardtests/service_com_test.h"
 #include "debug/debug_operation.h"
+#include "flash/flash_test.h"
+#include "flash/transfer_handlers.h"
 #include "link/boot_download.h"
 #include "link/serial_channel.h"
 
@@ -79,7 +81,11 @@ const std::array kOperations = {
                  .worker = &SdramTest,
                  .cliWord = "sdram",
                  .cliHelp = "test the SDRAM (two write and compare passes)"},
-    OperationRow{.button = Button::Flash, .refusal = &FlashTestRefusal},
+    OperationRow{.button = Button::Flash,
+                 .worker = &FlashTest,
+                 .refusal = &FlashTestRefusal,
+                 .cliWord = "flash-test",
+                 .cliHelp = "erase and test the whole Flash (needs --flash-service)"},
     OperationRow{.button = Button::Ethernet,
                  .worker = &EthernetTest,
                  .cliWord = "ethernet-test",
@@ -104,8 +110,22 @@ const std::array kOperations = {
                  .parseArgument = &ParseDebugArgument,
                  .cliSyntax = "debug=TARGET:OPERATION:ADDRESS:DATA",
                  .cliHelp = "run one debug console operation (see Debug console below)"},
-    OperationRow{.button = Button::FileToFlash, .serialOnly = false, .clearsAbortOnPress = false},
-    OperationRow{.button = Button::FlashToFile, .serialOnly = false, .clearsAbortOnPress = false},
+    OperationRow{.button = Button::FileToFlash,
+                 .serialOnly = false,
+                 .clearsAbortOnPress = false,
+                 .start = &StartFileToFlash,
+                 .cliWord = "write",
+                 .parseArgument = &ParseWriteArgument,
+                 .cliSyntax = "write=FILE",
+                 .cliHelp = "write the image FILE into the Flash (raw files: --flash-service)"},
+    OperationRow{.button = Button::FlashToFile,
+                 .serialOnly = false,
+                 .clearsAbortOnPress = false,
+                 .start = &StartFlashToFile,
+                 .cliWord = "read",
+                 .parseArgument = &ParseReadArgument,
+                 .cliSyntax = "read=FILE:COUNT",
+                 .cliHelp = "read COUNT (1..8388608) Flash bytes into FILE; COUNT checked first"},
 };
 
 void Refuse(Station& station, const char* text) {

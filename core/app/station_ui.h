@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "app/outcome.h"
@@ -80,6 +81,15 @@ class StationUi {
   // (one operation, or an interactive console on a terminal). Returns the
   // outcome of the request's operation.
   virtual Outcome RunDebugConsole(Station& station, const DebugRequest* request) = 0;
+  // The dialogs of the Flash transfer buttons, run by their handlers on the
+  // window's thread. The file dialogs offer one filter "(*.*)" and start in
+  // `folder`; they return the chosen file's full path, or nothing when the
+  // operator cancels. The save dialog asks before it overwrites a file.
+  virtual std::optional<std::string> AskOpenFile(const std::string& folder) = 0;
+  virtual std::optional<std::string> AskSaveFile(const std::string& folder) = 0;
+  // The byte-count dialog: the count typed and confirmed with ENTER (its
+  // leading digits, 0 without any), or 0 after ESC.
+  virtual std::uint32_t AskByteCount() = 0;
 };
 
 // The worker-side helpers built on the window operations.

@@ -5,6 +5,7 @@ int RunStationWindowTests(int argc, char** argv);
 int RunBoardSessionTests(int argc, char** argv);
 int RunExtComWindowTests(int argc, char** argv);
 int RunDebugWindowTests(int argc, char** argv);
+int RunTransferDialogTests(int argc, char** argv);
 }  // namespace rz::gui::test
 
 int main(int argc, char** argv) {
@@ -15,5 +16,6 @@ int main(int argc, char** argv) {
   failures += rz::gui::test::RunBoardSessionTests(argc, argv);
   failures += rz::gui::test::RunExtComWindowTests(argc, argv);
   failures += rz::gui::test::RunDebugWindowTests(argc, argv);
+  failures += rz::gui::test::RunTransferDialogTests(argc, argv);
   return failures == 0 ? 0 : 1;
 }

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -101,6 +102,22 @@ class RecordingUi final : public StationUi {
     }
     return run ? run(station, request) : debugOutcome;
   }
+  // The transfer dialogs answer from the script below and note the folder.
+  std::optional<std::string> AskOpenFile(const std::string& folder) override {
+    std::lock_guard lock(mutex_);
+    dialogFolders.push_back(folder);
+    return openFileAnswer;
+  }
+  std::optional<std::string> AskSaveFile(const std::string& folder) override {
+    std::lock_guard lock(mutex_);
+    dialogFolders.push_back(folder);
+    return saveFileAnswer;
+  }
+  std::uint32_t AskByteCount() override {
+    std::lock_guard lock(mutex_);
+    ++byteCountAsked;
+    return byteCountAnswer;
+  }
 
   std::vector<std::string> Lines() {
     std::lock_guard lock(mutex_);
@@ -131,6 +148,11 @@ class RecordingUi final : public StationUi {
   std::vector<DebugRequest> debugRequests;  // target -1: the window's console
   Outcome debugOutcome = Outcome::Success;
   std::function<Outcome(Station&, const DebugRequest*)> runDebugConsole;
+  std::optional<std::string> openFileAnswer;
+  std::optional<std::string> saveFileAnswer;
+  std::uint32_t byteCountAnswer = 0;
+  std::vector<std::string> dialogFolders;
+  int byteCountAsked = 0;
 
  private:
   std::mutex mutex_;

@@ -1,0 +1,77 @@
+#include <array>
+
+#include "app/station.h"
+#include "app/texts.h"
+#include "app/worker_frame.h"
+#include "flash/flash_texts.h"
+#include "flash/flash_unit.h"
+#include "flash/transfer_handlers.h"
+
+namespace rz {
+namespace {
+
+Outcome Erase(Station& station, std::uint32_t bound) {
+  StationUi& ui = station.Ui();
+  ProgressLine progress(ui, text::kEraseProgress);
+  const int blocks = EraseBlockCount(bound);
+  for (int block = 0; block < blocks; ++block) {
+    const std::uint32_t address = FlashBlockAddress(block);
+    const std::string line = ProgressText(text::kEraseProgress, ErasePercent(address, bound));
+    progress.Show(line);
+    const Outcome outcome = SendWithOneRetry(ui, line, [&] { return EraseFlashBlock(station, address); });
+    if (outcome != Outcome::Success) return outcome;
+  }
+  return Outcome::Success;
+}
+
+Outcome Write(Station& station, TransferFile& file, const ImageCheck& check) {
+  StationUi& ui = station.Ui();
+  ProgressLine progress(ui, text::kWriteProgress);
+  ImagePieces pieces(file, check);
+  std::array<std::uint8_t, kFlashPieceBytes> buffer{};
+  for (;;) {
+    std::uint32_t percent = 0;
+    const std::size_t length = pieces.Next(buffer, percent);
+    if (length == 0) break;
+    const std::string line = ProgressText(text::kWriteProgress, percent);
+    progress.Show(line);
+    const std::span<const std::uint8_t> piece(buffer.data(), length);
+    const Outcome outcome =
+        SendWithOneRetry(ui, line, [&] { return WriteFlashBlock(station, pieces.Address(), piece); });
+    if (outcome != Outcome::Success) return outcome;
+  }
+  ui.AddJournalLine(-1, text::kWriteDone);
+  return Outcome::Success;
+}
+
+Outcome Transfer(Station& station, FileToFlashJob& job, TransferFile& file) {
+  StationUi& ui = station.Ui();
+  ui.AddJournalLine(0, "");
+  ui.AddJournalLine(0, FormatText(text::kWriteHeadingCom, job.fileName));
+  const bool serviceMode = station.flags.flashServiceMode.load() == 1;
+  const ImageCheck check = CheckImageFile(file, serviceMode);
+  if (check.refusal != nullptr) {
+    ui.ShowError({text::kRefusalCaption, check.refusal, false});
+    return Outcome::Failed;
+  }
+  const std::uint32_t bound = EraseBound(check, serviceMode);
+  const Outcome erased = Erase(station, bound);
+  if (erased != Outcome::Success) return erased;
+  ui.AddJournalLine(-1, bound == check.size ? text::kEraseDoneFile : text::kEraseDoneFlash);
+  return Write(station, file, check);
+}
+
+}  // namespace
+
+Outcome FileToFlashOverCom(Station& station, FileToFlashJob& job) {
+  // Declared first, so the file is closed last, after the frame's steps.
+  const std::unique_ptr<TransferFile> file = std::move(job.file);
+  PurgePort(station.Port());
+  const WorkerFrame frame(station);
+  const Outcome outcome = Transfer(station, job, *file);
+  station.Ui().AddJournalLine(0, outcome == Outcome::Success ? text::kWritePassed : text::kAborted);
+  PlayEndSignal(station.Sound(), station.flags.soundOption.load());
+  return outcome;
+}
+
+}  // namespace rz

@@ -1,0 +1,134 @@
+#include "flash/transfer_handlers.h"
+
+#include <filesystem>
+#include <functional>
+
+#include "app/operation_table.h"
+#include "app/station.h"
+#include "app/texts.h"
+#include "flash/flash_texts.h"
+#include "flash/flash_unit.h"
+
+namespace rz {
+namespace {
+
+std::string CurrentFolder() {
+  std::error_code error;
+  const std::filesystem::path folder = std::filesystem::current_path(error);
+  return error ? std::string(".") : folder.string();
+}
+
+void ShowFileError(Station& station, const char* pattern, const std::string& name) {
+  station.Ui().ShowError({text::kErrorCaption, FormatText(pattern, name), true});
+}
+
+void ShowCountError(Station& station, std::uint32_t count) {
+  station.Ui().ShowError({text::kErrorCaption, FormatText(text::kBadByteCount, std::to_string(count)), true});
+}
+
+// Starts `work` as the operation's worker.
+StartResult StartTransfer(Station& station, std::function<Outcome()> work) {
+  station.flags.ClearAbort();
+  station.Ui().FocusJournal();
+  switch (station.runner.Start(std::move(work))) {
+    case OperationRunner::StartStatus::Started: return StartResult::Started;
+    case OperationRunner::StartStatus::Busy: return StartResult::Busy;
+    case OperationRunner::StartStatus::NoThread: break;
+  }
+  station.Ui().ShowError({text::kErrorCaption, text::kNoWorkerThread, true});
+  return StartResult::Refused;
+}
+
+// The channel's workers for the transfer about to start, or nothing (refused).
+std::optional<TransferWorkers> ChannelWorkers(Station& station) {
+  if (!station.Ui().EthernetSwitch()) return SerialTransferWorkers();
+  const TransferWorkers ethernet = EthernetTransferWorkers();
+  if (ethernet.fileToFlash == nullptr || ethernet.flashToFile == nullptr) {
+    station.Ui().ShowError({text::kRefusalCaption, text::kOnlyOverCom, true});
+    return std::nullopt;
+  }
+  return ethernet;
+}
+
+}  // namespace
+
+bool ParseWriteArgument(std::string_view rest, OperationArgs& args, std::string& error) {
+  if (rest.size() < 2 || rest.front() != '=') {
+    error = "takes =FILE";
+    return false;
+  }
+  args.file = std::string(rest.substr(1));
+  return true;
+}
+
+bool ParseReadArgument(std::string_view rest, OperationArgs& args, std::string& error) {
+  const std::size_t colon = rest.rfind(':');
+  if (rest.size() < 2 || rest.front() != '=' || colon == std::string_view::npos || colon < 2) {
+    error = "takes =FILE:COUNT";
+    return false;
+  }
+  args.file = std::string(rest.substr(1, colon - 1));
+  args.readCount = ByteCountFromText(rest.substr(colon + 1));
+  return true;
+}
+
+TransferWorkers SerialTransferWorkers() { return {&FileToFlashOverCom, &FlashToFileOverCom}; }
+
+TransferWorkers EthernetTransferWorkers() { return {}; }
+
+StartResult StartFileToFlash(Station& station, const OperationRow&, const OperationArgs* args) {
+  const std::optional<TransferWorkers> workers = ChannelWorkers(station);
+  if (!workers) return StartResult::Refused;
+  std::string path;
+  if (args != nullptr) {
+    path = args->file;
+  } else {
+    const std::optional<std::string> chosen = station.Ui().AskOpenFile(CurrentFolder());
+    if (!chosen) return StartResult::Refused;
+    path = *chosen;
+  }
+  auto job = std::make_shared<FileToFlashJob>();
+  job->fileName = FileNameOf(path);
+  job->file = OpenFileForReading(path);
+  if (!job->file) {
+    ShowFileError(station, text::kOpenFileFailed, job->fileName);
+    return StartResult::Refused;
+  }
+  return StartTransfer(station, [&station, job, worker = workers->fileToFlash] { return worker(station, *job); });
+}
+
+StartResult StartFlashToFile(Station& station, const OperationRow&, const OperationArgs* args) {
+  const std::optional<TransferWorkers> workers = ChannelWorkers(station);
+  if (!workers) return StartResult::Refused;
+  auto job = std::make_shared<FlashToFileJob>();
+  if (args != nullptr) {
+    job->fileName = FileNameOf(args->file);
+    job->count = args->readCount;
+    if (!ReadCountValid(job->count)) {
+      ShowCountError(station, job->count);
+      return StartResult::Refused;
+    }
+    job->file = CreateFileForWriting(args->file);
+    if (!job->file) {
+      ShowFileError(station, text::kCreateFileFailed, job->fileName);
+      return StartResult::Refused;
+    }
+  } else {
+    const std::optional<std::string> chosen = station.Ui().AskSaveFile(CurrentFolder());
+    if (!chosen) return StartResult::Refused;
+    job->fileName = FileNameOf(*chosen);
+    job->file = CreateFileForWriting(*chosen);
+    if (!job->file) {
+      ShowFileError(station, text::kCreateFileFailed, job->fileName);
+      return StartResult::Refused;
+    }
+    job->count = station.Ui().AskByteCount();
+    if (!ReadCountValid(job->count)) {
+      ShowCountError(station, job->count);
+      return StartResult::Refused;  // the file stays behind, empty
+    }
+  }
+  return StartTransfer(station, [&station, job, worker = workers->flashToFile] { return worker(station, *job); });
+}
+
+}  // namespace rz

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "app/controls.h"
+#include "app/operation_args.h"
+#include "flash/image_file.h"
+
+namespace rz {
+
+class Station;
+struct OperationRow;
+
+// What the file-to-Flash button hands its worker: the file it opened for
+// reading and its name without folder. The worker owns the file from then on
+// and closes it on every path.
+struct FileToFlashJob {
+  std::string fileName;
+  std::unique_ptr<TransferFile> file;
+};
+
+// What the Flash-to-file button hands its worker: the file it created, its
+// name without folder and the read count C (1..8388608).
+struct FlashToFileJob {
+  std::string fileName;
+  std::uint32_t count = 0;
+  std::unique_ptr<TransferFile> file;
+};
+
+// The workers of one channel. The buttons start the serial ones, or the
+// Ethernet ones while the Ethernet switch is on.
+struct TransferWorkers {
+  Outcome (*fileToFlash)(Station& station, FileToFlashJob& job) = nullptr;
+  Outcome (*flashToFile)(Station& station, FlashToFileJob& job) = nullptr;
+};
+TransferWorkers SerialTransferWorkers();
+// The Ethernet channel's workers; while it has none, the buttons refuse to
+// start with the Ethernet switch on.
+TransferWorkers EthernetTransferWorkers();
+
+// The start steps of the two transfer buttons, shared by both channels: choose
+// the file (from `args` or through the window's dialogs), open or create it
+// with its messages, ask for and check the read count, then clear the abort
+// flag, move the focus to the journal and start the channel's worker. From the
+// command line (`args` given) the read count is checked before the file is
+// created, so that a mistyped count neither empties an existing file nor
+// leaves a new one behind.
+StartResult StartFileToFlash(Station& station, const OperationRow& row, const OperationArgs* args);
+StartResult StartFlashToFile(Station& station, const OperationRow& row, const OperationArgs* args);
+
+// Command-line arguments of the transfers: "=FILE" and "=FILE:COUNT" (the
+// count converted as the byte-count dialog converts its text).
+bool ParseWriteArgument(std::string_view rest, OperationArgs& args, std::string& error);
+bool ParseReadArgument(std::string_view rest, OperationArgs& args, std::string& error);
+
+// The workers over the serial channel.
+Outcome FileToFlashOverCom(Station& station, FileToFlashJob& job);
+Outcome FlashToFileOverCom(Station& station, FlashToFileJob& job);
+
+}  // namespace rz

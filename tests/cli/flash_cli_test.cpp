@@ -1,0 +1,98 @@
+// rzstation-cli's Flash operations end to end against the simulated board.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "app/cp1251.h"
+#include "child_process.h"
+#include "flash_script.h"
+#include "station_fixture.h"
+
+namespace rz::testing {
+namespace {
+
+class FlashCliTest : public ::testing::Test {
+ protected:
+  void SetUp() override { dir.Write("tst7312v26.bin", TestProgramBytes(2048)); }
+  void StartBoard(std::vector<std::string> options = {}) {
+    board = std::make_unique<SimulatedBoard>(dir.File("COM1"), std::move(options));
+  }
+  ProcessResult Run(std::vector<std::string> operations) {
+    std::vector<std::string> args{RZ_CLI_PATH, "--workdir", dir.Path(), "--com1", dir.File("COM1")};
+    args.insert(args.end(), operations.begin(), operations.end());
+    return ChildProcess(args).Wait(std::chrono::minutes(5));
+  }
+  std::string Log() { return Cp1251ToUtf8(dir.Read("vesk_rz.log")); }
+
+  TempDir dir;
+  std::unique_ptr<SimulatedBoard> board;
+};
+
+TEST_F(FlashCliTest, FlashTestNeedsTheServiceMode) {
+  StartBoard();
+  ProcessResult result = Run({"flash-test"});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(result.err, " Ошибка: Функция недоступна\n");
+  EXPECT_EQ(result.out, "");
+  EXPECT_NE(dir.Read("vesk_rz.log"), "");  // the header alone
+
+  result = Run({"--flash-service", "download", "flash-test"});
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_NE(result.out.find(" == Тестирование FLASH ==\n Стирание <2x8 Кбайт> блока: 8\n"), std::string::npos);
+  EXPECT_NE(Log().find(" Тестирование завершено успешно.\r\n"), std::string::npos);
+}
+
+// A full 8 MB signed image written and read back, compared byte for byte with
+// the image and with what the board's Flash holds at its exit.
+TEST_F(FlashCliTest, EightMegabyteRoundTrip) {
+  StartBoard({"--flash-save", dir.File("flash.out")});
+  const std::vector<std::uint8_t> image = Pattern(8388608, 9);
+  dir.Write("image.rzi", SignedImage(image));
+  const ProcessResult result = Run({"download", "write=" + dir.File("image.rzi"), "read=" + dir.File("back.bin") + ":8388608"});
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_NE(result.out.find("\n == Запись <image.rzi> по \u0421OM ==\n Стирание Flash: 100% [Flash]\n"
+                            " Запись Flash: 100%\n Запись завершена успешно.\n"),
+            std::string::npos)
+      << result.out;
+  EXPECT_NE(result.out.find("\n == Чтение 8388608 байт в <back.bin> по \u0421OM ==\n Чтение Flash: 100%\n"
+                            " Чтение завершено успешно.\n"),
+            std::string::npos);
+  const std::string back = dir.Read("back.bin");
+  ASSERT_EQ(back.size(), image.size());
+  EXPECT_TRUE(std::equal(image.begin(), image.end(), back.begin(), [](std::uint8_t a, char b) {
+    return a == static_cast<std::uint8_t>(b);
+  }));
+  board.reset();  // the board saves its Flash as it exits
+  EXPECT_EQ(dir.Read("flash.out"), back);
+}
+
+TEST_F(FlashCliTest, BadCountsAndFilesAreRefusedWithoutHarm) {
+  StartBoard();
+  dir.Write("old.bin", std::vector<std::uint8_t>(10, 1));
+  ProcessResult result = Run({"--keep-going", "read=" + dir.File("old.bin") + ":0",
+                              "read=" + dir.File("new.bin") + ":9999999", "write=" + dir.File("missing.rzi"),
+                              "read=" + dir.File("no/such/dir.bin") + ":5"});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(result.out, "");
+  EXPECT_EQ(result.err,
+            "Ошибка: Кол-во байт чтения: 0\nОшибка: Кол-во байт чтения: 9999999\n"
+            "Ошибка: Ошибка открытия файла <missing.rzi>\nОшибка: Ошибка создания файла <dir.bin>\n");
+  EXPECT_EQ(dir.Read("old.bin").size(), 10u);
+  EXPECT_FALSE(std::filesystem::exists(dir.File("new.bin")));
+  EXPECT_NE(dir.Read("vesk_rz.log"), "");
+
+  // A raw file outside the Flash service mode.
+  dir.Write("raw.bin", Pattern(600));
+  result = Run({"download", "write=" + dir.File("raw.bin")});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(result.err, " Ошибка: Ошибка сигнатуры файла\n");
+  EXPECT_NE(result.out.find("\n == Запись <raw.bin> по \u0421OM ==\n Операция прервана.\n"), std::string::npos);
+
+  result = ChildProcess({RZ_CLI_PATH, "read=x"}).Wait();
+  EXPECT_EQ(result.exitCode, 2);
+  EXPECT_NE(result.err.find("takes =FILE:COUNT"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace rz::testing
