@@ -15,6 +15,7 @@
 #include "cli_options.h"
 #include "cli_ui.h"
 #include "posix/serial_posix.h"
+#include "posix/udp_posix.h"
 #include "sound/sound_device.h"
 
 namespace {
@@ -80,6 +81,9 @@ int main(int argc, char** argv) {
   const auto sound = rz::MakeSoundDevice();
   rz::PosixSerialBackend serial;
   rz::Station station(ui, *sound, serial);
+  rz::PosixDatagramBackend datagrams;
+  station.udp.backend = &datagrams;
+  station.udp.localAddress = options->localAddress;
   station.portPaths = options->ports;
   station.flags.serviceComVariant.store(options->serviceComVariant);
   station.flags.flashServiceMode.store(options->flashService ? 1 : 0);

@@ -4,6 +4,7 @@
 
 #include <functional>
 
+#include "ip_address_dlg.h"
 #include "station_dlg.h"
 
 namespace rz::gui {
@@ -14,7 +15,8 @@ void ShowCriticalMessageBox(const rz::MessageBox& box, QWidget* owner) {
   message.exec();
 }
 
-QtStationUi::QtStationUi(QObject* parent) : QObject(parent), presenter_(ShowCriticalMessageBox) {}
+QtStationUi::QtStationUi(QObject* parent)
+    : QObject(parent), presenter_(ShowCriticalMessageBox), ipPresenter_(RunIpAddressDialogModal) {}
 
 QtStationUi::~QtStationUi() = default;
 
@@ -22,6 +24,10 @@ void QtStationUi::Attach(CStationDlg* window) { window_ = window; }
 
 void QtStationUi::SetMessagePresenter(MessagePresenter presenter) {
   presenter_ = presenter ? std::move(presenter) : MessagePresenter(ShowCriticalMessageBox);
+}
+
+void QtStationUi::SetIpAddressPresenter(IpAddressPresenter presenter) {
+  ipPresenter_ = presenter ? std::move(presenter) : IpAddressPresenter(RunIpAddressDialogModal);
 }
 
 template <typename Apply>
@@ -111,6 +117,12 @@ void QtStationUi::ShowError(const rz::MessageBox& box) {
     QWidget* owner = box.ownedByWindow ? window_.data() : nullptr;
     presenter_(box, owner);
   });
+}
+
+std::optional<std::string> QtStationUi::RunIpAddressDialog(const std::string& shown) {
+  std::optional<std::string> entered;
+  OnGuiThread([&] { entered = ipPresenter_(shown, window_.data()); });
+  return entered;
 }
 
 }  // namespace rz::gui

@@ -4,6 +4,7 @@
 #include <QPointer>
 
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "app/station_ui.h"
@@ -21,6 +22,10 @@ using MessagePresenter = std::function<void(const rz::MessageBox& box, QWidget* 
 
 // The real presenter: a QMessageBox with the critical icon and an OK button.
 void ShowCriticalMessageBox(const rz::MessageBox& box, QWidget* owner);
+
+// Runs the IP-address dialog showing `shown` over `owner`: the entered text,
+// or nothing after ESC. The real one is RunIpAddressDialogModal.
+using IpAddressPresenter = std::function<std::optional<std::string>(const std::string& shown, QWidget* owner)>;
 
 // The window operations of the station over the Qt main window. Every call may
 // come from a worker thread: it is carried out on the GUI thread and returns
@@ -41,6 +46,7 @@ class QtStationUi final : public QObject, public rz::StationUi {
   // GUI thread only.
   void Attach(CStationDlg* window);
   void SetMessagePresenter(MessagePresenter presenter);
+  void SetIpAddressPresenter(IpAddressPresenter presenter);
 
   void AddJournalLine(int mode, const std::string& text) override;
   void SetJournalLine(int line, const std::string& text) override;
@@ -63,6 +69,7 @@ class QtStationUi final : public QObject, public rz::StationUi {
   void SetEthernetSwitch(bool checked) override;
 
   void ShowError(const rz::MessageBox& box) override;
+  std::optional<std::string> RunIpAddressDialog(const std::string& shown) override;
 
  private:
   // Runs `apply` on the GUI thread and returns after it has run.
@@ -75,6 +82,7 @@ class QtStationUi final : public QObject, public rz::StationUi {
   GuiThreadCalls calls_;
   QPointer<CStationDlg> window_;  // touched on the GUI thread only
   MessagePresenter presenter_;
+  IpAddressPresenter ipPresenter_;
 };
 
 }  // namespace rz::gui

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 
 #include "board_memory.h"
@@ -17,6 +18,9 @@ namespace rzsim {
 // What changes on the board while the test program runs.
 struct BoardState {
   bool cpuAt90MHz = false;
+  // The address the station switched Ethernet work on at ('a'); nothing
+  // while it is off.
+  std::optional<std::array<std::uint8_t, 4>> ethernetAddress;
 };
 
 // What a command sees while it runs: the board it reports on, the faults in

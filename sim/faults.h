@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "udp_faults.h"
+
 namespace rzsim {
 
 // Failure modes chosen on the command line. The defaults describe a sound board.
@@ -14,6 +16,7 @@ struct Faults {
   bool ethFail = false;            // the Ethernet controller does not answer
   std::uint8_t ethClose = 'Q';     // closing byte of the Ethernet parameters
   std::uint8_t clockAnswer = '9';  // answer to the clock switch; 'Q' keeps 74 MHz
+  UdpFaults udp;                   // the Ethernet switch and the UDP commands
 };
 
 }  // namespace rzsim

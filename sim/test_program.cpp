@@ -1,6 +1,7 @@
 #include "test_program.h"
 
 #include "config_commands.h"
+#include "ethernet_commands.h"
 #include "line_speed.h"
 
 namespace rzsim {
@@ -8,6 +9,7 @@ namespace rzsim {
 TestProgram::TestProgram(const BoardModel& model, const Faults& faults)
     : model_(model), faults_(faults) {
   RegisterConfigCommands(dispatcher_);
+  RegisterEthernetCommands(dispatcher_);
 }
 
 void TestProgram::Start() {

@@ -12,6 +12,10 @@ namespace rz {
 // no arguments and asks through its dialogs.
 struct OperationArgs {
   int selectorEntry = kNoEntry;  // the entry a selector is set to
+  // The Ethernet switch: its new state and, for switching on, the text typed
+  // into the IP-address dialog.
+  bool ethernetOn = false;
+  std::string ipAddressText;
 };
 
 }  // namespace rz

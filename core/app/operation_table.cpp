@@ -7,6 +7,7 @@
 #include "boardtests/configuration_readout.h"
 #include "boardtests/cpu_clock_change.h"
 #include "link/boot_download.h"
+#include "link/ethernet_switch.h"
 #include "link/serial_channel.h"
 
 namespace rz {
@@ -65,6 +66,14 @@ const std::array kOperations = {
                  .parseArgument = &ParseCpuEntry,
                  .cliSyntax = "cpu=74|cpu=90",
                  .cliHelp = "switch the board's CPU clock (the CPU clock selector)"},
+    OperationRow{.control = ControlKind::EthernetSwitch,
+                 .worker = &SwitchEthernet,
+                 .serialOnly = false,
+                 .start = &StartEthernetSwitch,
+                 .cliWord = "ethernet",
+                 .parseArgument = &ParseEthernetArgument,
+                 .cliSyntax = "ethernet=on:IPV4|ethernet=off",
+                 .cliHelp = "switch work through Ethernet on at the board's address, or off (the check box)"},
     OperationRow{.button = Button::ServiceCom},
     OperationRow{.button = Button::Sdram},
     OperationRow{.button = Button::Flash, .refusal = &FlashTestRefusal},
@@ -193,6 +202,7 @@ StartResult StartOperation(Station& station, const OperationRow& row, const Oper
   // that it cannot clear the running operation's abort flag.
   if (station.runner.Busy()) return StartResult::Busy;
   if (row.control == ControlKind::Button) return StartButton(station, row, args);
+  if (row.control == ControlKind::EthernetSwitch) return row.start(station, row, args);
   return StartSelector(station, row, args);
 }
 

@@ -16,6 +16,7 @@ bool StartStation(Station& station, const std::string& workDir) {
   }
   station.workDir = dir;
   station.port = OpenPort(station, 1);
+  station.udp.socket = CreateUdpSocket(station);
   return true;
 }
 
@@ -23,6 +24,7 @@ void StopStation(Station& station) {
   station.runner.Wait();
   station.testProgram.Close();
   station.port.reset();
+  station.udp.socket.reset();
 }
 
 }  // namespace rz

@@ -11,6 +11,7 @@
 #include "app/station_ui.h"
 #include "app/test_program_file.h"
 #include "link/serial_channel.h"
+#include "link/udp_channel.h"
 
 namespace rz {
 
@@ -41,6 +42,7 @@ class Station {
   StationFlags flags;
   PortPaths portPaths;
   std::unique_ptr<SerialDevice> port;
+  UdpChannel udp;
   TestProgramFile testProgram;
   // Directory of the test-program file and the results log, ending in '/'.
   std::string workDir = "./";

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace rz {
@@ -66,6 +67,10 @@ class StationUi {
 
   // Shows an error message box and returns when the operator has closed it.
   virtual void ShowError(const MessageBox& box) = 0;
+
+  // Runs the IP-address dialog showing `shown`: the text entered with ENTER,
+  // or nothing when the operator pressed ESC.
+  virtual std::optional<std::string> RunIpAddressDialog(const std::string& shown) = 0;
 };
 
 // The worker-side helpers built on the window operations.

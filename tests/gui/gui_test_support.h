@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -50,6 +51,14 @@ class StationRig {
     ui.SetMessagePresenter([this](const rz::MessageBox& box, QWidget* owner) {
       messages.push_back({box, owner});
     });
+    // The IP-address dialog answers from `ipAnswers` (nothing left: ESC).
+    ui.SetIpAddressPresenter([this](const std::string& shown, QWidget*) -> std::optional<std::string> {
+      ipShown.push_back(shown);
+      if (ipAnswers.empty()) return std::nullopt;
+      std::optional<std::string> answer = ipAnswers.front();
+      ipAnswers.erase(ipAnswers.begin());
+      return answer;
+    });
     window = std::make_unique<CStationDlg>(station, ui);
   }
   ~StationRig() {
@@ -90,6 +99,8 @@ class StationRig {
   rz::Station station;
   std::unique_ptr<CStationDlg> window;
   std::vector<CapturedMessage> messages;
+  std::vector<std::optional<std::string>> ipAnswers;
+  std::vector<std::string> ipShown;
 };
 
 }  // namespace rz::gui::test

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <mutex>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -82,6 +83,17 @@ class RecordingUi final : public StationUi {
     messages.push_back(box);
   }
 
+  // Answers the IP-address dialog with the next scripted answer (nothing = ESC)
+  // and records what it was shown.
+  std::optional<std::string> RunIpAddressDialog(const std::string& shown) override {
+    std::lock_guard lock(mutex_);
+    ipDialogShown.push_back(shown);
+    if (ipDialogAnswers.empty()) return std::nullopt;
+    std::optional<std::string> answer = ipDialogAnswers.front();
+    ipDialogAnswers.erase(ipDialogAnswers.begin());
+    return answer;
+  }
+
   std::vector<std::string> Lines() {
     std::lock_guard lock(mutex_);
     return journal.Lines();
@@ -108,6 +120,8 @@ class RecordingUi final : public StationUi {
   int cpuIndex = kCpuEntry74;
   bool ethernet = false;
   std::vector<MessageBox> messages;
+  std::vector<std::optional<std::string>> ipDialogAnswers;
+  std::vector<std::string> ipDialogShown;
 
  private:
   std::mutex mutex_;
