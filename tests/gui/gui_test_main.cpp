@@ -3,6 +3,7 @@
 namespace rz::gui::test {
 int RunStationWindowTests(int argc, char** argv);
 int RunBoardSessionTests(int argc, char** argv);
+int RunEthernetSwitchWindowTests(int argc, char** argv);
 }  // namespace rz::gui::test
 
 int main(int argc, char** argv) {
@@ -11,5 +12,6 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   int failures = rz::gui::test::RunStationWindowTests(argc, argv);
   failures += rz::gui::test::RunBoardSessionTests(argc, argv);
+  failures += rz::gui::test::RunEthernetSwitchWindowTests(argc, argv);
   return failures == 0 ? 0 : 1;
 }

@@ -3,9 +3,16 @@
 // UDP for the tests: loopback only. Every socket the station gets through
 // LoopbackOnlyBackend refuses (and fails the test) a destination or a local
 // address outside 127.0.0.0/8, so a mistake can never send to a real board
-// address such as 192.168.2.200.
+// address such as 192.168.2.200. A refusal is a failure of the running test:
+// of GoogleTest, or of Qt Test where RZ_LOOPBACK_GUARD_QT is defined.
 
+#if defined(RZ_LOOPBACK_GUARD_QT)
+#include <QTest>
+#define RZ_LOOPBACK_FAILURE(message) QTest::qFail(std::string(message).c_str(), __FILE__, __LINE__)
+#else
 #include <gtest/gtest.h>
+#define RZ_LOOPBACK_FAILURE(message) ADD_FAILURE() << (message)
+#endif
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -33,7 +40,7 @@ inline bool IsLoopback(const Address& address) { return address[0] == 127; }
 // Fails the test when `address` is not a loopback address.
 inline bool RequireLoopback(const Address& address, const char* what) {
   if (IsLoopback(address)) return true;
-  ADD_FAILURE() << what << " " << FormatIpv4(address) << " is not a loopback address: refused";
+  RZ_LOOPBACK_FAILURE(std::string(what) + " " + FormatIpv4(address) + " is not a loopback address: refused");
   return false;
 }
 
@@ -100,7 +107,7 @@ class LoopbackPeer {
     fd_ = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     const sockaddr_in sa = Sockaddr(address, port);
     if (::bind(fd_, reinterpret_cast<const sockaddr*>(&sa), sizeof sa) != 0) {
-      ADD_FAILURE() << "cannot bind " << FormatIpv4(address) << ": " << std::strerror(errno);
+      RZ_LOOPBACK_FAILURE("cannot bind " + FormatIpv4(address) + ": " + std::strerror(errno));
     }
   }
   ~LoopbackPeer() {
