@@ -80,8 +80,8 @@ int main(int argc, char** argv) {
   rz::cli::CliUi ui(stdout, stderr, ::isatty(STDOUT_FILENO) == 1);
   const auto sound = rz::MakeSoundDevice();
   rz::PosixSerialBackend serial;
-  rz::Station station(ui, *sound, serial);
   rz::PosixDatagramBackend datagrams;
+  rz::Station station(ui, *sound, serial);
   station.udp.backend = &datagrams;
   station.udp.localAddress = options->localAddress;
   station.portPaths = options->ports;

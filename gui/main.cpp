@@ -133,8 +133,8 @@ int main(int argc, char** argv) {
   rz::gui::QtStationUi ui;
   const std::unique_ptr<rz::SoundSink> sound = rz::MakeSoundDevice();
   rz::PosixSerialBackend serial;
-  rz::Station station(ui, *sound, serial);
   rz::PosixDatagramBackend datagrams;
+  rz::Station station(ui, *sound, serial);
   station.udp.backend = &datagrams;
   if (!options.localAddress.empty()) station.udp.localAddress = rz::ParseDottedIpv4(options.localAddress);
   station.portPaths = options.portPaths;
