@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+#include <optional>
 #include <string>
 
 #include "app/operation_args.h"
@@ -22,6 +24,9 @@ struct ParsedOperation {
 // Uses the operation's control the way the window's handler does, with the
 // word's argument in place of the window's dialogs, waits for the worker to
 // finish and returns its outcome (Failed when it was refused or could not start).
-Outcome RunOperation(Station& station, const ParsedOperation& operation);
+// `abandon` is asked while waiting; when it says so, the wait ends with no
+// outcome and the worker is left running.
+std::optional<Outcome> RunOperation(Station& station, const ParsedOperation& operation,
+                                    const std::function<bool()>& abandon);
 
 }  // namespace rz::cli

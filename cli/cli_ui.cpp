@@ -145,7 +145,11 @@ void CliUi::ShowError(const MessageBox& box) {
   std::lock_guard lock(mutex_);
   if (live_) CloseLiveRegion();  // the journal continues below the message
   std::fflush(out_);
-  std::fprintf(err_, "%s: %s\n", box.caption.c_str(), box.text.c_str());
+  if (box.details.empty()) {
+    std::fprintf(err_, "%s: %s\n", box.caption.c_str(), box.text.c_str());
+  } else {
+    std::fprintf(err_, "%s: %s (%s)\n", box.caption.c_str(), box.text.c_str(), box.details.c_str());
+  }
   std::fflush(err_);
 }
 

@@ -3,10 +3,9 @@
 
 #include <unistd.h>
 
-#include <atomic>
-#include <csignal>
+#include <chrono>
 #include <cstdio>
-#include <thread>
+#include <cstdlib>
 
 #include "app/results_log.h"
 #include "app/startup.h"
@@ -16,6 +15,7 @@
 #include "cli_ui.h"
 #include "posix/serial_posix.h"
 #include "posix/udp_posix.h"
+#include "signal_watch.h"
 #include "sound/sound_device.h"
 
 namespace {
@@ -24,41 +24,16 @@ constexpr int kExitOk = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 
-// How long SIGTERM waits for the running operation to notice the abort flag
-// before the log is written regardless.
+// How long a run that was told to end waits for the running operation to
+// notice ESC before the log is written regardless.
 constexpr std::chrono::seconds kTerminateGrace{5};
-
-std::atomic<bool> gTerminate{false};
-std::atomic<bool> gRunOver{false};
-
-// Ctrl-C (SIGINT) is ESC: it raises the abort flag and nothing more. SIGTERM
-// also stops the run; the log is written and the program ends.
-void WatchSignals(rz::Station& station, sigset_t signals) {
-  for (;;) {
-    int signal = 0;
-    if (sigwait(&signals, &signal) != 0) continue;
-    station.flags.RequestAbort();
-    if (signal == SIGTERM) {
-      gTerminate.store(true);
-      // Keep pressing ESC until the run is over: an operation may consist of
-      // several waits, and one may be starting just now.
-      const auto giveUp = std::chrono::steady_clock::now() + kTerminateGrace;
-      while (!gRunOver.load()) {
-        if (std::chrono::steady_clock::now() > giveUp) {
-          rz::WriteResultsLog(station);
-          std::_Exit(kExitFailed);
-        }
-        station.runner.WaitFor(std::chrono::milliseconds(50));
-        station.flags.RequestAbort();
-      }
-      return;
-    }
-  }
-}
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  // First of all, so that no signal can end the process before it is handled.
+  rz::cli::BlockStationSignals();
+
   std::string error;
   const auto options = rz::cli::ParseCliOptions({argv + 1, argv + argc}, error);
   if (!options) {
@@ -69,13 +44,6 @@ int main(int argc, char** argv) {
     std::fputs(rz::cli::CliUsage().c_str(), stdout);
     return kExitOk;
   }
-
-  // Signals are taken by one thread with sigwait, never by the workers.
-  sigset_t signals;
-  sigemptyset(&signals);
-  sigaddset(&signals, SIGINT);
-  sigaddset(&signals, SIGTERM);
-  pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 
   rz::cli::CliUi ui(stdout, stderr, ::isatty(STDOUT_FILENO) == 1);
   const auto sound = rz::MakeSoundDevice();
@@ -91,20 +59,37 @@ int main(int argc, char** argv) {
 
   if (!rz::StartStation(station, options->workDir)) return kExitUsage;
   ui.SetSelectorIndex(rz::Selector::Port, station.Port() ? rz::kPortEntryCom1 : rz::kPortEntryNone);
-  std::thread(WatchSignals, std::ref(station), signals).detach();
+
+  // Declared after the station, so that it is stopped before the station goes.
+  rz::cli::SignalWatch watch;
+  watch.Start(station);
+  std::chrono::steady_clock::time_point giveUpAt = std::chrono::steady_clock::time_point::max();
+  const auto abandon = [&] {
+    if (!watch.TerminateRequested()) return false;
+    const auto now = std::chrono::steady_clock::now();
+    if (giveUpAt == std::chrono::steady_clock::time_point::max()) giveUpAt = now + kTerminateGrace;
+    return now >= giveUpAt;
+  };
 
   int status = kExitOk;
   for (const rz::cli::ParsedOperation& operation : options->operations) {
-    if (gTerminate.load()) break;
-    const rz::Outcome outcome = rz::cli::RunOperation(station, operation);
+    if (watch.TerminateRequested()) break;
+    const std::optional<rz::Outcome> outcome = rz::cli::RunOperation(station, operation, abandon);
     ui.FlushJournal();
-    if (outcome != rz::Outcome::Success) {
+    if (!outcome) {
+      // The operation did not stop in time: keep what it reported and leave
+      // without waiting for it (its thread ends with the process).
+      rz::WriteResultsLog(station);
+      std::_Exit(kExitFailed);
+    }
+    if (*outcome != rz::Outcome::Success) {
       status = kExitFailed;
       if (!options->keepGoing) break;
     }
   }
-  gRunOver.store(true);
-  if (gTerminate.load()) status = kExitFailed;
+  watch.Stop();
+  if (watch.TerminateRequested()) status = kExitFailed;
+  // The one place the log is written on a normal end, after the watcher has gone.
   if (!rz::WriteResultsLog(station)) status = kExitFailed;
   rz::StopStation(station);
   return status;

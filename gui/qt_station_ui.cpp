@@ -12,6 +12,7 @@ namespace rz::gui {
 void ShowCriticalMessageBox(const rz::MessageBox& box, QWidget* owner) {
   QMessageBox message(QMessageBox::Critical, QString::fromStdString(box.caption),
                       QString::fromStdString(box.text), QMessageBox::Ok, owner);
+  if (!box.details.empty()) message.setInformativeText(QString::fromStdString(box.details));
   message.exec();
 }
 

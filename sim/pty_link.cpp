@@ -7,6 +7,7 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
@@ -30,6 +31,7 @@ std::string ReadLink(const std::string& path) {
 
 PtyLink::~PtyLink() {
   RemoveLink();
+  if (lock_ >= 0) ::close(lock_);
   if (slave_ >= 0) ::close(slave_);
   if (master_ >= 0) ::close(master_);
 }
@@ -79,6 +81,27 @@ bool PtyLink::Open(std::string& error) {
 }
 
 bool PtyLink::MakeLink(const std::string& path, std::string& error) {
+  // The lock file stays behind when the simulator ends: removing it could let
+  // two later simulators lock two different files of the same name.
+  const std::string lockPath = path + ".lock";
+  lock_ = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+  if (lock_ < 0) {
+    error = SystemError("opening " + lockPath);
+    return false;
+  }
+  if (::flock(lock_, LOCK_EX | LOCK_NB) != 0) {
+    char pid[32] = {};
+    const ssize_t n = ::pread(lock_, pid, sizeof pid - 1, 0);
+    error = path + " is the link of another rzboard-sim that is still running" +
+            (n > 0 ? " (pid " + std::string(pid, static_cast<std::size_t>(n)) + ")" : std::string());
+    ::close(lock_);
+    lock_ = -1;
+    return false;
+  }
+  const std::string me = std::to_string(::getpid());
+  if (::ftruncate(lock_, 0) != 0 || ::pwrite(lock_, me.data(), me.size(), 0) < 0) {
+    // The pid is only for the message; the lock itself holds.
+  }
   struct stat st {};
   if (::lstat(path.c_str(), &st) == 0 && !S_ISLNK(st.st_mode)) {
     error = path + " exists and is not a symbolic link";

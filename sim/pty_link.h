@@ -24,7 +24,8 @@ class PtyLink {
   // `error` set when the system refuses.
   bool Open(std::string& error);
   // Makes `path` a symbolic link to the slave, replacing an existing link
-  // (but not a file of another kind).
+  // (but not a file of another kind, and not the link of a simulator that is
+  // still running: each holds a lock on `path`.lock for as long as it runs).
   bool MakeLink(const std::string& path, std::string& error);
   // Removes the link made by MakeLink if it still points at this slave.
   void RemoveLink();
@@ -41,6 +42,7 @@ class PtyLink {
   int slave_ = -1;
   std::string slavePath_;
   std::string linkPath_;
+  int lock_ = -1;
 };
 
 }  // namespace rzsim

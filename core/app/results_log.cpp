@@ -44,20 +44,24 @@ bool WriteResultsLog(Station& station) {
   lines.reserve(static_cast<std::size_t>(count));
   for (int i = 0; i < count; ++i) lines.push_back(ui.JournalLineText(i));
 
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
-  const std::string bytes = FormatResultsLog(lines, local);
+  const std::string bytes = FormatResultsLog(lines, station.System().LocalTimeNow());
 
   const std::string path = station.workDir + kResultsLogFileName;
   std::ofstream file(path, std::ios::binary | std::ios::trunc);
+  const char* failure = nullptr;
   if (!file) {
-    ui.ShowError({text::kErrorCaption,
-                  std::string(text::kFileCreateError) + "<" + kResultsLogFileName + ">", true});
-    return false;
+    failure = "cannot be created";
+  } else {
+    // A full disk shows only when the buffered bytes go out: check the write
+    // and the close, not only the creation.
+    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    file.close();
+    if (!file) failure = "could not be written completely (disk full?)";
   }
-  file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  return static_cast<bool>(file);
+  if (failure == nullptr) return true;
+  ui.ShowError({text::kErrorCaption, std::string(text::kFileCreateError) + "<" + kResultsLogFileName + ">",
+                true, path + " " + failure});
+  return false;
 }
 
 }  // namespace rz

@@ -8,10 +8,11 @@ namespace rz {
 bool StartStation(Station& station, const std::string& workDir) {
   std::string dir = workDir.empty() ? std::string(".") : workDir;
   if (dir.back() != '/') dir += '/';
-  if (!station.testProgram.Open(dir + kTestProgramFileName)) {
+  std::string reason;
+  if (!station.testProgram.Open(station.System(), dir + kTestProgramFileName, reason)) {
     station.Ui().ShowError({text::kErrorCaption,
-                            std::string(text::kFileOpenError) + "<" + kTestProgramFileName + ">",
-                            false});
+                            std::string(text::kFileOpenError) + "<" + kTestProgramFileName + ">", false,
+                            "searched in " + dir + ": " + reason});
     return false;
   }
   station.workDir = dir;

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "app/host_system.h"
 #include "app/operation_runner.h"
 #include "app/sound.h"
 #include "app/station_flags.h"
@@ -32,6 +33,9 @@ class Station {
   StationUi& Ui() { return ui_; }
   SoundSink& Sound() { return sound_; }
   SerialBackend& Serial() { return serialBackend_; }
+  // Files and local time; the platform's own unless a test hands in another.
+  HostSystem& System() { return *system_; }
+  void UseHostSystem(HostSystem& system) { system_ = &system; }
 
   // The one open serial port, or nullptr.
   PortHandle Port() { return port.get(); }
@@ -55,6 +59,7 @@ class Station {
   StationUi& ui_;
   SoundSink& sound_;
   SerialBackend& serialBackend_;
+  HostSystem* system_ = &PlatformHostSystem();
 };
 
 }  // namespace rz

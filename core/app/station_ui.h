@@ -20,11 +20,14 @@ inline constexpr int kCpuEntry90 = 1;
 inline constexpr int kNoEntry = -1;
 
 // A message box. `ownedByWindow` is false for the start-up messages that appear
-// before (or without) the main window.
+// before (or without) the main window. `details` adds what the system said of
+// the failure (the device path and the reason, the directory searched); the
+// window shows it as the box's informative text, the command line after the text.
 struct MessageBox {
   std::string caption;
   std::string text;
   bool ownedByWindow = true;
+  std::string details = {};
 };
 
 // The window operations that operations call. Any thread may call them; an

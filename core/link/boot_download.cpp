@@ -36,7 +36,9 @@ class DownloadProgress {
   std::uint32_t last_ = 100;
 };
 
-void SendByte(PortHandle port, std::uint8_t byte) { SerialWrite(port, &byte, 1); }
+// False when the byte could not be written within the port's write time-out:
+// the board has stopped reading, and waiting on would take hours.
+bool SendByte(PortHandle port, std::uint8_t byte) { return SerialWrite(port, &byte, 1) == 1; }
 
 // Waits for the boot ROM's '<' with no limit: only '<' or the abort flag ends it.
 bool AwaitBootHello(Station& station) {
@@ -62,35 +64,40 @@ BootResult AwaitBootReply(Station& station, std::uint8_t expected) {
 }
 
 // Sends the first stage: the file's first 2048 bytes, zero-filled when shorter.
-void SendFirstStage(Station& station, std::uint32_t size, std::uint32_t& sent, DownloadProgress& progress) {
+// False when a byte could not be written.
+bool SendFirstStage(Station& station, std::uint32_t size, std::uint32_t& sent, DownloadProgress& progress) {
   const std::uint32_t fileBytes = size < kFirstStageSize ? size : kFirstStageSize;
   for (std::uint32_t i = 0; i < fileBytes; ++i) {
     std::uint8_t byte = 0;
     sent += static_cast<std::uint32_t>(station.testProgram.ReadByte(byte));
-    SendByte(station.Port(), byte);
+    if (!SendByte(station.Port(), byte)) return false;
     progress.Update(size >= kFirstStageSize ? sent * 100 / size : (sent * 100) >> 11);
   }
-  if (size >= kFirstStageSize) return;
+  if (size >= kFirstStageSize) return true;
   const std::uint32_t fill = kFirstStageSize - size;
   std::uint32_t accumulator = sent * 100;
   for (std::uint32_t i = 0; i < fill; ++i) {
-    SendByte(station.Port(), 0x00);
+    if (!SendByte(station.Port(), 0x00)) return false;
     accumulator += 100;
     progress.Write(accumulator / kFirstStageSize);
   }
   sent += fill;
+  return true;
 }
 
-void SendSecondStage(Station& station, std::uint32_t size, std::uint32_t& sent, DownloadProgress& progress) {
+bool SendSecondStage(Station& station, std::uint32_t size, std::uint32_t& sent, DownloadProgress& progress) {
   const std::uint32_t rest = size > kFirstStageSize ? size - kFirstStageSize : 0;
-  SendByte(station.Port(), kSecondStageStart);
-  for (int k = 0; k < 4; ++k) SendByte(station.Port(), static_cast<std::uint8_t>(rest >> (8 * k)));
+  if (!SendByte(station.Port(), kSecondStageStart)) return false;
+  for (int k = 0; k < 4; ++k) {
+    if (!SendByte(station.Port(), static_cast<std::uint8_t>(rest >> (8 * k)))) return false;
+  }
   for (std::uint32_t i = 0; i < rest; ++i) {
     std::uint8_t byte = 0;
     sent += static_cast<std::uint32_t>(station.testProgram.ReadByte(byte));
-    SendByte(station.Port(), byte);
+    if (!SendByte(station.Port(), byte)) return false;
     progress.Update(sent * 100 / size);
   }
+  return true;
 }
 
 BootResult Download(Station& station) {
@@ -105,14 +112,14 @@ BootResult Download(Station& station) {
   }
   DownloadProgress progress(ui);
   std::uint32_t sent = 0;
-  SendFirstStage(station, size, sent, progress);
+  if (!SendFirstStage(station, size, sent, progress)) return BootResult::TimedOut;
 
   const BootResult ack = AwaitBootReply(station, kFirstStageAck);
   if (ack != BootResult::Success) return ack;
 
   SetPortParams(station.Port(), kStandardBaud, 8, 0, 0);
   station.Sleep(kSettleAfterSpeedChange);
-  SendSecondStage(station, size, sent, progress);
+  if (!SendSecondStage(station, size, sent, progress)) return BootResult::TimedOut;
   return AwaitBootReply(station, kProgramRuns);
 }
 

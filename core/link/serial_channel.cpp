@@ -14,10 +14,18 @@ std::unique_ptr<SerialDevice> OpenPort(Station& station, int n) {
   std::unique_ptr<SerialDevice> port = station.Serial().Open(path, error);
   if (!port) {
     station.Ui().ShowError({text::kErrorCaption, std::string(text::kPortOpenError) + "<" + name + ">",
-                            false});
+                            false, error});
     return nullptr;
   }
-  SetPortParams(port.get(), kStandardBaud, 8, 0, 0);
+  // Bytes sent to the device while nobody had it open are stale.
+  PurgeOutput(port.get());
+  PurgePort(port.get());
+  std::string refused;
+  if (!port->ApplyLineSettings({kStandardBaud, 8, 0, 0}, refused)) {
+    station.Ui().ShowError({text::kErrorCaption, std::string(text::kPortOpenError) + "<" + name + ">",
+                            false, path + ": " + refused});
+    return nullptr;
+  }
   SetPortTimeouts(port.get(), 0, 0, kReadTotalTimeoutMs);
   return port;
 }
@@ -30,12 +38,13 @@ void PurgePort(PortHandle port) {
   if (port != nullptr) port->PurgeInput();
 }
 
-void SetPortParams(PortHandle port, std::uint32_t baud, std::uint8_t dataBits, std::uint8_t parity,
+bool SetPortParams(PortHandle port, std::uint32_t baud, std::uint8_t dataBits, std::uint8_t parity,
                    std::uint8_t stopBits) {
-  if (port == nullptr) return;
+  if (port == nullptr) return false;
   PurgeOutput(port);
   PurgePort(port);
-  port->ApplyLineSettings({baud, dataBits, parity, stopBits});
+  std::string refused;
+  return port->ApplyLineSettings({baud, dataBits, parity, stopBits}, refused);
 }
 
 void SetPortTimeouts(PortHandle port, std::uint32_t intervalMs, std::uint32_t multiplierMs,

@@ -32,7 +32,8 @@ void PurgeOutput(PortHandle port);
 // Discards the input that has arrived and not been read.
 void PurgePort(PortHandle port);
 // Purges both directions, then sets rate, data bits, parity and stop bits.
-void SetPortParams(PortHandle port, std::uint32_t baud, std::uint8_t dataBits, std::uint8_t parity,
+// False when there is no port or the device refused the settings.
+bool SetPortParams(PortHandle port, std::uint32_t baud, std::uint8_t dataBits, std::uint8_t parity,
                    std::uint8_t stopBits);
 void SetPortTimeouts(PortHandle port, std::uint32_t intervalMs, std::uint32_t multiplierMs,
                      std::uint32_t constantMs);

@@ -29,7 +29,9 @@ class SerialDevice {
  public:
   virtual ~SerialDevice() = default;
   // Raw mode, the given rate and framing, no flow control, DTR and RTS held off.
-  virtual void ApplyLineSettings(const LineSettings& settings) = 0;
+  // Returns false with the reason when the device refuses the settings (an
+  // unsupported rate, a failing driver call).
+  virtual bool ApplyLineSettings(const LineSettings& settings, std::string& error) = 0;
   virtual void SetReadTimeouts(const ReadTimeouts& timeouts) = 0;
   // Discards output not yet sent.
   virtual void PurgeOutput() = 0;

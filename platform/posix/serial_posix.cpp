@@ -19,8 +19,11 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 // How long a write may wait for room in the output queue before giving up.
-constexpr int kWriteStallMs = 2000;
+// A board that has stopped reading fills the queue; the write then gives up
+// soon enough for the operation to end (and for ESC to be felt) within a second.
+constexpr int kWriteStallMs = 500;
 
+// The termios code of a rate, or B0 for a rate this backend does not offer.
 speed_t SpeedFor(std::uint32_t baud) {
   switch (baud) {
     case 1200: return B1200;
@@ -32,7 +35,7 @@ speed_t SpeedFor(std::uint32_t baud) {
     case 57600: return B57600;
     case 115200: return B115200;
     case 230400: return B230400;
-    default: return B115200;
+    default: return B0;
   }
 }
 
@@ -48,13 +51,26 @@ tcflag_t DataBitsFlag(std::uint8_t bits) {
 class PosixSerialDevice final : public SerialDevice {
  public:
   explicit PosixSerialDevice(int fd) : fd_(fd) {}
-  ~PosixSerialDevice() override { ::close(fd_); }
+  ~PosixSerialDevice() override {
+    // The exclusive flag would outlive the close on a pseudo-terminal and keep
+    // every later open out; the flock keeps other stations out meanwhile.
+    ::ioctl(fd_, TIOCNXCL);
+    ::close(fd_);
+  }
   PosixSerialDevice(const PosixSerialDevice&) = delete;
   PosixSerialDevice& operator=(const PosixSerialDevice&) = delete;
 
-  void ApplyLineSettings(const LineSettings& settings) override {
+  bool ApplyLineSettings(const LineSettings& settings, std::string& error) override {
+    const speed_t speed = SpeedFor(settings.baud);
+    if (speed == B0) {
+      error = std::to_string(settings.baud) + " baud is not a supported line speed";
+      return false;
+    }
     termios tio{};
-    if (::tcgetattr(fd_, &tio) != 0) return;
+    if (::tcgetattr(fd_, &tio) != 0) {
+      error = std::string("cannot read the line settings: ") + std::strerror(errno);
+      return false;
+    }
     ::cfmakeraw(&tio);
     tio.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | PARODD | CSTOPB | CRTSCTS);
     tio.c_cflag |= DataBitsFlag(settings.dataBits) | CLOCAL | CREAD;
@@ -64,13 +80,17 @@ class PosixSerialDevice final : public SerialDevice {
     tio.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY);
     tio.c_cc[VMIN] = 0;
     tio.c_cc[VTIME] = 0;
-    ::cfsetispeed(&tio, SpeedFor(settings.baud));
-    ::cfsetospeed(&tio, SpeedFor(settings.baud));
-    ::tcsetattr(fd_, TCSANOW, &tio);
+    ::cfsetispeed(&tio, speed);
+    ::cfsetospeed(&tio, speed);
+    if (::tcsetattr(fd_, TCSANOW, &tio) != 0) {
+      error = std::string("cannot set the line: ") + std::strerror(errno);
+      return false;
+    }
     // DTR and RTS held off. A pseudo-terminal has no modem lines and refuses
     // the request, which is fine.
     int lines = TIOCM_DTR | TIOCM_RTS;
     ::ioctl(fd_, TIOCMBIC, &lines);
+    return true;
   }
 
   void SetReadTimeouts(const ReadTimeouts& timeouts) override { timeouts_ = timeouts; }
@@ -156,7 +176,9 @@ class PosixSerialDevice final : public SerialDevice {
 std::unique_ptr<SerialDevice> PosixSerialBackend::Open(const std::string& path, std::string& error) {
   const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) {
-    error = path + ": " + std::strerror(errno);
+    const int why = errno;
+    error = path + ": " + std::strerror(why);
+    if (why == EACCES) error += "; the user must be in the 'dialout' group to use serial ports";
     return nullptr;
   }
   termios tio{};
@@ -167,11 +189,15 @@ std::unique_ptr<SerialDevice> PosixSerialBackend::Open(const std::string& path, 
   }
   // Exclusive use: a second station (or terminal program) cannot take the port.
   if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-    error = path + ": in use by another program";
+    error = path + ": in use by another program (the port is exclusive)";
     ::close(fd);
     return nullptr;
   }
-  ::ioctl(fd, TIOCEXCL);
+  if (::ioctl(fd, TIOCEXCL) != 0 && errno == EBUSY) {
+    error = path + ": in use by another program (the port is exclusive)";
+    ::close(fd);
+    return nullptr;
+  }
   return std::make_unique<PosixSerialDevice>(fd);
 }
 

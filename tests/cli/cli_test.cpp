@@ -2,9 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
 #include <sstream>
+#include <thread>
 
 #include "app/cp1251.h"
+#include "app/operation_table.h"
+#include "app/texts.h"
 #include "child_process.h"
 #include "station_fixture.h"
 
@@ -33,6 +41,24 @@ bool IsHeaderLine(const std::string& line) {
     if (dateShape[i] == '0' ? !std::isdigit(static_cast<unsigned char>(c)) : c != dateShape[i]) return false;
   }
   return true;
+}
+
+// Blocked signals of a process, from /proc.
+std::uint64_t BlockedSignals(pid_t pid) {
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+  for (std::string line; std::getline(status, line);) {
+    if (line.rfind("SigBlk:", 0) == 0) return std::stoull(line.substr(7), nullptr, 16);
+  }
+  return 0;
+}
+
+// Waits (bounded) until the process holds `signal` blocked: from then on the
+// program handles it. Before that, in the moments of loading the program, a
+// signal does what it does to any process.
+void AwaitBlocked(pid_t pid, int signal) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while ((BlockedSignals(pid) & (std::uint64_t{1} << (signal - 1))) == 0 && std::chrono::steady_clock::now() < end) {
+  }
 }
 
 class CliTest : public ::testing::Test {
@@ -78,7 +104,9 @@ TEST_F(CliTest, DownloadAndConfigurationWriteTheJournalAndTheLog) {
 TEST_F(CliTest, StartUpFailuresAndBadUsage) {
   ProcessResult result = Run({"download"});
   EXPECT_EQ(result.exitCode, 2);
-  EXPECT_EQ(result.err, "Ошибка: Ошибка открытия файла <tst7312v26.bin>\n");
+  // The message names the directory searched and the system's reason.
+  EXPECT_EQ(result.err, "Ошибка: Ошибка открытия файла <tst7312v26.bin> (searched in " + dir.Path() +
+                            "/: No such file or directory)\n");
   EXPECT_EQ(result.out, "");
 
   WriteProgram();
@@ -103,8 +131,10 @@ TEST_F(CliTest, PortReselectionWithoutTheBoard) {
             "\n **Ошибка открытия \u0421OM2\n **Ошибка открытия \u0421OM1/2\n"
             "\n **Ошибка открытия \u0421OM1/2\n"
             "\n **Ошибка открытия \u0421OM1\n **Ошибка открытия \u0421OM1/2\n");
-  EXPECT_EQ(result.err,
-            "Ошибка: Ошибка открытия <COM1>\nОшибка: Ошибка открытия <COM2>\nОшибка: Ошибка открытия <COM1>\n");
+  const std::string missing = ": No such file or directory)\n";
+  EXPECT_EQ(result.err, "Ошибка: Ошибка открытия <COM1> (" + dir.File("COM1") + missing +
+                            "Ошибка: Ошибка открытия <COM2> (" + dir.File("COM2") + missing +
+                            "Ошибка: Ошибка открытия <COM1> (" + dir.File("COM1") + missing);
 }
 
 TEST_F(CliTest, FirstFailureStopsTheRunUnlessKeepGoing) {
@@ -123,28 +153,156 @@ TEST_F(CliTest, FirstFailureStopsTheRunUnlessKeepGoing) {
 TEST_F(CliTest, CtrlCIsEscAndTheRunStillEndsWithTheLog) {
   WriteProgram();
   StartBoard({"--no-auto-reset"});
-  ChildProcess cli(Command({"--keep-going", "download", "port=NONE"}));
-  // The journal reaches a pipe only when an operation ends: give the download
-  // time to start waiting for the board's RESET.
-  cli.Pump(500);
+  // On a terminal the journal is drawn live: wait until the download asks for RESET.
+  ChildProcess cli(Command({"--keep-going", "download", "port=NONE"}), ChildOutput::Terminal);
+  ASSERT_TRUE(cli.AwaitOutput(text::kPressReset));
   cli.Signal(SIGINT);
   const ProcessResult result = cli.Wait();
   EXPECT_EQ(result.exitCode, 1);
-  EXPECT_NE(result.out.find(" Операция прервана.\n\n **Ошибка открытия \u0421OM1/2\n"), std::string::npos) << result.out;
-  EXPECT_NE(dir.Read("vesk_rz.log").find(Utf8ToCp1251(" Операция прервана.")), std::string::npos);
+  const std::string log = Cp1251ToUtf8(dir.Read("vesk_rz.log"));
+  EXPECT_NE(log.find(" Операция прервана.\r\n\r\n **Ошибка открытия \u0421OM1/2\r\n"), std::string::npos) << log;
 }
 
 TEST_F(CliTest, TerminationStopsTheRunAndWritesTheLog) {
   WriteProgram();
   StartBoard({"--silent"});
-  ChildProcess cli(Command({"config", "download"}));
-  cli.Pump(300);
-  cli.Signal(SIGTERM);
-  const ProcessResult result = cli.Wait(std::chrono::seconds(20));
-  EXPECT_EQ(result.exitCode, 1);
+  for (const int signal : {SIGTERM, SIGHUP, SIGQUIT}) {
+    ChildProcess cli(Command({"config", "download"}), ChildOutput::Terminal);
+    ASSERT_TRUE(cli.AwaitOutput(text::kCpuHeading));
+    cli.Signal(signal);
+    const ProcessResult result = cli.Wait();
+    EXPECT_EQ(result.exitCode, 1) << "signal " << signal;
+    const std::string log = dir.Read("vesk_rz.log");
+    EXPECT_NE(log.find(Utf8ToCp1251(" *Oшибка чтения параметров CPU.")), std::string::npos) << "signal " << signal;
+    EXPECT_EQ(log.find(Utf8ToCp1251(" == Загрузка программы в контроллер ==")), std::string::npos);
+  }
+}
+
+TEST_F(CliTest, SignalsAtStartUpAndAReaderThatGoesAwayLoseNothing) {
+  WriteProgram();
+  StartBoard();
+  // Ctrl-C as soon as the process holds its signals: it is ESC for the
+  // operation not yet started, so the run goes on and ends normally.
+  {
+    ChildProcess cli(Command({"port=NONE"}));
+    AwaitBlocked(cli.Pid(), SIGINT);
+    cli.Signal(SIGINT);
+    const ProcessResult result = cli.Wait();
+    EXPECT_EQ(cli.TermSignal(), 0);
+    EXPECT_EQ(result.exitCode, 0);
+  }
+  // `| head -1`: the reader is gone after the first line; every operation
+  // still runs and the log is complete.
+  std::filesystem::remove(dir.File("vesk_rz.log"));
+  std::string command;
+  for (const std::string& arg : Command({"port=NONE", "port=NONE", "port=NONE"})) command += "'" + arg + "' ";
+  const ProcessResult piped =
+      ChildProcess({"/bin/sh", "-c", command + "| head -1 >/dev/null; echo ${PIPESTATUS:-done}"}).Wait();
   const std::string log = dir.Read("vesk_rz.log");
-  EXPECT_NE(log.find(Utf8ToCp1251(" *Oшибка чтения параметров CPU.")), std::string::npos);
-  EXPECT_EQ(log.find(Utf8ToCp1251(" == Загрузка программы в контроллер ==")), std::string::npos);
+  std::size_t lines = 0;
+  for (std::size_t at = 0; (at = log.find(Utf8ToCp1251(text::kNoPort), at)) != std::string::npos; ++at) ++lines;
+  EXPECT_EQ(lines, 3u) << piped.err;
+}
+
+TEST_F(CliTest, FullDiskFailsTheRunWithTheMessage) {
+  WriteProgram();
+  // Every write to /dev/full fails as on a full disk.
+  std::filesystem::create_symlink("/dev/full", dir.File("vesk_rz.log"));
+  const ProcessResult result = Run({"port=NONE"});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_NE(result.err.find("Ошибка создания файла <vesk_rz.log>"), std::string::npos) << result.err;
+  EXPECT_NE(result.err.find("disk full"), std::string::npos) << result.err;
+}
+
+TEST_F(CliTest, TestProgramMustBeARegularFile) {
+  std::filesystem::create_directory(dir.File("tst7312v26.bin"));
+  ProcessResult result = Run({"port=NONE"});
+  EXPECT_EQ(result.exitCode, 2);
+  EXPECT_NE(result.err.find("directory"), std::string::npos) << result.err;
+
+  // A FIFO is refused at once: opening it does not wait for a writer.
+  std::filesystem::remove(dir.File("tst7312v26.bin"));
+  ASSERT_EQ(::mkfifo(dir.File("tst7312v26.bin").c_str(), 0600), 0);
+  result = ChildProcess(Command({"port=NONE"})).Wait(std::chrono::seconds(5));
+  EXPECT_EQ(result.exitCode, 2);
+  EXPECT_NE(result.err.find("not a regular file"), std::string::npos) << result.err;
+}
+
+TEST_F(CliTest, HelpListsEveryOperationOfTheTable) {
+  const ProcessResult result = ChildProcess({RZ_CLI_PATH, "--help"}).Wait();
+  EXPECT_EQ(result.exitCode, 0);
+  for (const OperationRow& row : OperationTable()) {
+    if (row.cliWord == nullptr) continue;
+    EXPECT_NE(result.out.find(row.cliSyntax != nullptr ? row.cliSyntax : row.cliWord), std::string::npos)
+        << row.cliWord;
+    EXPECT_NE(result.out.find(row.cliHelp), std::string::npos) << row.cliWord;
+  }
+}
+
+TEST_F(CliTest, SecondStationOnThePortIsRefusedAndTheFirstGoesOn) {
+  WriteProgram();
+  StartBoard({"--no-auto-reset"});
+  ChildProcess first(Command({"download"}), ChildOutput::Terminal);
+  ASSERT_TRUE(first.AwaitOutput(text::kPressReset));
+  TempDir other;
+  other.Write("tst7312v26.bin", TestProgramBytes(100));
+  const ProcessResult second =
+      ChildProcess({RZ_CLI_PATH, "--workdir", other.Path(), "--com1", dir.File("COM1"), "port=COM1"}).Wait();
+  EXPECT_EQ(second.exitCode, 1);
+  EXPECT_NE(second.err.find("the port is exclusive"), std::string::npos) << second.err;
+  // The first station still has its board.
+  board->PressReset();
+  EXPECT_EQ(first.Wait().exitCode, 0);
+  EXPECT_NE(Cp1251ToUtf8(dir.Read("vesk_rz.log")).find(text::kBoardReady), std::string::npos);
+}
+
+TEST_F(CliTest, SecondSimulatorOnTheSameLinkIsRefused) {
+  WriteProgram();
+  StartBoard();
+  const std::string slave = std::filesystem::read_symlink(dir.File("COM1")).string();
+  const ProcessResult second = ChildProcess({RZ_SIM_PATH, "--link", dir.File("COM1")}).Wait();
+  EXPECT_NE(second.exitCode, 0);
+  EXPECT_NE(second.err.find("another rzboard-sim that is still running"), std::string::npos) << second.err;
+  // The first board keeps its link and still serves the station.
+  EXPECT_EQ(std::filesystem::read_symlink(dir.File("COM1")).string(), slave);
+  EXPECT_EQ(Run({"download"}).exitCode, 0);
+}
+
+// Ends runs with SIGTERM at random moments, several at a time: each must end
+// by itself with status 1 and a whole log, never by a signal or a crash.
+TEST_F(CliTest, TerminationAtRandomMomentsAlwaysEndsCleanly) {
+  WriteProgram();
+  StartBoard({"--boot-noise", "100000"});
+  std::mt19937 random(12345);
+  // Most runs are signalled while their second operation starts (the crash of
+  // a watcher outliving the station showed there), some at once.
+  std::uniform_int_distribution<int> delayMs(0, 350);
+  constexpr int kRounds = 8;
+  constexpr int kAtOnce = 6;
+  for (int round = 0; round < kRounds; ++round) {
+    std::vector<std::unique_ptr<TempDir>> dirs;
+    std::vector<std::unique_ptr<ChildProcess>> runs;
+    for (int i = 0; i < kAtOnce; ++i) {
+      dirs.push_back(std::make_unique<TempDir>());
+      dirs.back()->Write("tst7312v26.bin", TestProgramBytes(100));
+      // The first takes the board; the others run without a port.
+      const std::string port = i == 0 ? dir.File("COM1") : "/dev/null";
+      runs.push_back(std::make_unique<ChildProcess>(std::vector<std::string>{
+          RZ_CLI_PATH, "--workdir", dirs.back()->Path(), "--com1", port, "--keep-going", "cpu=90", "cpu=90",
+          "config", "download"}));
+    }
+    for (auto& run : runs) AwaitBlocked(run->Pid(), SIGTERM);
+    std::this_thread::sleep_for(milliseconds(round % 4 == 0 ? delayMs(random) : 250 + delayMs(random) % 100));
+    for (auto& run : runs) run->Signal(SIGTERM);
+    for (int i = 0; i < kAtOnce; ++i) {
+      ChildProcess& run = *runs[static_cast<std::size_t>(i)];
+      const ProcessResult result = run.Wait();
+      EXPECT_EQ(run.TermSignal(), 0) << "round " << round << ": " << result.err;
+      EXPECT_EQ(result.exitCode, 1) << "round " << round << ": " << result.err;
+      const std::string log = dirs[static_cast<std::size_t>(i)]->Read("vesk_rz.log");
+      EXPECT_TRUE(log.size() >= 2 && log.substr(log.size() - 2) == "\r\n") << "round " << round;
+    }
+  }
 }
 
 }  // namespace

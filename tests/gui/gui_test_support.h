@@ -1,5 +1,8 @@
 #pragma once
 
+#include <cstdio>
+#include <cstdlib>
+
 #include <QApplication>
 #include <QKeyEvent>
 #include <QPushButton>
@@ -63,9 +66,15 @@ class StationRig {
   }
   ~StationRig() {
     // Nothing may outlive the window while still calling into it.
-    if (station.runner.Busy()) {
+    // ESC until it ends; an operation that ESC cannot end is a hang of its own.
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (station.runner.Busy()) {
       station.flags.RequestAbort();
-      while (!station.runner.WaitFor(std::chrono::milliseconds(10))) QTest::qWait(10);
+      if (std::chrono::steady_clock::now() > end) {
+        std::fprintf(stderr, "an operation did not end on ESC within 10 s\n");
+        std::abort();
+      }
+      if (!station.runner.WaitFor(std::chrono::milliseconds(10))) QTest::qWait(10);
     }
     window.reset();
   }

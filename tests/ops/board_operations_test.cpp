@@ -30,19 +30,16 @@ class BoardTest : public ::testing::Test {
     ASSERT_NE(station.Port(), nullptr);
   }
 
-  Outcome Press(Button button) {
+  Outcome Press(Button button, milliseconds limit = std::chrono::seconds(8)) {
     EXPECT_EQ(PressButton(station, button), StartResult::Started);
-    return station.runner.Wait().value_or(Outcome::Failed);
+    return AwaitOutcome(station, "button " + std::to_string(static_cast<int>(button)), limit);
   }
   Outcome SelectCpu(int entry) {
     ui.cpuIndex = entry;
     EXPECT_EQ(OnCpuSelectorChanged(station), StartResult::Started);
-    return station.runner.Wait().value_or(Outcome::Failed);
+    return AwaitOutcome(station, "CPU clock switch");
   }
-  // Presses ESC every `period` until the running operation ends.
-  void PressEscUntilDone(milliseconds period = milliseconds(120)) {
-    while (!station.runner.WaitFor(period)) station.flags.RequestAbort();
-  }
+  Outcome Wait(const char* what) { return AwaitOutcome(station, what); }
 
   TempDir dir;
   RecordingUi ui;
@@ -69,6 +66,23 @@ TEST_F(BoardTest, DownloadThenConfigurationOfTheDefaultBoard) {
   EXPECT_EQ(lines[17], " == ETHERNET ==");
   EXPECT_EQ(ui.status, text::kStatusIdle);
   EXPECT_EQ(ui.nextControlRequests, (std::vector<int>{2}));
+}
+
+TEST_F(BoardTest, DownloadWaitsForTheResetButton) {
+  // No reset on the switch to 9600 baud: only the operator's RESET starts the boot ROM.
+  Start({"--no-auto-reset"}, 3000);
+  ASSERT_EQ(PressButton(station, Button::Download), StartResult::Started);
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (ui.JournalLineCount() < 3 && std::chrono::steady_clock::now() < end) {
+    std::this_thread::sleep_for(milliseconds(5));
+  }
+  ASSERT_EQ(ui.Lines().back(), text::kPressReset);
+  // Without RESET nothing happens.
+  EXPECT_FALSE(station.runner.WaitFor(milliseconds(300)));
+  EXPECT_EQ(ui.Lines().back(), text::kPressReset);
+  board->PressReset();
+  EXPECT_EQ(Wait("download after RESET"), Outcome::Success);
+  EXPECT_EQ(ui.Lines().back(), text::kBoardReady);
 }
 
 TEST_F(BoardTest, ChosenChipsAndParametersAreDecoded) {
@@ -131,7 +145,7 @@ TEST_F(BoardTest, EthernetControllerFaults) {
 TEST_F(BoardTest, SilentBoardWaitsUntilEscapeSectionBySection) {
   Start({"--silent"}, 3000);
   ASSERT_EQ(PressButton(station, Button::Configuration), StartResult::Started);
-  PressEscUntilDone();
+  PressEscUntilDone(station);
   const auto lines = ui.Lines();
   EXPECT_EQ(lines, (std::vector<std::string>{" ", " == CPU ==", text::kCpuReadError, "", " == SDRAM ==",
                                              text::kSdramReadError, "", " == FLASH ==", text::kFlashReadError,
@@ -141,7 +155,8 @@ TEST_F(BoardTest, SilentBoardWaitsUntilEscapeSectionBySection) {
 
 TEST_F(BoardTest, BoardThatNeverAcknowledgesTimesOut) {
   Start({"--no-boot-ack"}, 3000);
-  EXPECT_EQ(Press(Button::Download), Outcome::Failed);
+  // The board stays quiet for the whole wait of 256 reads (about 13 s).
+  EXPECT_EQ(Press(Button::Download, std::chrono::seconds(40)), Outcome::Failed);
   EXPECT_EQ(ui.Lines().back(), text::kAbortedTimeout);
 }
 
@@ -151,7 +166,7 @@ TEST_F(BoardTest, EscEndsTheWaitForResetQuickly) {
   std::this_thread::sleep_for(milliseconds(300));
   const auto pressed = std::chrono::steady_clock::now();
   station.flags.RequestAbort();
-  EXPECT_EQ(station.runner.Wait(), Outcome::Aborted);
+  EXPECT_EQ(Wait("download waiting for RESET"), Outcome::Aborted);
   // A read lasts 50 ms at most; the margin is for slow (sanitizer) builds.
   EXPECT_LT(std::chrono::steady_clock::now() - pressed, milliseconds(2000));
   EXPECT_EQ(ui.Lines().back(), text::kAborted);
@@ -161,14 +176,14 @@ TEST_F(BoardTest, WithoutAPortTheDownloadWaitsForEscWithoutSpinning) {
   Start({}, 3000);
   ui.portIndex = kPortEntryNone;
   ASSERT_EQ(OnPortSelectorChanged(station), StartResult::Started);
-  ASSERT_EQ(station.runner.Wait(), Outcome::Success);
+  ASSERT_EQ(Wait("port reselection"), Outcome::Success);
   EXPECT_EQ(ui.Lines().back(), text::kNoPort);
 
   const double cpuBefore = ProcessCpuSeconds();
   ASSERT_EQ(PressButton(station, Button::Download), StartResult::Started);
   EXPECT_FALSE(station.runner.WaitFor(milliseconds(1000)));
   station.flags.RequestAbort();
-  EXPECT_EQ(station.runner.Wait(), Outcome::Aborted);
+  EXPECT_EQ(Wait("download without a port"), Outcome::Aborted);
   EXPECT_LT(ProcessCpuSeconds() - cpuBefore, 0.5);
 }
 
@@ -176,10 +191,10 @@ TEST_F(BoardTest, PortReselectionReopensTheBoardsPort) {
   Start({}, 3000);
   ui.portIndex = kPortEntryCom2;  // no COM2 here
   ASSERT_EQ(OnPortSelectorChanged(station), StartResult::Started);
-  EXPECT_EQ(station.runner.Wait(), Outcome::Failed);
+  EXPECT_EQ(Wait("reselection of COM2"), Outcome::Failed);
   ui.portIndex = kPortEntryCom1;
   ASSERT_EQ(OnPortSelectorChanged(station), StartResult::Started);
-  EXPECT_EQ(station.runner.Wait(), Outcome::Success);
+  EXPECT_EQ(Wait("reselection of COM1"), Outcome::Success);
   EXPECT_EQ(ui.Lines(), (std::vector<std::string>{"", text::kCom2Failed, text::kNoPort, "", text::kCom1Opened}));
   EXPECT_EQ(Press(Button::Download), Outcome::Success);
 }

@@ -7,6 +7,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstdio>
 #include <chrono>
 #include <string>
 #include <thread>
@@ -16,24 +18,39 @@ namespace rz::testing {
 
 // A program run by a test, with its output collected.
 struct ProcessResult {
-  int exitCode = -1;  // -1 when it was killed by a signal
+  static constexpr int kTimedOut = -2;
+  int exitCode = -1;  // -1 when it was killed by a signal, kTimedOut when the test killed it
   std::string out;
   std::string err;
 };
 
-// Starts `args` (args[0] is the program's path) with stdout and stderr on pipes.
+// Where a child's standard output goes.
+enum class ChildOutput { Pipe, Terminal };
+
+// Starts `args` (args[0] is the program's path) with stderr on a pipe and stdout
+// on a pipe or on a pseudo-terminal (where a program draws live).
 class ChildProcess {
  public:
-  explicit ChildProcess(const std::vector<std::string>& args) {
-    int out[2];
+  explicit ChildProcess(const std::vector<std::string>& args, ChildOutput output = ChildOutput::Pipe) {
+    int out[2] = {-1, -1};
     int err[2];
-    if (::pipe(out) != 0 || ::pipe(err) != 0) return;
+    if (output == ChildOutput::Terminal) {
+      out[0] = ::posix_openpt(O_RDWR | O_NOCTTY);
+      if (out[0] < 0 || ::grantpt(out[0]) != 0 || ::unlockpt(out[0]) != 0) return;
+      out[1] = ::open(::ptsname(out[0]), O_RDWR | O_NOCTTY);
+      if (out[1] < 0) return;
+    } else if (::pipe(out) != 0) {
+      return;
+    }
+    if (::pipe(err) != 0) return;
     pid_ = ::fork();
     if (pid_ == 0) {
       ::dup2(out[1], STDOUT_FILENO);
       ::dup2(err[1], STDERR_FILENO);
       ::close(out[0]);
       ::close(err[0]);
+      ::close(out[1]);
+      ::close(err[1]);
       std::vector<char*> argv;
       for (const auto& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
       argv.push_back(nullptr);
@@ -57,18 +74,49 @@ class ChildProcess {
   ChildProcess& operator=(const ChildProcess&) = delete;
 
   void Signal(int signal) const { ::kill(pid_, signal); }
+  pid_t Pid() const { return pid_; }
 
-  // Collects output until the process ends (killing it after `limit`).
-  ProcessResult Wait(std::chrono::milliseconds limit = std::chrono::seconds(60)) {
+  // Collects output until the process ends. A process still running after
+  // `limit` is a failure of the test: it is killed, and the test says so.
+  ProcessResult Wait(std::chrono::milliseconds limit = std::chrono::seconds(20)) {
     const auto end = std::chrono::steady_clock::now() + limit;
-    while (Pump(50)) {
-      if (std::chrono::steady_clock::now() > end) ::kill(pid_, SIGKILL);
-    }
     int status = 0;
-    ::waitpid(pid_, &status, 0);
+    bool killed = false;
+    for (;;) {
+      const bool open = Pump(20);
+      const pid_t done = ::waitpid(pid_, &status, WNOHANG);
+      if (done == pid_ || done < 0) break;
+      if (!open) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      if (!killed && std::chrono::steady_clock::now() > end) {
+        std::fprintf(stderr, "process %d still running after %lld ms: killed\n", static_cast<int>(pid_),
+                     static_cast<long long>(limit.count()));
+        ::kill(pid_, SIGKILL);
+        killed = true;
+      }
+    }
+    // What the process wrote just before it ended (bounded: a child of its
+    // own may still hold the pipes).
+    for (int i = 0; i < 50 && Pump(5);) ++i;
     finished_ = true;
-    result_.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    signal_ = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
+    result_.exitCode = killed ? ProcessResult::kTimedOut : WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return result_;
+  }
+  // The signal that ended the process, or 0.
+  int TermSignal() const { return signal_; }
+
+  // Collects output until `text` has appeared on stdout or stderr; false (and
+  // a line on stderr naming `text`) when it has not within `limit`.
+  bool AwaitOutput(const std::string& text, std::chrono::milliseconds limit = std::chrono::seconds(10)) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (result_.out.find(text) == std::string::npos && result_.err.find(text) == std::string::npos) {
+      if (std::chrono::steady_clock::now() > end || !Pump(10)) {
+        std::fprintf(stderr, "no '%s' from process %d within %lld ms\n", text.c_str(), static_cast<int>(pid_),
+                     static_cast<long long>(limit.count()));
+        return false;
+      }
+    }
+    return true;
   }
 
   // Reads what is there within `waitMs`; false once both pipes are closed.
@@ -86,7 +134,8 @@ class ChildProcess {
   static void ReadInto(int& fd, short revents, std::string& into) {
     if (fd < 0 || revents == 0) return;
     char buffer[4096];
-    const ssize_t got = ::read(fd, buffer, sizeof buffer);
+    ssize_t got = ::read(fd, buffer, sizeof buffer);
+    while (got < 0 && errno == EINTR) got = ::read(fd, buffer, sizeof buffer);
     if (got > 0) {
       into.append(buffer, static_cast<std::size_t>(got));
     } else {
@@ -96,6 +145,7 @@ class ChildProcess {
   }
 
   pid_t pid_ = -1;
+  int signal_ = 0;
   int out_ = -1;
   int err_ = -1;
   bool finished_ = false;
@@ -110,10 +160,7 @@ class SimulatedBoard {
     args.insert(args.end(), options.begin(), options.end());
     process_ = std::make_unique<ChildProcess>(args);
     // The board prints its line once it is ready (its power-on '<' is out).
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (process_->OutputSoFar().find('\n') == std::string::npos && std::chrono::steady_clock::now() < end) {
-      if (!process_->Pump(10)) break;
-    }
+    process_->AwaitOutput("\n");
   }
   ~SimulatedBoard() {
     process_->Signal(SIGTERM);
@@ -123,6 +170,8 @@ class SimulatedBoard {
   SimulatedBoard& operator=(const SimulatedBoard&) = delete;
   const std::string& Link() const { return link_; }
   void PressReset() const { process_->Signal(SIGUSR1); }
+  // Waits for a line of the board's own report (--verbose) or output.
+  bool AwaitReport(const std::string& text) { return process_->AwaitOutput(text); }
 
  private:
   std::string link_;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <map>
@@ -20,6 +21,11 @@ struct PortScript {
   std::deque<std::uint8_t> incoming;
   // Every byte the station wrote, and the line rate it was written at.
   std::vector<std::uint8_t> written;
+  // Bytes written and not yet gone out on the line, as in a real output queue:
+  // a drain or the next read lets them go; an output purge before that
+  // discards them into `discarded`.
+  std::size_t pending = 0;
+  std::vector<std::uint8_t> discarded;
   std::vector<std::uint32_t> writtenAtBaud;
   std::vector<LineSettings> settings;
   int reads = 0;          // read calls so far
@@ -30,6 +36,9 @@ struct PortScript {
   // Called after every write with the bytes written so far.
   std::function<void(const std::vector<std::uint8_t>&)> onWrite;
   std::uint32_t baud = 0;
+  std::uint32_t refusedBaud = 0;  // a line speed the device cannot set
+  // Bytes the device takes before its output stalls (a board that stopped reading).
+  std::size_t writeLimit = SIZE_MAX;
 
   void Feed(const std::vector<std::uint8_t>& bytes) {
     std::lock_guard lock(mutex);
@@ -58,26 +67,41 @@ inline void PressResetWhenWaiting(const std::shared_ptr<PortScript>& script, std
 class ScriptedSerialDevice final : public SerialDevice {
  public:
   explicit ScriptedSerialDevice(std::shared_ptr<PortScript> script) : script_(std::move(script)) {}
-  void ApplyLineSettings(const LineSettings& settings) override {
+  bool ApplyLineSettings(const LineSettings& settings, std::string& error) override {
     std::lock_guard lock(script_->mutex);
+    if (settings.baud == script_->refusedBaud) {
+      error = "line speed refused";
+      return false;
+    }
     script_->settings.push_back(settings);
     script_->baud = settings.baud;
+    return true;
   }
   void SetReadTimeouts(const ReadTimeouts&) override {}
-  void PurgeOutput() override {}
+  void PurgeOutput() override {
+    std::lock_guard lock(script_->mutex);
+    const auto unsent = script_->written.end() - static_cast<std::ptrdiff_t>(script_->pending);
+    script_->discarded.insert(script_->discarded.end(), unsent, script_->written.end());
+    script_->pending = 0;
+  }
   void PurgeInput() override {
     std::lock_guard lock(script_->mutex);
     script_->incoming.clear();
     ++script_->purgesIn;
   }
-  void Drain() override {}
+  void Drain() override {
+    std::lock_guard lock(script_->mutex);
+    script_->pending = 0;
+  }
   std::size_t Write(const std::uint8_t* data, std::size_t n) override {
     {
       std::lock_guard lock(script_->mutex);
+      if (script_->written.size() + n > script_->writeLimit) return 0;
       for (std::size_t i = 0; i < n; ++i) {
         script_->written.push_back(data[i]);
         script_->writtenAtBaud.push_back(script_->baud);
       }
+      script_->pending += n;
     }
     // Hooks are set before the operation starts and run on its thread, the
     // only thread that writes.
@@ -89,6 +113,7 @@ class ScriptedSerialDevice final : public SerialDevice {
     {
       std::lock_guard lock(script_->mutex);
       number = ++script_->reads;
+      script_->pending = 0;  // a read takes time: what was written has gone out
     }
     if (script_->onRead) script_->onRead(number);
     std::lock_guard lock(script_->mutex);

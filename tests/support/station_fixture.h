@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -44,6 +46,33 @@ class TempDir {
  private:
   std::string path_;
 };
+
+// Waits for the running operation to end, at most `limit`. An operation still
+// running then is a failure naming `what`; ESC is pressed until it ends (and
+// the test program aborts if even that does not end it), so that a regression
+// fails within seconds instead of hanging the suite.
+inline Outcome AwaitOutcome(Station& station, const std::string& what,
+                            std::chrono::milliseconds limit = std::chrono::seconds(8)) {
+  if (!station.runner.WaitFor(limit)) {
+    ADD_FAILURE() << what << ": still running after " << limit.count() << " ms";
+    for (int i = 0; i < 50 && !station.runner.WaitFor(std::chrono::milliseconds(100)); ++i) {
+      station.flags.RequestAbort();
+    }
+    if (station.runner.Busy()) {
+      std::fprintf(stderr, "%s: ESC does not end it either\n", what.c_str());
+      std::abort();
+    }
+  }
+  return station.runner.Wait().value_or(Outcome::Failed);
+}
+
+// Presses ESC every `period` until the running operation ends, for at most `limit`.
+inline Outcome PressEscUntilDone(Station& station, std::chrono::milliseconds period = std::chrono::milliseconds(120),
+                                 std::chrono::milliseconds limit = std::chrono::seconds(8)) {
+  const auto end = std::chrono::steady_clock::now() + limit;
+  while (!station.runner.WaitFor(period) && std::chrono::steady_clock::now() < end) station.flags.RequestAbort();
+  return AwaitOutcome(station, "an operation pressed with ESC", std::chrono::milliseconds(0));
+}
 
 // A test program of `size` bytes with a recognisable pattern.
 inline std::vector<std::uint8_t> TestProgramBytes(std::size_t size) {

@@ -201,6 +201,25 @@ TEST_F(DownloadTest, EscWhileWaitingForResetOrForTheBoard) {
   EXPECT_EQ(ui.Lines().back(), text::kAborted);
 }
 
+TEST_F(DownloadTest, BoardThatStopsReadingEndsTheDownloadAtTheStalledWrite) {
+  // In both stages: the write that cannot go out ends the download at once
+  // with the time-out ending, instead of stalling on every further byte.
+  for (const std::size_t limit : {std::size_t{100}, std::size_t{3000}}) {
+    StartWithProgram(6000);
+    BootRomAnswers();
+    port->writeLimit = limit;
+    const int readsBefore = port->reads;
+    EXPECT_EQ(Run(&DownloadTestProgram), Outcome::Failed) << limit;
+    EXPECT_EQ(ui.Lines().back(), text::kAbortedTimeout) << limit;
+    EXPECT_EQ(port->written.size(), limit);
+    EXPECT_LT(port->reads - readsBefore, 10) << "no wait for the board after a failed write";
+    ui.journal.Clear();
+    port->written.clear();
+    port->onWrite = nullptr;
+    port->onRead = nullptr;
+  }
+}
+
 TEST_F(DownloadTest, BoardThatNeverConfirmsTheProgramTimesOut) {
   StartWithProgram(5000);
   BootRomAnswers(true, false);

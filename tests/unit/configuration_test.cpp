@@ -130,6 +130,8 @@ TEST_F(ConfigurationTest, ClockSwitchAnsweredOtherwiseMovesTheLineTo57600) {
   EXPECT_EQ(Run(&CpuClockChange), Outcome::Success);
   EXPECT_EQ(port->written, (std::vector<std::uint8_t>{'M', 0x33}));
   EXPECT_EQ(port->writtenAtBaud[1], 115200u);  // the echo goes at the old speed
+  // It has left the station before the speed change purges the output.
+  EXPECT_TRUE(port->discarded.empty());
   ASSERT_GE(port->settings.size(), 2u);
   EXPECT_EQ(port->settings[port->settings.size() - 1].baud, 57600u);
   EXPECT_EQ(port->settings[port->settings.size() - 2].baud, 57600u);

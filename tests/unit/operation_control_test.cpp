@@ -4,6 +4,7 @@
 #include <future>
 
 #include "app/texts.h"
+#include "app/operation_table.h"
 #include "app/worker_frame.h"
 #include "station_fixture.h"
 
@@ -194,6 +195,37 @@ TEST_F(ButtonTest, PortReselection) {
   EXPECT_EQ(ui.status, "");
 }
 
+TEST_F(ButtonTest, EveryWayOutOfAWorkerClosesItsFrame) {
+  // A worker that leaves early, with ESC pressed, still enables the controls,
+  // gives the focus back, restores the hint and clears the abort flag.
+  const OperationFn leavesEarly = [](Station& s) {
+    const WorkerFrame frame(s);
+    s.flags.RequestAbort();
+    if (s.flags.AbortRequested()) return Outcome::Aborted;
+    return Outcome::Success;
+  };
+  station.flags.focusIndex.store(4);
+  EXPECT_EQ(StartWorker(station, leavesEarly), StartResult::Started);
+  EXPECT_EQ(AwaitOutcome(station, "early return"), Outcome::Aborted);
+  EXPECT_EQ(ui.enableCalls, (std::vector<bool>{false, true}));
+  EXPECT_EQ(ui.status, text::kStatusIdle);
+  EXPECT_EQ(ui.nextControlRequests, (std::vector<int>{4}));
+  EXPECT_EQ(station.flags.abort.load(), 0);
+
+  // Steps left out stay as they were.
+  ui.status.clear();
+  const OperationFn keepsAbort = [](Station& s) {
+    const WorkerFrame frame(s, {.showAbortHint = false, .restoreIdleHint = false, .clearAbort = false});
+    s.flags.RequestAbort();
+    return Outcome::Failed;
+  };
+  EXPECT_EQ(StartWorker(station, keepsAbort), StartResult::Started);
+  EXPECT_EQ(AwaitOutcome(station, "frame without its closing steps"), Outcome::Failed);
+  EXPECT_EQ(ui.status, "");
+  EXPECT_EQ(station.flags.abort.load(), 1);
+  EXPECT_TRUE(ui.controlsEnabled);
+}
+
 TEST(Startup, MissingTestProgramIsReportedAndStopsTheStart) {
   TempDir dir;
   RecordingUi ui;
@@ -204,6 +236,7 @@ TEST(Startup, MissingTestProgramIsReportedAndStopsTheStart) {
   ASSERT_EQ(ui.messages.size(), 1u);
   EXPECT_EQ(ui.messages[0].caption, "Ошибка");
   EXPECT_EQ(ui.messages[0].text, "Ошибка открытия файла <tst7312v26.bin>");
+  EXPECT_EQ(ui.messages[0].details, "searched in " + dir.Path() + "/: No such file or directory");
   EXPECT_FALSE(ui.messages[0].ownedByWindow);
 
   // With the file but without COM1 the station starts, with no port.
@@ -212,6 +245,13 @@ TEST(Startup, MissingTestProgramIsReportedAndStopsTheStart) {
   EXPECT_EQ(station.Port(), nullptr);
   EXPECT_EQ(ui.messages.back().text, "Ошибка открытия <COM1>");
   EXPECT_EQ(station.workDir, dir.Path() + "/");
+
+  // A COM1 that refuses the line settings is not taken either, and says why.
+  station.portPaths.com1 = "refusing";
+  backend.Add("refusing")->refusedBaud = 115200;
+  EXPECT_TRUE(StartStation(station, dir.Path()));
+  EXPECT_EQ(station.Port(), nullptr);
+  EXPECT_EQ(ui.messages.back().details, "refusing: line speed refused");
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -147,12 +148,34 @@ TEST(SerialPort, NoPortAndMissingDevices) {
   ::unlink(file);
 }
 
-TEST(SerialPort, SecondOpenOfTheSamePortIsRefused) {
+TEST(SerialPort, SecondOpenOfTheSamePortIsRefusedUntilTheFirstCloses) {
   PtyPair pty;
   auto port = OpenStandard(pty.SlavePath());
   PosixSerialBackend backend;
   std::string error;
   EXPECT_EQ(backend.Open(pty.SlavePath(), error), nullptr);
+  EXPECT_NE(error.find("exclusive"), std::string::npos) << error;
+
+  // Closing clears the exclusive flag, which a pseudo-terminal would otherwise
+  // keep and refuse every later open of a user who is not root.
+  port.reset();
+  const int fd = ::open(pty.SlavePath().c_str(), O_RDWR | O_NOCTTY);
+  ASSERT_GE(fd, 0);
+  int exclusive = -1;
+  ASSERT_EQ(::ioctl(fd, TIOCGEXCL, &exclusive), 0);
+  EXPECT_EQ(exclusive, 0);
+  ::close(fd);
+  EXPECT_NE(OpenStandard(pty.SlavePath()), nullptr);
+}
+
+TEST(SerialPort, UnsupportedSpeedIsRefusedNotReplaced) {
+  PtyPair pty;
+  auto port = OpenStandard(pty.SlavePath());
+  ASSERT_NE(port, nullptr);
+  std::string error;
+  EXPECT_FALSE(port->ApplyLineSettings({12345, 8, 0, 0}, error));
+  EXPECT_NE(error.find("12345"), std::string::npos);
+  EXPECT_TRUE(SetPortParams(port.get(), 57600, 8, 0, 0));
 }
 
 TEST(SerialPort, VanishedPeerDoesNotTurnReadsIntoABusyLoop) {

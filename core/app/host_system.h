@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <ctime>
+#include <memory>
+#include <string>
+
+namespace rz {
+
+// A file opened for reading by this process alone.
+class ExclusiveFile {
+ public:
+  virtual ~ExclusiveFile() = default;
+  // Current size in bytes.
+  virtual std::uint64_t Size() = 0;
+  // Back to the first byte.
+  virtual void Rewind() = 0;
+  // Reads up to n bytes; returns how many were read (0 at the end or on an error).
+  virtual std::size_t Read(std::uint8_t* data, std::size_t n) = 0;
+};
+
+// What the core needs of the host system besides the serial ports and the
+// sound: opening a file that nobody else may hold, and the local time. Each
+// platform supplies one implementation (platform/posix for POSIX systems).
+class HostSystem {
+ public:
+  virtual ~HostSystem() = default;
+  // Opens an existing regular file for reading, not shared with other
+  // processes, without ever blocking (a FIFO or a directory of that name is
+  // refused at once). Returns nullptr and the system's reason on failure.
+  virtual std::unique_ptr<ExclusiveFile> OpenNotShared(const std::string& path, std::string& reason) = 0;
+  // The local date and time now.
+  virtual std::tm LocalTimeNow() = 0;
+};
+
+// The host system of the platform the station was built for.
+HostSystem& PlatformHostSystem();
+
+}  // namespace rz
