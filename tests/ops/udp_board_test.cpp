@@ -135,22 +135,6 @@ TEST_F(UdpBoardTest, SwitchingOffStopsTheBoardsNetworkSide) {
   EXPECT_EQ(CountSuffixes(kSuffixWaiting), kDatagramSends * kWaitsPerSend);
 }
 
-TEST_F(UdpBoardTest, ABoardThatRefusesTheSwitchLeavesItOff) {
-  board = std::make_unique<SimulatedBoard>(dir.File("COM1"), std::vector<std::string>{"--eth-switch-answer", "0x78"});
-  dir.Write(kTestProgramFileName, TestProgramBytes(2048));
-  station.portPaths.com1 = dir.File("COM1");
-  station.udp.backend = &udp;
-  station.udp.localAddress = pair.station;
-  ASSERT_TRUE(StartStation(station, dir.Path()));
-  ASSERT_EQ(PressButton(station, Button::Download), StartResult::Started);
-  ASSERT_EQ(station.runner.Wait(), Outcome::Success);
-  const int before = ui.JournalLineCount();
-  EXPECT_EQ(Switch(true, FormatIpv4(pair.board)), Outcome::Failed);
-  EXPECT_EQ(ui.LinesFrom(before),
-            (std::vector<std::string>{"", text::kEthernetConnecting, text::kEthernetConnectError}));
-  EXPECT_FALSE(ui.ethernet);
-}
-
 // One fault of the board, what the first command and its one repetition give.
 struct FaultCase {
   const char* name;

@@ -1,9 +1,7 @@
-// The board's UDP side without sockets: the Flash commands' answers on the
-// board's memory, the reply faults, and their options.
+// The board's UDP side without sockets: junk and the reply faults.
 
 #include <gtest/gtest.h>
 
-#include "options.h"
 #include "udp_commands.h"
 
 namespace rzsim {
@@ -50,26 +48,6 @@ TEST(UdpCommands, RepliesFollowTheFaultsForTheirCommandsAndCount) {
   EXPECT_EQ((*commands.Answer(Request('W', {0, 1}, {0xFF}), memory))[7], 'Q');
   EXPECT_FALSE(commands.Answer(read, memory));  // the fifth datagram is dropped
   EXPECT_EQ(commands.Answer(read, memory)->size(), 12u);
-}
-
-TEST(UdpCommands, UdpOptionsParseAndRefuseWrongLetters) {
-  SimConfig config;
-  ASSERT_EQ(ParseOptions({"--udp-fail", "WR", "--udp-faulty=3", "--udp-drop-first", "2", "--udp-delay", "2500",
-                          "--udp-stranger", "--eth-switch-answer", "0x78"},
-                         config)
-                .kind,
-            ParseResult::Kind::kRun);
-  EXPECT_EQ(config.faults.udp.failStatus, "WR");
-  EXPECT_EQ(config.faults.udp.faultyReplies, 3u);
-  EXPECT_EQ(config.faults.udp.dropFirst, 2u);
-  EXPECT_EQ(config.faults.udp.delayMs, 2500u);
-  EXPECT_TRUE(config.faults.udp.stranger);
-  EXPECT_EQ(config.faults.udp.switchAnswer, 'x');
-  for (const char* bad : {"X", "", "e"}) {
-    SimConfig c;
-    EXPECT_EQ(ParseOptions({"--udp-short", bad}, c).kind, ParseResult::Kind::kError) << bad;
-  }
-  EXPECT_NE(UsageText().find("--udp-stranger"), std::string::npos);
 }
 
 }  // namespace

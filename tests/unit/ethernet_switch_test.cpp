@@ -90,14 +90,6 @@ TEST_F(EthernetSwitchTest, ARefusalOrSilenceUnchecksTheSwitch) {
   }
 }
 
-TEST_F(EthernetSwitchTest, QOnThe239thReadStillCounts) {
-  port->onRead = [this](int number) {
-    if (number == 239) port->Feed({'Q'});
-  };
-  EXPECT_EQ(RunSwitching(true, {}), Outcome::Success);
-  EXPECT_EQ(port->reads, 239);
-}
-
 TEST_F(EthernetSwitchTest, SwitchingOffSendsBAndPutsTheSwitchBackOnFailure) {
   EXPECT_EQ(RunSwitching(false, {'Q'}), Outcome::Success);
   EXPECT_EQ(port->written, (std::vector<std::uint8_t>{'b'}));
@@ -175,26 +167,6 @@ TEST_F(EthernetSwitchTest, TheHandlerAsksForTheAddressAndKeepsARefusalUntilAnAcc
   EXPECT_EQ(station.runner.Wait(), Outcome::Success);
   EXPECT_EQ(ui.ipDialogShown.size(), 3u);
   EXPECT_FALSE(ui.ethernet);
-}
-
-TEST_F(EthernetSwitchTest, TheCommandLineWordStandsForTheClickAndTheDialog) {
-  const OperationRow* row = FindOperationRow("ethernet");
-  ASSERT_NE(row, nullptr);
-  OperationArgs args;
-  args.ethernetOn = true;
-  args.ipAddressText = "10.00.0.1";
-  EXPECT_EQ(StartOperation(station, *row, &args), StartResult::Refused);
-  EXPECT_FALSE(ui.ethernet);
-  ASSERT_EQ(ui.messages.size(), 1u);
-  EXPECT_EQ(ui.messages[0].text, "10.00.0.1");
-  EXPECT_TRUE(ui.ipDialogShown.empty());  // the window's dialog is not asked
-
-  args.ipAddressText = "10.0.0.1";
-  AnswerNextRead({'Q'});
-  EXPECT_EQ(StartOperation(station, *row, &args), StartResult::Started);
-  EXPECT_EQ(station.runner.Wait(), Outcome::Success);
-  EXPECT_TRUE(ui.ethernet);
-  EXPECT_EQ(ui.Lines().back(), " IP:10.0.0.1");
 }
 
 }  // namespace

@@ -132,35 +132,6 @@ TEST_F(UdpChannelTest, InvalidRepliesFailAtOnceAndAreNeverAnsweredByAResend) {
   EXPECT_TRUE(ui.addCalls.empty());
 }
 
-TEST_F(UdpChannelTest, ReadTakesExactlyEightPlusLBytesAndOneByteReadsWork) {
-  StartUdp(milliseconds(500));
-  for (const std::uint32_t length : {1u, 512u}) {
-    std::vector<std::uint8_t> data(length);
-    for (std::size_t i = 0; i < length; ++i) data[i] = static_cast<std::uint8_t>(i * 3 + 1);
-    std::vector<std::uint8_t> request;
-    std::thread peer([&] {
-      Ipv4Endpoint from;
-      if (auto got = board.Receive(2000, &from)) {
-        request = *got;
-        board.Send(ReplyDatagram('Q', data), from);
-      }
-    });
-    std::vector<std::uint8_t> into;
-    EXPECT_EQ(Read(length, into), kExchangeOk);
-    peer.join();
-    EXPECT_EQ(into, data);
-    // 16 bytes: magic, 'R', address and length little-endian.
-    ASSERT_EQ(request.size(), 16u);
-    EXPECT_EQ(request[7], 'R');
-    EXPECT_EQ((std::vector<std::uint8_t>(request.begin() + 8, request.end())),
-              (std::vector<std::uint8_t>{0x00, 0x10, 0, 0, static_cast<std::uint8_t>(length),
-                                         static_cast<std::uint8_t>(length >> 8), 0, 0}));
-  }
-  std::vector<std::uint8_t> into(513);
-  EXPECT_EQ(ReadFlashBlockUdp(station, 0, 513, into.data()), kExchangeFailed);  // more than a piece
-  EXPECT_EQ(CountRequests(50), 0);
-}
-
 TEST_F(UdpChannelTest, StrangersAndJunkAreIgnoredAndTheBoardKeepsItsAddress) {
   StartUdp(milliseconds(1000));
   Address strangerAddress = pair.board;
@@ -270,28 +241,6 @@ TEST_F(UdpChannelTest, TheAbortFlagEndsTheExchangeAndOnlyTheWriteClearsIt) {
   EXPECT_EQ(CountRequests(30), 0);  // the repetition sent nothing
 }
 
-TEST_F(UdpChannelTest, WriteSendsAddressLengthAndDataAndRefusesOversizedPieces) {
-  StartUdp(milliseconds(500));
-  std::vector<std::uint8_t> piece(511);
-  for (std::size_t i = 0; i < piece.size(); ++i) piece[i] = static_cast<std::uint8_t>(i);
-  std::vector<std::uint8_t> request;
-  std::thread peer([&] {
-    Ipv4Endpoint from;
-    if (auto got = board.Receive(2000, &from)) {
-      request = *got;
-      board.Send(ReplyDatagram('W'), from);  // any status but 'F' is done
-    }
-  });
-  EXPECT_EQ(WriteFlashBlockUdp(station, 0x7FFE00, piece), kExchangeOk);
-  peer.join();
-  ASSERT_EQ(request.size(), 16u + piece.size());
-  EXPECT_EQ((std::vector<std::uint8_t>(request.begin() + 7, request.begin() + 16)),
-            (std::vector<std::uint8_t>{'W', 0x00, 0xFE, 0x7F, 0x00, 0xFF, 0x01, 0, 0}));
-  EXPECT_EQ((std::vector<std::uint8_t>(request.begin() + 16, request.end())), piece);
-  EXPECT_EQ(WriteFlashBlockUdp(station, 0, std::vector<std::uint8_t>(513)), kExchangeFailed);
-  EXPECT_EQ(CountRequests(50), 0);
-}
-
 // A socket layer whose steps can be made to fail.
 class FaultyBackend final : public DatagramBackend {
  public:
@@ -349,14 +298,6 @@ TEST_F(UdpChannelTest, CreatingTheSocketReportsEachFailureOnceOrStaysQuiet) {
     }
     EXPECT_EQ(sleeps.size(), c.startup ? 1u : 0u) << c.what;
   }
-}
-
-TEST_F(UdpChannelTest, WithoutASocketLayerTheStationStartsWithoutASocket) {
-  StartWithProgram(64);  // no backend at all
-  EXPECT_EQ(station.udp.socket, nullptr);
-  EXPECT_TRUE(ui.messages.empty());
-  EXPECT_EQ(EraseFlashBlockUdp(station, 0), kExchangeFailed);
-  EXPECT_EQ(station.udp.boardAddress, (Ipv4Endpoint{kDefaultBoardAddress, kUdpPort}));
 }
 
 TEST(LoopbackGuard, ANonLoopbackDestinationFailsTheTestInsteadOfSending) {
