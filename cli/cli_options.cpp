@@ -3,6 +3,7 @@
 #include "app/operation_table.h"
 #include "boardtests/external_com_test.h"
 #include "debug/debug_operation.h"
+#include "link/ip_address.h"
 
 namespace rz::cli {
 
@@ -19,6 +20,11 @@ std::string CliUsage() {
     "  --com1 PATH          device used as COM1 (default /dev/ttyS0), e.g. a USB adapter\n"
     "                       /dev/ttyUSB0 or the link made by rzboard-sim --link\n"
     "  --com2 PATH          device used as COM2 (default /dev/ttyS1)\n"
+    "  --local-address IPV4 the station's own address for work through Ethernet (UDP\n"
+    "                       port 13330; default: the first IPv4 address of the\n"
+    "                       computer's name, never a loopback one); a loopback\n"
+    "                       address is allowed here, for a board simulated on\n"
+    "                       this machine\n"
     "  --service-com v7|v5  service COM test variant (default v7; key C in the window)\n"
     "  --flash-service      Flash service mode on (key F in the window)\n"
     "  --sound              end-of-operation sound on (key S in the window)\n"
@@ -45,6 +51,8 @@ std::string CliUsage() {
     "dialog overwrites a file; read cannot ask, so it checks COUNT (leading digits,\n"
     "none is 0) before it creates or empties FILE.\n"
     "\n"
+    "While work through Ethernet is on (ethernet=on:IPV4), write= and read= run over\n"
+    "UDP and the other board operations are refused, as in the window.\n"
     "Ctrl-C stops the running wait or operation, like ESC in the window.\n"
     "Exit status: 0 every operation succeeded, 1 one failed or was stopped,\n"
     "2 bad usage or the station could not start.\n";
@@ -70,6 +78,14 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, 
       if (!value(options.ports.com1)) return std::nullopt;
     } else if (arg == "--com2") {
       if (!value(options.ports.com2)) return std::nullopt;
+    } else if (arg == "--local-address") {
+      std::string text;
+      if (!value(text)) return std::nullopt;
+      options.localAddress = ParseDottedIpv4(text);
+      if (!options.localAddress) {
+        error = "--local-address takes an IPv4 address such as 192.168.2.1, not '" + text + "'";
+        return std::nullopt;
+      }
     } else if (arg == "--service-com") {
       std::string variant;
       if (!value(variant)) return std::nullopt;

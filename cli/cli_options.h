@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,6 +14,8 @@ namespace rz::cli {
 struct CliOptions {
   std::string workDir = ".";
   PortPaths ports;
+  // The station's own address for the UDP channel; nothing: the computer's.
+  std::optional<std::array<std::uint8_t, 4>> localAddress;
   int serviceComVariant = 1;  // 1 = v7, 0 = v5
   bool flashService = false;
   bool sound = false;

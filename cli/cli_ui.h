@@ -40,6 +40,10 @@ class CliUi final : public StationUi {
   std::optional<std::string> AskOpenFile(const std::string&) override { return std::nullopt; }
   std::optional<std::string> AskSaveFile(const std::string&) override { return std::nullopt; }
   std::uint32_t AskByteCount() override { return 0; }
+  // The command line gives the address with the word ethernet=on:IPV4, which
+  // the switch's handler takes instead of asking; were it ever asked, the
+  // terminal has no dialog to offer and answers as ESC does.
+  std::optional<std::string> RunIpAddressDialog(const std::string&) override { return std::nullopt; }
 
   bool SelectorEnabled(Selector selector);
   // Prints the lines added since the last flush (when not drawing live).

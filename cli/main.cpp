@@ -14,6 +14,7 @@
 #include "cli_options.h"
 #include "cli_ui.h"
 #include "posix/serial_posix.h"
+#include "posix/udp_posix.h"
 #include "signal_watch.h"
 #include "sound/sound_device.h"
 
@@ -47,7 +48,10 @@ int main(int argc, char** argv) {
   rz::cli::CliUi ui(stdout, stderr, ::isatty(STDOUT_FILENO) == 1);
   const auto sound = rz::MakeSoundDevice();
   rz::PosixSerialBackend serial;
+  rz::PosixDatagramBackend datagrams;
   rz::Station station(ui, *sound, serial);
+  station.udp.backend = &datagrams;
+  station.udp.localAddress = options->localAddress;
   station.portPaths = options->ports;
   station.flags.serviceComVariant.store(options->serviceComVariant);
   station.flags.flashServiceMode.store(options->flashService ? 1 : 0);

@@ -12,7 +12,9 @@
 
 #include "app/startup.h"
 #include "app/station.h"
+#include "link/ip_address.h"
 #include "posix/serial_posix.h"
+#include "posix/udp_posix.h"
 #include "qt_station_ui.h"
 #include "sound/sound_device.h"
 #include "station_dlg.h"
@@ -24,7 +26,7 @@ constexpr int kExitUsage = 1;
 constexpr int kExitStartFailed = 2;
 
 constexpr const char* kUsage =
-    "Usage: rzstation [--workdir DIR] [--com1 PATH] [--com2 PATH]\n"
+    "Usage: rzstation [--workdir DIR] [--com1 PATH] [--com2 PATH] [--local-address IPV4]\n"
     "       rzstation --help\n"
     "\n"
     "Opens the RZ-controller test station window.\n"
@@ -43,6 +45,13 @@ constexpr const char* kUsage =
     "  --com2 PATH     serial device used as COM2 (default: /dev/ttyS1)\n"
     "                  A USB adapter is usually /dev/ttyUSB0; the user needs\n"
     "                  access to it (on Debian: membership of group dialout).\n"
+    "  --local-address IPV4\n"
+    "                  the station's own address for work through Ethernet\n"
+    "                  (UDP port 13330); default: the first IPv4 address of\n"
+    "                  the computer's name, never a loopback one. A loopback\n"
+    "                  address is allowed here (a board simulated on this\n"
+    "                  machine); with several network cards name the one\n"
+    "                  that reaches the board.\n"
     "  --help          show this text and exit\n"
     "\n"
     "Examples:\n"
@@ -55,6 +64,7 @@ constexpr const char* kUsage =
 struct Options {
   std::string workDir;
   rz::PortPaths portPaths;
+  std::string localAddress;
 };
 
 bool IsHelp(const char* arg) {
@@ -78,6 +88,7 @@ bool ParseOptions(int argc, char** argv, Options& options) {
     if (name == "--workdir") target = &options.workDir;
     if (name == "--com1") target = &options.portPaths.com1;
     if (name == "--com2") target = &options.portPaths.com2;
+    if (name == "--local-address") target = &options.localAddress;
     if (target == nullptr) {
       std::fprintf(stderr, "rzstation: unknown argument '%s'\n\n%s", arg.c_str(), kUsage);
       return false;
@@ -94,6 +105,11 @@ bool ParseOptions(int argc, char** argv, Options& options) {
       return false;
     }
     *target = value;
+  }
+  if (!options.localAddress.empty() && !rz::ParseDottedIpv4(options.localAddress)) {
+    std::fprintf(stderr, "rzstation: --local-address takes an IPv4 address such as 192.168.2.1, not '%s'\n",
+                 options.localAddress.c_str());
+    return false;
   }
   return true;
 }
@@ -117,7 +133,10 @@ int main(int argc, char** argv) {
   rz::gui::QtStationUi ui;
   const std::unique_ptr<rz::SoundSink> sound = rz::MakeSoundDevice();
   rz::PosixSerialBackend serial;
+  rz::PosixDatagramBackend datagrams;
   rz::Station station(ui, *sound, serial);
+  station.udp.backend = &datagrams;
+  if (!options.localAddress.empty()) station.udp.localAddress = rz::ParseDottedIpv4(options.localAddress);
   station.portPaths = options.portPaths;
 
   {

@@ -7,6 +7,7 @@
 
 #include "debug_dlg.h"
 #include "byte_count_dlg.h"
+#include "ip_address_dlg.h"
 #include "station_dlg.h"
 #include "transfer_dialogs.h"
 
@@ -32,7 +33,10 @@ std::optional<std::string> ChosenFile(int result, const QFileDialog& dialog) {
 }  // namespace
 
 QtStationUi::QtStationUi(QObject* parent)
-    : QObject(parent), presenter_(ShowCriticalMessageBox), dialogRunner_(ExecDialog) {}
+    : QObject(parent),
+      presenter_(ShowCriticalMessageBox),
+      dialogRunner_(ExecDialog),
+      ipPresenter_(RunIpAddressDialogModal) {}
 
 QtStationUi::~QtStationUi() = default;
 
@@ -44,6 +48,10 @@ void QtStationUi::SetDialogRunner(DialogRunner runner) {
 
 void QtStationUi::SetMessagePresenter(MessagePresenter presenter) {
   presenter_ = presenter ? std::move(presenter) : MessagePresenter(ShowCriticalMessageBox);
+}
+
+void QtStationUi::SetIpAddressPresenter(IpAddressPresenter presenter) {
+  ipPresenter_ = presenter ? std::move(presenter) : IpAddressPresenter(RunIpAddressDialogModal);
 }
 
 template <typename Apply>
@@ -174,6 +182,12 @@ std::uint32_t QtStationUi::AskByteCount() {
     count = dialog.Count();
   });
   return count;
+}
+
+std::optional<std::string> QtStationUi::RunIpAddressDialog(const std::string& shown) {
+  std::optional<std::string> entered;
+  OnGuiThread([&] { entered = ipPresenter_(shown, window_.data()); });
+  return entered;
 }
 
 }  // namespace rz::gui

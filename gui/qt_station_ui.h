@@ -4,6 +4,7 @@
 #include <QPointer>
 
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "app/station_ui.h"
@@ -28,6 +29,9 @@ void ShowCriticalMessageBox(const rz::MessageBox& box, QWidget* owner);
 // modally and returns its result code; the real one calls exec(). Tests put in
 // one that fills the dialog in and closes it.
 using DialogRunner = std::function<int(QDialog& dialog)>;
+// Runs the IP-address dialog showing `shown` over `owner`: the entered text,
+// or nothing after ESC. The real one is RunIpAddressDialogModal.
+using IpAddressPresenter = std::function<std::optional<std::string>(const std::string& shown, QWidget* owner)>;
 
 // The window operations of the station over the Qt main window. Every call may
 // come from a worker thread: it is carried out on the GUI thread and returns
@@ -49,6 +53,7 @@ class QtStationUi final : public QObject, public rz::StationUi {
   void Attach(CStationDlg* window);
   void SetMessagePresenter(MessagePresenter presenter);
   void SetDialogRunner(DialogRunner runner);
+  void SetIpAddressPresenter(IpAddressPresenter presenter);
 
   void AddJournalLine(int mode, const std::string& text) override;
   void SetJournalLine(int line, const std::string& text) override;
@@ -71,6 +76,7 @@ class QtStationUi final : public QObject, public rz::StationUi {
   void SetEthernetSwitch(bool checked) override;
 
   void ShowError(const rz::MessageBox& box) override;
+  std::optional<std::string> RunIpAddressDialog(const std::string& shown) override;
 
   // Runs the debug console modally over the main window (the request is for
   // the command line and is not used here).
@@ -94,6 +100,7 @@ class QtStationUi final : public QObject, public rz::StationUi {
   MessagePresenter presenter_;
   std::function<void(CDebugDlg&)> debugConsoleHook_;
   DialogRunner dialogRunner_;
+  IpAddressPresenter ipPresenter_;
 };
 
 }  // namespace rz::gui

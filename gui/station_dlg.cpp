@@ -21,6 +21,7 @@
 #include "app/sound.h"
 #include "app/station.h"
 #include "app/texts.h"
+#include "link/ethernet_switch.h"
 #include "dialog_units.h"
 #include "journal_view.h"
 #include "qt_station_ui.h"
@@ -155,7 +156,11 @@ void CStationDlg::CreateControls() {
   ethernetSwitch_->setFocusPolicy(Qt::ClickFocus);
   GrowToFit(ethernetSwitch_, units, kSoundLabel.x);
   connect(ethernetSwitch_, &QCheckBox::clicked, this, [this] {
-    if (onEthernetSwitchClicked) onEthernetSwitchClicked();
+    if (onEthernetSwitchClicked) {
+      onEthernetSwitchClicked();
+    } else {
+      rz::OnEthernetSwitchClicked(station_);
+    }
   });
 
   soundLabel_ = new QLabel(Utf8(rz::text::kSoundLabel), this);

@@ -54,7 +54,7 @@ class CStationDlg final : public QDialog {
   // waits for it (CTestParamsDlg on the station's parameters; replaceable).
   std::function<void()> runTestParamsDialog;
   // Called when the operator clicks the Ethernet switch (after the check box
-  // has changed its state).
+  // has changed its state) instead of the station's switch handler.
   std::function<void()> onEthernetSwitchClicked;
 
   // Window operations.

@@ -32,6 +32,7 @@ class Board {
   bool ProgramRunning() const { return bootRom_.stage() == BootRom::Stage::kStarted; }
   const BootRom& bootRom() const { return bootRom_; }
   const TestProgram& program() const { return program_; }
+  // The memories the program's commands work on (also over UDP).
   BoardMemory& memory() { return program_.memory(); }
 
   // Bytes the board has sent and the line has not yet carried.

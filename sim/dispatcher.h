@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 
 #include "board_memory.h"
@@ -21,6 +22,9 @@ struct BoardState {
   std::uint32_t sdramCommands = 0;  // 'm' commands so far
   std::uint32_t ethernetSteps = 0;  // 'l' commands since the last 'i'
   std::uint64_t strayBytes = 0;  // bytes that started no command
+  // The address the station switched Ethernet work on at ('a'); nothing
+  // while it is off.
+  std::optional<std::array<std::uint8_t, 4>> ethernetAddress;
 };
 
 // What a command sees while it runs: the board it reports on, the faults in

@@ -9,6 +9,8 @@
 
 #include "flash_faults.h"
 
+#include "udp_faults.h"
+
 namespace rzsim {
 
 // Failure modes chosen on the command line. The defaults describe a sound board.
@@ -49,6 +51,7 @@ struct Faults {
   ExtChannelsFaults extChannels;   // external channel commands
   bool badDataBus = false;         // the external channels' data-bus check fails
   FlashFaults flash;               // refusals, read faults and silence of the Flash commands
+  UdpFaults udp;                   // the Ethernet switch and the UDP commands
 };
 
 }  // namespace rzsim

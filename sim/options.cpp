@@ -41,6 +41,7 @@ constexpr std::uint64_t kMax8 = 0xFF;
 constexpr std::uint64_t kMax16 = 0xFFFF;
 constexpr std::uint64_t kMax32 = 0xFFFFFFFF;
 constexpr std::uint64_t kMaxNoise = 65536;
+constexpr std::uint64_t kMaxDelayMs = 600000;
 
 std::string Hex(std::uint64_t value) {
   std::ostringstream s;
@@ -95,6 +96,15 @@ std::string SdramPlace(std::string_view value, SdramFault& fault) {
   if (error.empty() && fault.pass != 1 && fault.pass != 2) error = "the pass is 1 or 2";
   if (error.empty()) error = Number(value.substr(colon + 1), fault.address, kMax32);
   return error;
+}
+
+// Letters of the UDP commands 'E', 'W' and 'R'.
+std::string UdpCommandList(std::string_view value, std::string& target) {
+  if (value.empty() || value.find_first_not_of("EWR") != std::string_view::npos) {
+    return "'" + std::string(value) + "' is not a list of the letters E, W and R";
+  }
+  target = value;
+  return {};
 }
 
 std::string FlashChipNames() {
@@ -198,6 +208,37 @@ const Option kOptions[] = {
        return {};
      }},
 
+    {Group::kFaults, "eth-switch-answer", "BYTE",
+     "answer 'a' and 'b' (Ethernet work on and off) with BYTE, not 'Q'; only 'Q' switches",
+     [](std::string_view v, ParseState& st) { return Number(v, st.config.faults.udp.switchAnswer, kMax8); }},
+    {Group::kFaults, "eth-switch-silent", "", "give no answer to 'a' and 'b'",
+     [](std::string_view, ParseState& st) -> std::string {
+       st.config.faults.udp.switchSilent = true;
+       return {};
+     }},
+    {Group::kFaults, "udp-drop-first", "K", "answer none of the first K datagrams",
+     [](std::string_view v, ParseState& st) { return Number(v, st.config.faults.udp.dropFirst, kMax32); }},
+    {Group::kFaults, "udp-drop-every", "N", "answer no N-th datagram (the N-th, 2N-th, ...)",
+     [](std::string_view v, ParseState& st) { return Number(v, st.config.faults.udp.dropEvery, kMax32); }},
+    {Group::kFaults, "udp-delay", "MS", "send every answer MS milliseconds after its request",
+     [](std::string_view v, ParseState& st) { return Number(v, st.config.faults.udp.delayMs, kMaxDelayMs); }},
+    {Group::kFaults, "udp-bad-magic", "CMDS", "answer the commands CMDS (letters of EWR) with a wrong magic",
+     [](std::string_view v, ParseState& st) { return UdpCommandList(v, st.config.faults.udp.badMagic); }},
+    {Group::kFaults, "udp-short", "CMDS", "answer the commands CMDS one byte short",
+     [](std::string_view v, ParseState& st) { return UdpCommandList(v, st.config.faults.udp.shortReply); }},
+    {Group::kFaults, "udp-long", "CMDS", "answer the commands CMDS one byte long",
+     [](std::string_view v, ParseState& st) { return UdpCommandList(v, st.config.faults.udp.longReply); }},
+    {Group::kFaults, "udp-fail", "CMDS", "answer the commands CMDS with status 'F'",
+     [](std::string_view v, ParseState& st) { return UdpCommandList(v, st.config.faults.udp.failStatus); }},
+    {Group::kFaults, "udp-faulty", "N",
+     "the four faults above hit only the first N answers they apply to (default: all)",
+     [](std::string_view v, ParseState& st) { return Number(v, st.config.faults.udp.faultyReplies, kMax32); }},
+    {Group::kFaults, "udp-stranger", "",
+     "before every answer, send a forged one (data zeroed) from the board's address with 1 added to its last number",
+     [](std::string_view, ParseState& st) -> std::string {
+       st.config.faults.udp.stranger = true;
+       return {};
+     }},
     {Group::kFaults, "silent", "", "the board never sends anything",
      [](std::string_view, ParseState& st) -> std::string {
        st.config.faults.silent = true;
@@ -439,6 +480,9 @@ std::string UsageText() {
   std::ostringstream s;
   s << "Usage: rzboard-sim [OPTION]...\n"
        "Simulated RZ board: the boot ROM and the test program on a pseudo-terminal.\n"
+       "Once the station switches Ethernet work on ('a'), the board also answers the\n"
+       "Flash commands over UDP at the address the station sent, port 13330 (on one\n"
+       "machine a loopback address such as 127.0.0.2).\n"
        "Prints one line with the terminal's path, then runs until SIGTERM or SIGINT.\n"
        "SIGUSR1 presses the RESET button. Numbers are decimal or 0x-prefixed hex.\n";
   const std::pair<Group, const char*> groups[] = {

@@ -56,6 +56,7 @@ class Server {
   void NoteOutput(Clock::time_point now);
   Clock::duration Wait(Clock::time_point now, bool& wantIn, bool& wantOut) const;
   void Report();
+  void FollowEthernet();
   void Log(const char* format, ...) __attribute__((format(printf, 2, 3)));
 
   PtyLink& link_;
@@ -88,6 +89,7 @@ void Server::Run() {
     }
     DeliverInput(now);
     SendOutput(now);
+    if (options_.udp) options_.udp->SendDue(now);
     Report();
     if (!announced && board_.Output().empty()) {
       announced = true;
@@ -97,14 +99,18 @@ void Server::Run() {
     bool wantIn = false;
     bool wantOut = false;
     const Clock::duration wait = Wait(now, wantIn, wantOut);
-    pollfd pfd{link_.masterFd(), static_cast<short>((wantIn ? POLLIN : 0) | (wantOut ? POLLOUT : 0)), 0};
+    pollfd fds[2] = {{link_.masterFd(), static_cast<short>((wantIn ? POLLIN : 0) | (wantOut ? POLLOUT : 0)), 0},
+                     {options_.udp ? options_.udp->fd() : -1, POLLIN, 0}};
+    const nfds_t count = fds[1].fd >= 0 ? 2 : 1;
+    pollfd& pfd = fds[0];
     const auto ns = duration_cast<nanoseconds>(wait).count();
     const timespec timeout{static_cast<time_t>(ns / 1'000'000'000), static_cast<long>(ns % 1'000'000'000)};
-    const int polled = ::ppoll(&pfd, 1, &timeout, nullptr);
+    const int polled = ::ppoll(fds, count, &timeout, nullptr);
     if (polled < 0) {
       if (errno != EINTR) ::nanosleep(&timeout, nullptr);
       continue;
     }
+    if (count == 2 && (fds[1].revents & POLLIN)) options_.udp->ReceiveAll(board_.memory());
     if (pfd.revents & POLLOUT) writeBlocked_ = false;
     if (pfd.revents & POLLIN) {
       ReadInput(before);
@@ -173,7 +179,17 @@ void Server::NoteOutput(Clock::time_point now) {
   hadOutput_ = has;
 }
 
+// Binds or closes the board's network side as the test program's last 'a' or
+// 'b' asks, before that command's answer leaves: once the station has the
+// answer, its first datagram finds the socket bound.
+void Server::FollowEthernet() {
+  if (!options_.udp) return;
+  const BoardState& state = board_.program().state();
+  options_.udp->Follow(board_.ProgramRunning() ? state.ethernetAddress : std::nullopt);
+}
+
 void Server::SendOutput(Clock::time_point now) {
+  FollowEthernet();
   const auto out = board_.Output();
   if (out.empty() || writeBlocked_) return;
   std::size_t n = out.size();
@@ -203,6 +219,9 @@ Clock::duration Server::Wait(Clock::time_point now, bool& wantIn, bool& wantOut)
   wantOut = outputPending && writeBlocked_;
   if (options_.autoReset) {
     if (const auto resetAt = watch_.PendingReset()) until(*resetAt, Clock::duration::zero());
+  }
+  if (options_.udp) {
+    if (const auto due = options_.udp->NextDue()) until(*due, Clock::duration::zero());
   }
   if (options_.pace) {
     const std::uint32_t baud = board_.LineBaud();

@@ -6,6 +6,7 @@
 
 #include "board.h"
 #include "pty_link.h"
+#include "udp_side.h"
 
 namespace rzsim {
 
@@ -24,6 +25,8 @@ struct ServeOptions {
   // terminal, so a station that opens the port afterwards and flushes its
   // input never sees a stale '<'.
   std::function<void()> onReady;
+  // The board's network side, served alongside the terminal; nullptr: none.
+  UdpSide* udp = nullptr;
 };
 
 // Resets the board and serves it on the link until `control.stop` is set.

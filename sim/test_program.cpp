@@ -5,6 +5,7 @@
 #include "ext_channels.h"
 #include "debug_commands.h"
 #include "flash_commands.h"
+#include "ethernet_commands.h"
 #include "line_speed.h"
 
 namespace rzsim {
@@ -19,6 +20,7 @@ TestProgram::TestProgram(const BoardModel& model, const Faults& faults)
   RegisterExtChannelCommands(dispatcher_);
   RegisterDebugCommands(dispatcher_);
   RegisterFlashCommands(dispatcher_, flashState_);
+  RegisterEthernetCommands(dispatcher_);
 }
 
 void TestProgram::Start() {

@@ -47,6 +47,7 @@ class NullUi final : public rz::StationUi {
   std::optional<std::string> AskOpenFile(const std::string&) override { return std::nullopt; }
   std::optional<std::string> AskSaveFile(const std::string&) override { return std::nullopt; }
   std::uint32_t AskByteCount() override { return 0; }
+  std::optional<std::string> RunIpAddressDialog(const std::string&) override { return std::nullopt; }
 };
 
 struct Workplace {

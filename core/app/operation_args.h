@@ -19,6 +19,10 @@ struct OperationArgs {
   DebugRequest debug;            // what the debug console is to run
   std::string file;              // the file of a Flash transfer, as given
   std::uint32_t readCount = 0;   // the byte count of a read from Flash
+  // The Ethernet switch: its new state and, for switching on, the text typed
+  // into the IP-address dialog.
+  bool ethernetOn = false;
+  std::string ipAddressText;
 };
 
 }  // namespace rz

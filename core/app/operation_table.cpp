@@ -15,6 +15,7 @@
 #include "flash/flash_test.h"
 #include "flash/transfer_handlers.h"
 #include "link/boot_download.h"
+#include "link/ethernet_switch.h"
 #include "link/serial_channel.h"
 
 namespace rz {
@@ -73,6 +74,14 @@ const std::array kOperations = {
                  .parseArgument = &ParseCpuEntry,
                  .cliSyntax = "cpu=74|cpu=90",
                  .cliHelp = "switch the board's CPU clock (the CPU clock selector)"},
+    OperationRow{.control = ControlKind::EthernetSwitch,
+                 .worker = &SwitchEthernet,
+                 .serialOnly = false,
+                 .start = &StartEthernetSwitch,
+                 .cliWord = "ethernet",
+                 .parseArgument = &ParseEthernetArgument,
+                 .cliSyntax = "ethernet=on:IPV4|ethernet=off",
+                 .cliHelp = "switch work through Ethernet on at the board's address, or off (the check box)"},
     OperationRow{.button = Button::ServiceCom,
                  .worker = &ServiceComTest,
                  .cliWord = "service-com",
@@ -245,6 +254,7 @@ StartResult StartOperation(Station& station, const OperationRow& row, const Oper
   // that it cannot clear the running operation's abort flag.
   if (station.runner.Busy()) return StartResult::Busy;
   if (row.control == ControlKind::Button) return StartButton(station, row, args);
+  if (row.control == ControlKind::EthernetSwitch) return row.start(station, row, args);
   return StartSelector(station, row, args);
 }
 

@@ -10,7 +10,7 @@
 namespace rz {
 
 // The control that starts an operation.
-enum class ControlKind { Button, PortSelector, CpuSelector };
+enum class ControlKind { Button, PortSelector, CpuSelector, EthernetSwitch };
 
 struct OperationRow;
 

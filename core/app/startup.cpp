@@ -17,6 +17,7 @@ bool StartStation(Station& station, const std::string& workDir) {
   }
   station.workDir = dir;
   station.port = OpenPort(station, 1);
+  station.udp.socket = CreateUdpSocket(station);
   return true;
 }
 
@@ -24,6 +25,7 @@ void StopStation(Station& station) {
   station.runner.Wait();
   station.testProgram.Close();
   station.port.reset();
+  station.udp.socket.reset();
 }
 
 }  // namespace rz

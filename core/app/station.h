@@ -13,6 +13,7 @@
 #include "app/test_program_file.h"
 #include "boardtests/external_com_params.h"
 #include "link/serial_channel.h"
+#include "link/udp_channel.h"
 
 namespace rz {
 
@@ -46,6 +47,7 @@ class Station {
   StationFlags flags;
   PortPaths portPaths;
   std::unique_ptr<SerialDevice> port;
+  UdpChannel udp;
   TestProgramFile testProgram;
   // Directory of the test-program file and the results log, ending in '/'.
   std::string workDir = "./";

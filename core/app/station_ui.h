@@ -90,6 +90,9 @@ class StationUi {
   // The byte-count dialog: the count typed and confirmed with ENTER (its
   // leading digits, 0 without any), or 0 after ESC.
   virtual std::uint32_t AskByteCount() = 0;
+  // Runs the IP-address dialog showing `shown`: the text entered with ENTER,
+  // or nothing when the operator pressed ESC.
+  virtual std::optional<std::string> RunIpAddressDialog(const std::string& shown) = 0;
 };
 
 // The worker-side helpers built on the window operations.

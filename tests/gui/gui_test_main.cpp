@@ -6,6 +6,7 @@ int RunBoardSessionTests(int argc, char** argv);
 int RunExtComWindowTests(int argc, char** argv);
 int RunDebugWindowTests(int argc, char** argv);
 int RunTransferDialogTests(int argc, char** argv);
+int RunEthernetSwitchWindowTests(int argc, char** argv);
 }  // namespace rz::gui::test
 
 int main(int argc, char** argv) {
@@ -17,5 +18,6 @@ int main(int argc, char** argv) {
   failures += rz::gui::test::RunExtComWindowTests(argc, argv);
   failures += rz::gui::test::RunDebugWindowTests(argc, argv);
   failures += rz::gui::test::RunTransferDialogTests(argc, argv);
+  failures += rz::gui::test::RunEthernetSwitchWindowTests(argc, argv);
   return failures == 0 ? 0 : 1;
 }

@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -52,6 +53,14 @@ class StationRig {
       : station(ui, sound, serial != nullptr ? *serial : noSerial_) {
     ui.SetMessagePresenter([this](const rz::MessageBox& box, QWidget* owner) {
       messages.push_back({box, owner});
+    });
+    // The IP-address dialog answers from `ipAnswers` (nothing left: ESC).
+    ui.SetIpAddressPresenter([this](const std::string& shown, QWidget*) -> std::optional<std::string> {
+      ipShown.push_back(shown);
+      if (ipAnswers.empty()) return std::nullopt;
+      std::optional<std::string> answer = ipAnswers.front();
+      ipAnswers.erase(ipAnswers.begin());
+      return answer;
     });
     window = std::make_unique<CStationDlg>(station, ui);
   }
@@ -99,6 +108,8 @@ class StationRig {
   rz::Station station;
   std::unique_ptr<CStationDlg> window;
   std::vector<CapturedMessage> messages;
+  std::vector<std::optional<std::string>> ipAnswers;
+  std::vector<std::string> ipShown;
 };
 
 }  // namespace rz::gui::test

@@ -234,7 +234,7 @@ class StationWindowTest : public QObject {
     QCOMPARE(rig.messages[0].box.text, std::string(rz::text::kNotAvailable));
     QCOMPARE(rig.messages[0].owner, rig.window.get());
 
-    rig.window->EthernetSwitchBox()->click();
+    rig.window->SetEthernetSwitch(true);  // as after switching on
     QVERIFY(rig.ui.EthernetSwitch());
     rig.Button(5)->click();
     QCOMPARE(rig.messages.size(), std::size_t{2});

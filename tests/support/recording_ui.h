@@ -118,6 +118,16 @@ class RecordingUi final : public StationUi {
     ++byteCountAsked;
     return byteCountAnswer;
   }
+  // Answers the IP-address dialog with the next scripted answer (nothing = ESC)
+  // and records what it was shown.
+  std::optional<std::string> RunIpAddressDialog(const std::string& shown) override {
+    std::lock_guard lock(mutex_);
+    ipDialogShown.push_back(shown);
+    if (ipDialogAnswers.empty()) return std::nullopt;
+    std::optional<std::string> answer = ipDialogAnswers.front();
+    ipDialogAnswers.erase(ipDialogAnswers.begin());
+    return answer;
+  }
 
   std::vector<std::string> Lines() {
     std::lock_guard lock(mutex_);
@@ -153,6 +163,8 @@ class RecordingUi final : public StationUi {
   std::uint32_t byteCountAnswer = 0;
   std::vector<std::string> dialogFolders;
   int byteCountAsked = 0;
+  std::vector<std::optional<std::string>> ipDialogAnswers;
+  std::vector<std::string> ipDialogShown;
 
  private:
   std::mutex mutex_;

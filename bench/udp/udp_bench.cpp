@@ -1,0 +1,237 @@
+// Figures of the UDP channel on loopback, in one run:
+//  1. a raw loop of 528-byte requests and 8-byte replies between two sockets;
+//  2. WriteFlashBlockUdp exchanges (512 data bytes) against the same raw peer;
+//  3. 8 MB written and read back with WriteFlashBlockUdp / ReadFlashBlockUdp
+//     against the simulated board (its Flash programmed and checked).
+// Every address is a loopback one; the program refuses to run otherwise.
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+#include <vector>
+
+#include "app/operation_table.h"
+#include "app/startup.h"
+#include "app/station.h"
+#include "child_process.h"
+#include "link/boot_download.h"
+#include "link/exchange.h"
+#include "link/ip_address.h"
+#include "link/udp_channel.h"
+#include "link/udp_commands.h"
+#include "posix/serial_posix.h"
+#include "posix/udp_posix.h"
+#include "recording_ui.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using Address = std::array<std::uint8_t, 4>;
+
+constexpr int kExchanges = 16384;  // 8 MB in pieces of 512
+constexpr std::size_t kRequest = 528;
+constexpr std::size_t kReply = 8;
+constexpr int kRounds = 3;
+
+const Address kStation = {127, 0, 77, 1};
+const Address kBoard = {127, 0, 77, 2};
+
+double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
+
+int BoundSocket(const Address& address) {
+  if (address[0] != 127) {
+    std::fprintf(stderr, "refusing the non-loopback address %s\n", rz::FormatIpv4(address).c_str());
+    std::exit(1);
+  }
+  const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+  sockaddr_in sa{};
+  sa.sin_family = AF_INET;
+  sa.sin_port = htons(rz::kUdpPort);
+  std::memcpy(&sa.sin_addr.s_addr, address.data(), 4);
+  if (::bind(fd, reinterpret_cast<const sockaddr*>(&sa), sizeof sa) != 0) {
+    std::fprintf(stderr, "cannot bind %s: %s\n", rz::FormatIpv4(address).c_str(), std::strerror(errno));
+    std::exit(1);
+  }
+  return fd;
+}
+
+// Answers every datagram with an 8-byte reply until stopped.
+class EchoPeer {
+ public:
+  explicit EchoPeer(const Address& address) : fd_(BoundSocket(address)), thread_([this] { Run(); }) {}
+  ~EchoPeer() {
+    stop_ = true;
+    thread_.join();
+    ::close(fd_);
+  }
+
+ private:
+  void Run() {
+    std::vector<std::uint8_t> buffer(4096);
+    const std::uint8_t reply[kReply] = {'V', 'E', 'L', 'U', 'M', 'A', 'R', 'Q'};
+    while (!stop_) {
+      pollfd pfd{fd_, POLLIN, 0};
+      if (::poll(&pfd, 1, 50) <= 0) continue;
+      sockaddr_in from{};
+      socklen_t length = sizeof from;
+      if (::recvfrom(fd_, buffer.data(), buffer.size(), 0, reinterpret_cast<sockaddr*>(&from), &length) < 0) continue;
+      ::sendto(fd_, reply, sizeof reply, 0, reinterpret_cast<const sockaddr*>(&from), length);
+    }
+  }
+  int fd_;
+  std::atomic<bool> stop_{false};
+  std::thread thread_;
+};
+
+// The minimal loop: send, poll, receive.
+double RawRate() {
+  EchoPeer peer(kBoard);
+  const int fd = BoundSocket(kStation);
+  sockaddr_in to{};
+  to.sin_family = AF_INET;
+  to.sin_port = htons(rz::kUdpPort);
+  std::memcpy(&to.sin_addr.s_addr, kBoard.data(), 4);
+  std::vector<std::uint8_t> request(kRequest, 0x5A);
+  std::uint8_t reply[2000];
+  const auto start = Clock::now();
+  for (int i = 0; i < kExchanges; ++i) {
+    ::sendto(fd, request.data(), request.size(), 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
+    pollfd pfd{fd, POLLIN, 0};
+    ::poll(&pfd, 1, 2000);
+    ::recv(fd, reply, sizeof reply, 0);
+  }
+  const double rate = kExchanges / Seconds(Clock::now() - start);
+  ::close(fd);
+  return rate;
+}
+
+struct Workplace {
+  Workplace() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "rz-bench-XXXXXX").string();
+    dir = ::mkdtemp(pattern.data());
+    std::ofstream program(dir + "/" + rz::kTestProgramFileName, std::ios::binary);
+    for (int i = 0; i < 2048; ++i) program.put(static_cast<char>(i * 13));
+  }
+  ~Workplace() { std::filesystem::remove_all(dir); }
+  Workplace(const Workplace&) = delete;
+  Workplace& operator=(const Workplace&) = delete;
+  std::string dir;
+};
+
+// A station bound to the loopback station address, without a port.
+struct BenchStation {
+  explicit BenchStation(const Workplace& place, const std::string& com1 = "") {
+    station.portPaths.com1 = com1.empty() ? place.dir + "/none" : com1;
+    station.udp.backend = &udp;
+    station.udp.localAddress = kStation;
+    station.udp.storedAddress = kBoard;
+    if (!rz::StartStation(station, place.dir) || !station.udp.socket) {
+      std::fprintf(stderr, "the station could not start with a socket\n");
+      std::exit(1);
+    }
+  }
+  rz::testing::RecordingUi ui;
+  rz::SilentSound sound;
+  rz::PosixSerialBackend serial;
+  rz::PosixDatagramBackend udp;
+  rz::Station station{ui, sound, serial};
+};
+
+double StationWriteRate(BenchStation& bench) {
+  const std::vector<std::uint8_t> piece(rz::kUdpPieceBytes, 0x00);
+  const auto start = Clock::now();
+  for (int i = 0; i < kExchanges; ++i) {
+    if (rz::WriteFlashBlockUdp(bench.station, static_cast<std::uint32_t>(i) * 512, piece) != rz::kExchangeOk) {
+      std::fprintf(stderr, "write %d failed\n", i);
+      std::exit(1);
+    }
+  }
+  return kExchanges / Seconds(Clock::now() - start);
+}
+
+}  // namespace
+
+int main() {
+  std::vector<double> raw, station, simWrite, simRead;
+  {
+    Workplace place;
+    for (int round = 0; round < kRounds; ++round) {
+      raw.push_back(RawRate());
+      EchoPeer peer(kBoard);
+      BenchStation bench(place);
+      station.push_back(StationWriteRate(bench));
+    }
+  }
+  bool sameData = true;
+  {
+    Workplace place;
+    rz::testing::SimulatedBoard board(place.dir + "/COM1");
+    BenchStation bench(place, place.dir + "/COM1");
+    if (rz::DownloadTestProgram(bench.station) != rz::Outcome::Success) {
+      std::fprintf(stderr, "download failed\n");
+      return 1;
+    }
+    rz::OperationArgs args;
+    args.ethernetOn = true;
+    args.ipAddressText = rz::FormatIpv4(kBoard);
+    rz::StartOperation(bench.station, *rz::FindOperationRow("ethernet"), &args);
+    if (bench.station.runner.Wait() != rz::Outcome::Success) {
+      std::fprintf(stderr, "switching Ethernet on failed\n");
+      return 1;
+    }
+    std::vector<std::uint8_t> image(static_cast<std::size_t>(kExchanges) * 512);
+    for (std::size_t i = 0; i < image.size(); ++i) image[i] = static_cast<std::uint8_t>((i * 131) >> 3);
+    for (int round = 0; round < kRounds; ++round) {
+      for (std::uint32_t block = 0; block < 0x800000; block += block < 0x20000 ? 0x4000 : 0x20000) {
+        rz::EraseFlashBlockUdp(bench.station, block);
+      }
+      auto start = Clock::now();
+      for (int i = 0; i < kExchanges; ++i) {
+        const std::span<const std::uint8_t> piece(image.data() + static_cast<std::size_t>(i) * 512, 512);
+        if (rz::WriteFlashBlockUdp(bench.station, static_cast<std::uint32_t>(i) * 512, piece) != rz::kExchangeOk) {
+          std::fprintf(stderr, "write %d failed\n", i);
+          return 1;
+        }
+      }
+      simWrite.push_back(kExchanges / Seconds(Clock::now() - start));
+      std::vector<std::uint8_t> back(image.size());
+      start = Clock::now();
+      for (int i = 0; i < kExchanges; ++i) {
+        if (rz::ReadFlashBlockUdp(bench.station, static_cast<std::uint32_t>(i) * 512, 512,
+                                  back.data() + static_cast<std::size_t>(i) * 512) != rz::kExchangeOk) {
+          std::fprintf(stderr, "read %d failed\n", i);
+          return 1;
+        }
+      }
+      simRead.push_back(kExchanges / Seconds(Clock::now() - start));
+      sameData = sameData && back == image;
+    }
+  }
+  const double rawRate = Median(raw);
+  std::printf("%d exchanges on loopback UDP, median of %d\n", kExchanges, kRounds);
+  std::printf("  raw loop 528 B + 8 B reply /s     : %8.0f\n", rawRate);
+  std::printf("  WriteFlashBlockUdp, raw peer /s   : %8.0f (%.0f%% of raw)\n", Median(station),
+              100.0 * Median(station) / rawRate);
+  std::printf("  WriteFlashBlockUdp, simulator /s  : %8.0f (%.0f%% of raw; 8 MB in %.2f s)\n", Median(simWrite),
+              100.0 * Median(simWrite) / rawRate, kExchanges / Median(simWrite));
+  std::printf("  ReadFlashBlockUdp, simulator /s   : %8.0f (%.0f%% of raw; 8 MB in %.2f s)\n", Median(simRead),
+              100.0 * Median(simRead) / rawRate, kExchanges / Median(simRead));
+  std::printf("  8 MB read back equal to the image : %s\n", sameData ? "yes" : "NO");
+  return sameData ? 0 : 1;
+}

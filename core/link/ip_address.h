@@ -1,0 +1,30 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace rz {
+
+// The IP-address dialog's edit box holds at most this many characters.
+inline constexpr std::size_t kIpAddressTextLimit = 15;
+
+// Parses the text typed into the IP-address dialog. The first three fields
+// each end at a '.' that comes after 1 to 3 characters; the fourth is the rest
+// of the text. Each field gives the low 8 bits of the decimal number its
+// leading digits make (no digits: 0), so "300" gives 44. A 0 in the first three
+// fields is accepted only when written as a single character; a fourth byte of
+// 0 is always refused. Only the first 15 characters are looked at, as the edit
+// box holds no more. Returns the four bytes, or nothing when refused.
+std::optional<std::array<std::uint8_t, 4>> ParseIpAddressText(std::string_view text);
+
+// "%d.%d.%d.%d", as the dialog shows the stored address.
+std::string IpAddressText(const std::array<std::uint8_t, 4>& address);
+
+// A plain dotted IPv4 address for the command line: four decimal numbers of
+// 0..255 separated by dots, nothing else.
+std::optional<std::array<std::uint8_t, 4>> ParseDottedIpv4(std::string_view text);
+
+}  // namespace rz

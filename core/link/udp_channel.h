@@ -1,0 +1,119 @@
+#pragma once
+
+#include <array>
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "link/datagram_socket.h"
+
+namespace rz {
+
+class Station;
+
+inline constexpr std::uint16_t kUdpPort = 13330;
+inline constexpr std::array<std::uint8_t, 4> kDefaultBoardAddress = {192, 168, 2, 200};
+// Every datagram, request and reply, starts with these 7 letters.
+inline constexpr std::array<std::uint8_t, 7> kDatagramMagic = {'V', 'E', 'L', 'U', 'M', 'A', 'R'};
+inline constexpr std::size_t kDatagramHeader = 8;  // magic + command or status byte
+// The exchange buffer holds the request and then the reply.
+inline constexpr std::size_t kExchangeBufferBytes = 2000;
+// A reply whose status byte is this failed the command.
+inline constexpr std::uint8_t kUdpStatusFailed = 'F';
+
+inline constexpr int kDatagramSends = 5;
+inline constexpr int kWaitsPerSend = 3;
+// One wait for the reply: 2 seconds and 1 microsecond.
+inline constexpr std::chrono::microseconds kReplyWait{2'000'001};
+inline constexpr std::chrono::milliseconds kSuffixPause{50};
+
+// Suffixes of the progress line while an exchange waits.
+inline constexpr const char* kSuffixWaiting = " [Жду ответа]";
+inline constexpr const char* kSuffixRepeating = " [Повтор команды]";
+
+// What a reply must look like beyond magic and status: at least `size` bytes,
+// or exactly `size` bytes when `exact`.
+struct ReplyRule {
+  std::size_t size = kDatagramHeader;
+  bool exact = false;
+};
+
+// The station's side of the UDP channel: its socket, the board's address and
+// the progress line that the exchange writes its suffixes on.
+struct UdpChannel {
+  // Where sockets come from; without one the station simply has no socket.
+  DatagramBackend* backend = nullptr;
+  std::unique_ptr<DatagramSocket> socket;
+  // The station's own address when given explicitly (a loopback address is
+  // then allowed); otherwise the first IPv4 address of the computer's name.
+  std::optional<std::array<std::uint8_t, 4>> localAddress;
+  // The address typed into the IP-address dialog, and where requests go.
+  std::array<std::uint8_t, 4> storedAddress = kDefaultBoardAddress;
+  Ipv4Endpoint boardAddress{kDefaultBoardAddress, kUdpPort};
+  // Cleared when an entry in the IP-address dialog is refused.
+  bool addressValid = true;
+  // How long one wait for a reply lasts (tests shorten it).
+  std::chrono::microseconds replyWait = kReplyWait;
+  // The request being exchanged, and the last reply taken (its length in
+  // `replyLength`; `replyOversized` when the datagram did not fit). The reply
+  // has a buffer of its own so that a datagram can never overwrite a request
+  // that may still have to be resent.
+  std::array<std::uint8_t, kExchangeBufferBytes> buffer{};
+  std::array<std::uint8_t, kExchangeBufferBytes> reply{};
+  std::size_t replyLength = 0;
+  bool replyOversized = false;
+  // The running transfer's progress line: its header and the percentage text
+  // it last formatted.
+  std::string progressHeader;
+  std::string progressPercent;
+  // Datagrams from other hosts that were ignored (for the journal of tests
+  // and benchmarks; the operator never sees them).
+  std::uint64_t strangersIgnored = 0;
+
+  std::span<const std::uint8_t> Reply() const { return {reply.data(), replyLength}; }
+};
+
+// Creates and binds the station's datagram socket (at start-up, and again from
+// the switching operation when there is none). Shows a message box for a socket
+// layer that cannot start, a socket that cannot be created and a local address
+// that cannot be bound; a computer whose name is not found, or resolves to a
+// loopback address, gives no socket and no message (unless a local address was
+// given explicitly). On success the board address is set to the stored one.
+std::unique_ptr<DatagramSocket> CreateUdpSocket(Station& station);
+
+// Waits at most `timeout` for the socket to become readable: 1 when it is, 0
+// when the time ran out (an error also counts as 0 after the full wait).
+int WaitReadable(DatagramSocket& socket, std::chrono::microseconds timeout);
+
+// Lays out a request in the exchange buffer: magic, command byte, then the
+// arguments; returns its length.
+std::size_t BuildRequest(UdpChannel& channel, std::uint8_t command, std::span<const std::uint8_t> arguments);
+
+// Sends the request of `length` bytes that lies in the exchange buffer and
+// waits for a reply, with its resends and waits; shows the waiting and
+// repeating suffixes on the progress line. Returns kExchangeOk when a valid
+// reply arrived (it is then in the buffer), kExchangeFailed otherwise: no
+// socket, the abort flag, a receive error, an invalid reply (never answered by
+// a resend) or five sends without a reply. Only datagrams from the board's IP
+// address are taken; others are ignored within the wait they arrive in.
+int ExchangeDatagram(Station& station, std::size_t length, ReplyRule rule);
+
+// True when `reply` is a valid reply by `rule`: long enough (or exactly as
+// long), the magic, and a status other than 'F'. (A datagram larger than the
+// exchange buffer is never valid; ExchangeDatagram checks that apart.)
+bool ValidReply(std::span<const std::uint8_t> reply, ReplyRule rule);
+
+// Shows the progress line of the running transfer as its header, its
+// percentage and `suffix`, replacing the last journal line.
+void SetProgressSuffix(Station& station, const std::string& suffix);
+
+// Formats a new percentage behind the progress header and shows it (with no
+// suffix); the transfers call this at every step.
+void SetProgressPercent(Station& station, const std::string& percent);
+
+}  // namespace rz

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+namespace rz {
+
+class Station;
+
+// The Flash commands over UDP. Each is one ExchangeDatagram (at most 5 sends,
+// 3 waits per send) and returns kExchangeOk or kExchangeFailed.
+inline constexpr std::uint8_t kUdpErase = 'E';
+inline constexpr std::uint8_t kUdpWrite = 'W';
+inline constexpr std::uint8_t kUdpRead = 'R';
+// The most data bytes one datagram carries.
+inline constexpr std::size_t kUdpPieceBytes = 512;
+
+// 'E' + block address (12 bytes). Reply: at least 8 bytes. Leaves the abort
+// flag as it is.
+int EraseFlashBlockUdp(Station& station, std::uint32_t address);
+
+// 'W' + address + length L + L data bytes (16 + L bytes). Reply: at least 8
+// bytes. Clears the abort flag whenever it returns, so an ESC fails only the
+// exchange in progress. More than 512 bytes fail without sending.
+int WriteFlashBlockUdp(Station& station, std::uint32_t address, std::span<const std::uint8_t> data);
+
+// 'R' + address + length L (16 bytes). Reply: exactly 8 + L bytes, whose last L
+// bytes are copied to `into` (which must hold L bytes) on success. Leaves the
+// abort flag as it is. More than 512 bytes fail without sending.
+int ReadFlashBlockUdp(Station& station, std::uint32_t address, std::uint32_t length, std::uint8_t* into);
+
+// Runs a command and, when it fails, once more: a failed Flash command over
+// UDP is repeated once (without a journal line) before the transfer gives up.
+template <typename Command>
+int WithOneRepetition(Command&& command) {
+  if (command() == 0) return 0;
+  return command();
+}
+
+}  // namespace rz

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+
+#include "board_memory.h"
+#include "bytes.h"
+#include "udp_faults.h"
+
+namespace rzsim {
+
+inline constexpr std::uint16_t kUdpPort = 13330;
+inline constexpr std::uint8_t kUdpErase = 'E';
+inline constexpr std::uint8_t kUdpWrite = 'W';
+inline constexpr std::uint8_t kUdpRead = 'R';
+inline constexpr std::uint8_t kUdpDone = 'Q';
+inline constexpr std::uint8_t kUdpFailed = 'F';
+inline constexpr std::size_t kUdpMaxPiece = 512;
+
+// The test program's Flash commands over UDP, on the board's Flash array:
+// 'E' erases the block holding the address (all bytes 0xFF), 'W' programs
+// bytes (programming only clears bits; a byte that cannot take its value fails
+// the command), 'R' reads. A datagram without the magic, of an unknown command
+// or of the wrong length gets no answer; a command the Flash refuses gets
+// status 'F'.
+class UdpCommands {
+ public:
+  explicit UdpCommands(const UdpFaults& faults) : faults_(faults) {}
+
+  // The answer to one request, or nothing when the board stays silent.
+  std::optional<Bytes> Answer(std::span<const std::uint8_t> request, BoardMemory& memory);
+
+ private:
+  Bytes Execute(std::uint8_t command, std::span<const std::uint8_t> args, BoardMemory& memory);
+  void ApplyReplyFaults(std::uint8_t command, Bytes& reply);
+
+  const UdpFaults& faults_;
+  std::uint64_t received_ = 0;
+  std::uint64_t faulty_ = 0;  // replies the reply faults have hit
+};
+
+}  // namespace rzsim

@@ -1,0 +1,79 @@
+// rzstation-cli's Ethernet switch words and --local-address, against the
+// simulated board on loopback.
+
+#include <gtest/gtest.h>
+
+#include "child_process.h"
+#include "link/ip_address.h"
+#include "loopback_udp.h"
+#include "station_fixture.h"
+
+namespace rz::testing {
+namespace {
+
+class CliEthernetTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir.Write("tst7312v26.bin", TestProgramBytes(2048));
+    board = std::make_unique<SimulatedBoard>(dir.File("COM1"), std::vector<std::string>{});
+  }
+  // The command line with the station on its loopback address. Every
+  // ethernet=on: address must be a loopback one, or the test fails here
+  // before anything runs.
+  ProcessResult Run(const std::vector<std::string>& operations) {
+    std::vector<std::string> args{RZ_CLI_PATH,  "--workdir",       dir.Path(), "--com1", dir.File("COM1"),
+                                  "--local-address", FormatIpv4(pair.station), "--keep-going"};
+    for (const std::string& word : operations) {
+      const std::string on = "ethernet=on:";
+      if (word.rfind(on, 0) == 0) {
+        const auto address = ParseIpAddressText(word.substr(on.size()));
+        if (address && !RequireLoopback(*address, "board address")) return {};
+      }
+      args.push_back(word);
+    }
+    return ChildProcess(args).Wait();
+  }
+
+  TempDir dir;
+  LoopbackPair pair = NextLoopbackPair();
+  std::unique_ptr<SimulatedBoard> board;
+};
+
+TEST_F(CliEthernetTest, OnRefusesSerialOnlyOperationsUntilOff) {
+  const std::string address = FormatIpv4(pair.board);
+  const ProcessResult result = Run({"download", "ethernet=on:" + address, "config", "ethernet=off", "cpu=74"});
+  EXPECT_EQ(result.exitCode, 1);  // config was refused
+  EXPECT_NE(result.out.find("\n Разрешена работа через Ethernet.\n IP:" + address + "\n"), std::string::npos)
+      << result.out;
+  EXPECT_NE(result.out.find("\n Запрещена работа через Ethernet.\n"), std::string::npos) << result.out;
+  EXPECT_NE(result.out.find(" CPU->74МГц"), std::string::npos) << result.out;  // serial again after off
+  EXPECT_EQ(result.err, " Ошибка: Функция работает только по COM\n");
+}
+
+TEST_F(CliEthernetTest, ARefusedAddressShowsTheTypedTextAndFails) {
+  const ProcessResult result = Run({"ethernet=on:10.00.0.1"});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(result.err, "Ошибка: 10.00.0.1\n");
+  EXPECT_EQ(result.out, "");
+}
+
+TEST_F(CliEthernetTest, LocalAddressMustBeADottedQuad) {
+  ProcessResult result = ChildProcess({RZ_CLI_PATH, "--local-address", "localhost", "config"}).Wait();
+  EXPECT_EQ(result.exitCode, 2);
+  EXPECT_NE(result.err.find("--local-address"), std::string::npos);
+  result = ChildProcess({RZ_CLI_PATH, "--help"}).Wait();
+  EXPECT_NE(result.out.find("ethernet=on:IPV4|ethernet=off"), std::string::npos);
+  EXPECT_NE(result.out.find("--local-address IPV4"), std::string::npos);
+}
+
+TEST_F(CliEthernetTest, AnAddressAlreadyInUseIsReportedOnce) {
+  LoopbackPeer occupant(pair.station);  // holds the station's address and port
+  const ProcessResult result = Run({"ethernet=on:" + FormatIpv4(pair.board)});
+  EXPECT_EQ(result.exitCode, 1);
+  // Start-up and the switching operation each try once.
+  EXPECT_EQ(result.err, "Ошибка: Socket Local Address error\nОшибка: Socket Local Address error\n");
+  EXPECT_EQ(result.out, "\n *Ошибка открытия сокета.\n");
+}
+
+}  // namespace
+}  // namespace rz::testing

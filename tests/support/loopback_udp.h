@@ -1,0 +1,161 @@
+#pragma once
+
+// UDP for the tests: loopback only. Every socket the station gets through
+// LoopbackOnlyBackend refuses (and fails the test) a destination or a local
+// address outside 127.0.0.0/8, so a mistake can never send to a real board
+// address such as 192.168.2.200. A refusal is a failure of the running test:
+// of GoogleTest, or of Qt Test where RZ_LOOPBACK_GUARD_QT is defined.
+
+#if defined(RZ_LOOPBACK_GUARD_QT)
+#include <QTest>
+#define RZ_LOOPBACK_FAILURE(message) QTest::qFail(std::string(message).c_str(), __FILE__, __LINE__)
+#else
+#include <gtest/gtest.h>
+#define RZ_LOOPBACK_FAILURE(message) ADD_FAILURE() << (message)
+#endif
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <array>
+#include <atomic>
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "link/datagram_socket.h"
+#include "posix/udp_posix.h"
+
+namespace rz::testing {
+
+using Address = std::array<std::uint8_t, 4>;
+
+inline bool IsLoopback(const Address& address) { return address[0] == 127; }
+
+// Fails the test when `address` is not a loopback address.
+inline bool RequireLoopback(const Address& address, const char* what) {
+  if (IsLoopback(address)) return true;
+  RZ_LOOPBACK_FAILURE(std::string(what) + " " + FormatIpv4(address) + " is not a loopback address: refused");
+  return false;
+}
+
+// Two loopback addresses, for the station and the board, that no other test
+// process uses at the same time: 127.P.Q.1 and 127.P.Q.2, with P.Q taken from
+// the process id and a counter.
+struct LoopbackPair {
+  Address station;
+  Address board;
+};
+inline LoopbackPair NextLoopbackPair() {
+  static std::atomic<unsigned> counter{0};
+  const unsigned n = (static_cast<unsigned>(::getpid()) * 7u + counter.fetch_add(1) * 3u) % 0xFFFFu;
+  const auto p = static_cast<std::uint8_t>(1 + n / 255);
+  const auto q = static_cast<std::uint8_t>(1 + n % 255);
+  return {{127, p, q, 1}, {127, p, q, 2}};
+}
+
+// A datagram socket that refuses anything but loopback.
+class LoopbackOnlySocket final : public DatagramSocket {
+ public:
+  explicit LoopbackOnlySocket(std::unique_ptr<DatagramSocket> inner) : inner_(std::move(inner)) {}
+  bool Bind(const Ipv4Endpoint& local) override {
+    return RequireLoopback(local.address, "local address") && inner_->Bind(local);
+  }
+  bool SendTo(const std::uint8_t* data, std::size_t n, const Ipv4Endpoint& to) override {
+    ++sends;
+    return RequireLoopback(to.address, "destination") && inner_->SendTo(data, n, to);
+  }
+  int WaitReadable(std::chrono::microseconds timeout) override { return inner_->WaitReadable(timeout); }
+  long ReceiveFrom(std::uint8_t* buffer, std::size_t capacity, Ipv4Endpoint& from, bool& wouldBlock) override {
+    return inner_->ReceiveFrom(buffer, capacity, from, wouldBlock);
+  }
+  std::atomic<int> sends{0};
+
+ private:
+  std::unique_ptr<DatagramSocket> inner_;
+};
+
+// The real POSIX sockets behind the loopback guard. The host's own address is
+// never offered: tests give the station's address explicitly.
+class LoopbackOnlyBackend final : public DatagramBackend {
+ public:
+  bool Startup() override { return true; }
+  std::unique_ptr<DatagramSocket> CreateSocket() override {
+    auto inner = posix_.CreateSocket();
+    if (!inner) return nullptr;
+    auto socket = std::make_unique<LoopbackOnlySocket>(std::move(inner));
+    last = socket.get();
+    return socket;
+  }
+  std::optional<Address> HostAddress() override { return std::nullopt; }
+  LoopbackOnlySocket* last = nullptr;
+
+ private:
+  PosixDatagramBackend posix_;
+};
+
+// A raw UDP socket on a loopback address, playing the board (or a stranger).
+class LoopbackPeer {
+ public:
+  explicit LoopbackPeer(const Address& address, std::uint16_t port = 13330) : address_(address) {
+    if (!RequireLoopback(address, "peer address")) return;
+    fd_ = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    const sockaddr_in sa = Sockaddr(address, port);
+    if (::bind(fd_, reinterpret_cast<const sockaddr*>(&sa), sizeof sa) != 0) {
+      RZ_LOOPBACK_FAILURE("cannot bind " + FormatIpv4(address) + ": " + std::strerror(errno));
+    }
+  }
+  ~LoopbackPeer() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  LoopbackPeer(const LoopbackPeer&) = delete;
+  LoopbackPeer& operator=(const LoopbackPeer&) = delete;
+
+  // The next datagram within `waitMs`, with its sender; nothing when none came.
+  std::optional<std::vector<std::uint8_t>> Receive(int waitMs, Ipv4Endpoint* from = nullptr) {
+    pollfd pfd{fd_, POLLIN, 0};
+    if (::poll(&pfd, 1, waitMs) <= 0) return std::nullopt;
+    std::vector<std::uint8_t> data(65536);
+    sockaddr_in sa{};
+    socklen_t length = sizeof sa;
+    const ssize_t n = ::recvfrom(fd_, data.data(), data.size(), 0, reinterpret_cast<sockaddr*>(&sa), &length);
+    if (n < 0) return std::nullopt;
+    data.resize(static_cast<std::size_t>(n));
+    if (from != nullptr) {
+      std::memcpy(from->address.data(), &sa.sin_addr.s_addr, 4);
+      from->port = ntohs(sa.sin_port);
+    }
+    return data;
+  }
+  void Send(const std::vector<std::uint8_t>& data, const Ipv4Endpoint& to) {
+    if (!RequireLoopback(to.address, "destination")) return;
+    const sockaddr_in sa = Sockaddr(to.address, to.port);
+    ::sendto(fd_, data.data(), data.size(), 0, reinterpret_cast<const sockaddr*>(&sa), sizeof sa);
+  }
+  const Address& address() const { return address_; }
+
+ private:
+  static sockaddr_in Sockaddr(const Address& address, std::uint16_t port) {
+    sockaddr_in sa{};
+    sa.sin_family = AF_INET;
+    sa.sin_port = htons(port);
+    std::memcpy(&sa.sin_addr.s_addr, address.data(), 4);
+    return sa;
+  }
+  Address address_;
+  int fd_ = -1;
+};
+
+// A reply datagram: the magic, a status byte and data.
+inline std::vector<std::uint8_t> ReplyDatagram(std::uint8_t status, const std::vector<std::uint8_t>& data = {}) {
+  std::vector<std::uint8_t> reply = {'V', 'E', 'L', 'U', 'M', 'A', 'R', status};
+  reply.insert(reply.end(), data.begin(), data.end());
+  return reply;
+}
+
+}  // namespace rz::testing
