@@ -31,6 +31,13 @@ std::string CliUsage() {
     "  --keep-going         run the remaining operations after one fails\n"
     "  --debug-console      run the interactive debug console (on a terminal), in\n"
     "                       the order given among the operations\n"
+    "  --record FILE        keep a record of the run in FILE (JSON): ports, options,\n"
+    "                       every operation's outcome, duration and journal lines,\n"
+    "                       the board's identity; rewritten after every operation\n"
+    "  --junit FILE         write the run as a JUnit XML report into FILE, one test\n"
+    "                       case per operation, also after every operation\n"
+    "  --list-ports         list the machine's serial devices (USB adapters with\n"
+    "                       vendor, product and serial number) and exit\n"
     "  --help               show this text\n"
     "\n"
     "Operations:\n" +
@@ -106,6 +113,12 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, 
       operation.row = FindOperationRow(Button::Debug);
       operation.args.debug.interactive = true;
       options.operations.push_back(std::move(operation));
+    } else if (arg == "--record") {
+      if (!value(options.recordPath)) return std::nullopt;
+    } else if (arg == "--junit") {
+      if (!value(options.junitPath)) return std::nullopt;
+    } else if (arg == "--list-ports") {
+      options.listPorts = true;
     } else if (arg.rfind("--", 0) == 0) {
       error = "unknown option " + arg;
       return std::nullopt;
@@ -116,7 +129,7 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, 
       options.operations.push_back(std::move(operation));
     }
   }
-  if (!options.help && options.operations.empty()) {
+  if (!options.help && !options.listPorts && options.operations.empty()) {
     error = "no operation given";
     return std::nullopt;
   }

@@ -21,6 +21,9 @@ struct CliOptions {
   bool sound = false;
   bool keepGoing = false;
   bool help = false;
+  bool listPorts = false;
+  std::string recordPath;  // --record: the run record (JSON)
+  std::string junitPath;   // --junit: the run as a JUnit XML report
   std::vector<ParsedOperation> operations;
 };
 

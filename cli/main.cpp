@@ -13,8 +13,10 @@
 #include "cli_operations.h"
 #include "cli_options.h"
 #include "cli_ui.h"
+#include "port_list.h"
 #include "posix/serial_posix.h"
 #include "posix/udp_posix.h"
+#include "record/run_record.h"
 #include "signal_watch.h"
 #include "sound/sound_device.h"
 
@@ -44,6 +46,10 @@ int main(int argc, char** argv) {
     std::fputs(rz::cli::CliUsage().c_str(), stdout);
     return kExitOk;
   }
+  if (options->listPorts) {
+    std::fputs(rz::cli::FormatPortList(rz::cli::ListSerialPorts("/sys")).c_str(), stdout);
+    return kExitOk;
+  }
 
   rz::cli::CliUi ui(stdout, stderr, ::isatty(STDOUT_FILENO) == 1);
   const auto sound = rz::MakeSoundDevice();
@@ -57,6 +63,16 @@ int main(int argc, char** argv) {
   station.flags.flashServiceMode.store(options->flashService ? 1 : 0);
   station.flags.soundOption.store(options->sound ? 1 : 0);
 
+  // The record files are written once before anything runs, so that a path
+  // that cannot be written stops the run before the board is touched.
+  rz::RunRecord record(station, "rzstation-cli");
+  if (!options->recordPath.empty() || !options->junitPath.empty()) {
+    if (!record.Open({options->recordPath, options->junitPath}, error)) {
+      std::fprintf(stderr, "rzstation-cli: %s\n", error.c_str());
+      return kExitUsage;
+    }
+    station.observer = &record;
+  }
   if (!rz::StartStation(station, options->workDir)) return kExitUsage;
   ui.SetSelectorIndex(rz::Selector::Port, station.Port() ? rz::kPortEntryCom1 : rz::kPortEntryNone);
 
@@ -89,6 +105,10 @@ int main(int argc, char** argv) {
   }
   watch.Stop();
   if (watch.TerminateRequested()) status = kExitFailed;
+  if (station.observer != nullptr && !record.Finish(error)) {
+    std::fprintf(stderr, "rzstation-cli: %s\n", error.c_str());
+    status = kExitFailed;
+  }
   // The one place the log is written on a normal end, after the watcher has gone.
   if (!rz::WriteResultsLog(station)) status = kExitFailed;
   rz::StopStation(station);

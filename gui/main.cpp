@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QIcon>
 #include <QMessageBox>
 
 #include <chrono>
@@ -16,6 +17,7 @@
 #include "posix/serial_posix.h"
 #include "posix/udp_posix.h"
 #include "qt_station_ui.h"
+#include "record/run_record.h"
 #include "sound/sound_device.h"
 #include "station_dlg.h"
 
@@ -27,6 +29,7 @@ constexpr int kExitStartFailed = 2;
 
 constexpr const char* kUsage =
     "Usage: rzstation [--workdir DIR] [--com1 PATH] [--com2 PATH] [--local-address IPV4]\n"
+    "                 [--record FILE]\n"
     "       rzstation --help\n"
     "\n"
     "Opens the RZ-controller test station window.\n"
@@ -52,6 +55,9 @@ constexpr const char* kUsage =
     "                  address is allowed here (a board simulated on this\n"
     "                  machine); with several network cards name the one\n"
     "                  that reaches the board.\n"
+    "  --record FILE   keep a record of the run in FILE (JSON): every operation's\n"
+    "                  outcome, duration and journal lines, the board's\n"
+    "                  identity; rewritten after every operation\n"
     "  --help          show this text and exit\n"
     "\n"
     "Examples:\n"
@@ -59,12 +65,13 @@ constexpr const char* kUsage =
     "  rzstation --com1 /dev/pts/5          (a simulated board)\n"
     "\n"
     "Exit status: 0 after the exit button, 1 for a wrong command line,\n"
-    "2 when tst7312v26.bin cannot be opened.\n";
+    "2 when tst7312v26.bin cannot be opened or the record cannot be written.\n";
 
 struct Options {
   std::string workDir;
   rz::PortPaths portPaths;
   std::string localAddress;
+  std::string recordPath;
 };
 
 bool IsHelp(const char* arg) {
@@ -89,6 +96,7 @@ bool ParseOptions(int argc, char** argv, Options& options) {
     if (name == "--com1") target = &options.portPaths.com1;
     if (name == "--com2") target = &options.portPaths.com2;
     if (name == "--local-address") target = &options.localAddress;
+    if (name == "--record") target = &options.recordPath;
     if (target == nullptr) {
       std::fprintf(stderr, "rzstation: unknown argument '%s'\n\n%s", arg.c_str(), kUsage);
       return false;
@@ -126,6 +134,8 @@ int main(int argc, char** argv) {
   }
 
   QApplication app(argc, argv);  // takes Qt's own options out of argv
+  QApplication::setWindowIcon(QIcon(QStringLiteral(":/rzstation/rzstation.svg")));
+  QGuiApplication::setDesktopFileName(QStringLiteral("rzstation"));
   Options options;
   if (!ParseOptions(argc, argv, options)) return kExitUsage;
   if (options.workDir.empty()) options.workDir = QDir::currentPath().toStdString();
@@ -138,6 +148,17 @@ int main(int argc, char** argv) {
   station.udp.backend = &datagrams;
   if (!options.localAddress.empty()) station.udp.localAddress = rz::ParseDottedIpv4(options.localAddress);
   station.portPaths = options.portPaths;
+
+  rz::RunRecord record(station, "rzstation");
+  if (!options.recordPath.empty()) {
+    std::string error;
+    if (!record.Open({options.recordPath, {}}, error)) {
+      std::fprintf(stderr, "rzstation: %s\n", error.c_str());
+      QMessageBox::critical(nullptr, QStringLiteral("rzstation"), QString::fromStdString(error));
+      return kExitStartFailed;
+    }
+    station.observer = &record;
+  }
 
   {
     rz::gui::CStationDlg window(station, ui);
@@ -152,6 +173,10 @@ int main(int argc, char** argv) {
         QApplication::processEvents(QEventLoop::AllEvents, 20);
       }
     }
+  }
+  if (station.observer != nullptr) {
+    std::string error;
+    if (!record.Finish(error)) std::fprintf(stderr, "rzstation: %s\n", error.c_str());
   }
   rz::StopStation(station);
   return kExitOk;

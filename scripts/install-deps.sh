@@ -8,6 +8,10 @@ packages=(
   libgtest-dev                                   # tests
   qt6-base-dev                                   # the window (Qt Widgets, Qt Test)
   libasound2-dev                                 # tones through ALSA
+  nlohmann-json3-dev libtinyxml2-dev libssl-dev  # run records: JSON, JUnit XML, SHA-256
+  libqt6svg6                                     # the window's SVG icon
+  help2man desktop-file-utils dpkg-dev file      # man pages, desktop entry check, the .deb
+  jq                                             # summary of scripts/run-boards.sh
   fonts-dejavu-core                              # the window's monospaced font
 )
 if [ "${1:-}" = "--screenshots" ]; then

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs the whole test suite: the default
-# build, then the AddressSanitizer+UBSan and ThreadSanitizer builds.
+# build (and the Debian package made from it, unpacked into a scratch root and
+# run from there), then the AddressSanitizer+UBSan and ThreadSanitizer builds.
 #   scripts/run-tests.sh           all three configurations
 #   scripts/run-tests.sh --quick   the default configuration only
 set -euo pipefail
@@ -27,5 +28,9 @@ for kind in "${kinds[@]}"; do
     tsan_run ctest --test-dir "$dir" --output-on-failure --timeout 300 -j2
   else
     ctest --test-dir "$dir" --output-on-failure --timeout 300 -j2
+  fi
+  if [ "$kind" = default ]; then
+    echo "=== Debian package ==="
+    scripts/package.sh
   fi
 done

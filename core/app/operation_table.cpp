@@ -1,6 +1,7 @@
 #include "app/operation_table.h"
 
 #include <array>
+#include <utility>
 
 #include "app/station.h"
 #include "app/texts.h"
@@ -239,7 +240,15 @@ std::string OperationHelpText() {
 }
 
 StartResult StartWorker(Station& station, OperationFn worker) {
-  switch (station.runner.Start([&station, worker] { return worker(station); })) {
+  // The observer hears of the end on the worker thread, before the runner is
+  // idle again, so that a caller waiting for the runner sees it told.
+  const OperationRow* row = std::exchange(station.startingRow, nullptr);
+  OperationObserver* observer = row != nullptr ? station.observer : nullptr;
+  switch (station.runner.Start([&station, worker, row, observer] {
+    const Outcome outcome = worker(station);
+    if (observer != nullptr) observer->OperationEnded(*row, outcome);
+    return outcome;
+  })) {
     case OperationRunner::StartStatus::Started: return StartResult::Started;
     case OperationRunner::StartStatus::Busy: return StartResult::Busy;
     case OperationRunner::StartStatus::NoThread: break;
@@ -253,9 +262,30 @@ StartResult StartOperation(Station& station, const OperationRow& row, const Oper
   // A request while an operation runs is refused before anything changes, so
   // that it cannot clear the running operation's abort flag.
   if (station.runner.Busy()) return StartResult::Busy;
-  if (row.control == ControlKind::Button) return StartButton(station, row, args);
-  if (row.control == ControlKind::EthernetSwitch) return row.start(station, row, args);
-  return StartSelector(station, row, args);
+  station.transferFile.clear();
+  OperationObserver* observer = station.observer;
+  if (observer != nullptr) observer->OperationStarted(row);
+  station.startingRow = &row;
+  StartResult result = StartResult::NotAvailable;
+  if (row.control == ControlKind::Button) {
+    result = StartButton(station, row, args);
+  } else if (row.control == ControlKind::EthernetSwitch) {
+    result = row.start(station, row, args);
+  } else {
+    result = StartSelector(station, row, args);
+  }
+  // StartWorker takes the row when it starts a worker; a start step that
+  // started none (it opened a window) has ended already.
+  const bool workerTookRow = station.startingRow == nullptr;
+  station.startingRow = nullptr;
+  if (observer != nullptr) {
+    if (result != StartResult::Started) {
+      observer->OperationEnded(row, std::nullopt);
+    } else if (!workerTookRow) {
+      observer->OperationEnded(row, Outcome::Success);
+    }
+  }
+  return result;
 }
 
 }  // namespace rz

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/host_system.h"
+#include "app/operation_observer.h"
 #include "app/operation_runner.h"
 #include "app/sound.h"
 #include "app/station_flags.h"
@@ -60,6 +61,15 @@ class Station {
   std::function<void(std::chrono::milliseconds)> sleeper = [](std::chrono::milliseconds d) {
     std::this_thread::sleep_for(d);
   };
+  // Told of every operation's start and end (a run record), or nullptr. Set
+  // before the first operation starts and kept until the last one has ended.
+  OperationObserver* observer = nullptr;
+  // The file of the transfer that runs (written to or read from Flash); set by
+  // the transfer's handler, cleared when the next operation starts.
+  std::string transferFile;
+  // The row StartOperation is starting, handed to StartWorker (which tells the
+  // observer of its end); nullptr otherwise. Used on the control's thread only.
+  const OperationRow* startingRow = nullptr;
 
  private:
   StationUi& ui_;

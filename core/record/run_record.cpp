@@ -1,0 +1,395 @@
+#include "record/run_record.h"
+
+#include <openssl/evp.h>
+#include <tinyxml2.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <ctime>
+#include <fstream>
+#include <memory>
+
+#include "app/operation_table.h"
+#include "app/station.h"
+#include "app/texts.h"
+#include "record/record_host.h"
+
+#ifndef RZ_VERSION
+#define RZ_VERSION "unknown"
+#endif
+
+namespace rz {
+namespace {
+
+// The text after `prefix` when `line` starts with it.
+std::optional<std::string> After(const std::string& line, std::string_view prefix) {
+  if (line.compare(0, prefix.size(), prefix) != 0) return std::nullopt;
+  return line.substr(prefix.size());
+}
+
+std::string OperationName(const OperationRow& row) {
+  if (row.cliWord != nullptr) return row.cliWord;
+  const auto index = static_cast<std::size_t>(row.button) - 1;
+  return index < std::size(text::kButtonCaptions) ? text::kButtonCaptions[index] : "unknown";
+}
+
+bool IsConfigurationReadout(const OperationRow& row) {
+  return row.control == ControlKind::Button && row.button == Button::Configuration;
+}
+
+// `in` as valid UTF-8, anything else replaced by U+FFFD; for XML also the
+// characters XML 1.0 cannot hold. A board's stray bytes in the journal thus
+// cannot make a record or a report unreadable.
+std::string ValidText(const std::string& in, bool forXml) {
+  static constexpr const char* kReplacement = "\xEF\xBF\xBD";
+  std::string out;
+  out.reserve(in.size());
+  for (std::size_t i = 0; i < in.size();) {
+    const auto c = static_cast<unsigned char>(in[i]);
+    std::size_t length = 0;
+    std::uint32_t code = 0;
+    if (c < 0x80) {
+      length = 1;
+      code = c;
+    } else if ((c & 0xE0) == 0xC0) {
+      length = 2;
+      code = c & 0x1F;
+    } else if ((c & 0xF0) == 0xE0) {
+      length = 3;
+      code = c & 0x0F;
+    } else if ((c & 0xF8) == 0xF0) {
+      length = 4;
+      code = c & 0x07;
+    }
+    bool valid = length != 0 && i + length <= in.size();
+    for (std::size_t k = 1; valid && k < length; ++k) {
+      const auto next = static_cast<unsigned char>(in[i + k]);
+      valid = (next & 0xC0) == 0x80;
+      code = (code << 6) | (next & 0x3F);
+    }
+    static constexpr std::array<std::uint32_t, 5> kMinimum = {0, 0, 0x80, 0x800, 0x10000};
+    if (valid) {
+      valid = code >= kMinimum[length] && code <= 0x10FFFF && !(code >= 0xD800 && code <= 0xDFFF) &&
+              (!forXml || (code != 0xFFFE && code != 0xFFFF &&
+                            (code >= 0x20 || code == '\t' || code == '\n' || code == '\r')));
+    }
+    if (valid) {
+      out.append(in, i, length);
+      i += length;
+    } else {
+      out += kReplacement;
+      i += length != 0 && i + length <= in.size() ? length : 1;
+    }
+  }
+  return out;
+}
+
+std::string XmlText(const std::string& in) { return ValidText(in, true); }
+
+std::string Seconds(double seconds) {
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "%.3f", seconds);
+  return buffer;
+}
+
+}  // namespace
+
+bool BoardIdentity::Empty() const {
+  return processor.empty() && uniqId.empty() && randomId.empty() && sdramSize.empty() && flashType.empty();
+}
+
+BoardIdentity ParseBoardIdentity(const std::vector<std::string>& journalLines) {
+  BoardIdentity identity;
+  enum class Section { None, Cpu, Sdram, Flash, Other } section = Section::None;
+  for (const std::string& line : journalLines) {
+    if (line == text::kCpuHeading) {
+      section = Section::Cpu;
+    } else if (line == text::kSdramHeading) {
+      section = Section::Sdram;
+    } else if (line == text::kFlashHeading) {
+      section = Section::Flash;
+    } else if (line.rfind(" ==", 0) == 0) {
+      section = Section::Other;
+    } else if (line == text::kProcessor74 || line == text::kProcessor90) {
+      identity.processor = *After(line, " Процессор: ");
+    } else if (auto uniq = After(line, " Uniq_ID: "); uniq && section == Section::Cpu) {
+      identity.uniqId = *uniq;
+    } else if (auto random = After(line, " Random_ID: "); random && section == Section::Cpu) {
+      identity.randomId = *random;
+    } else if (auto size = After(line, " Объем: "); size && section == Section::Sdram) {
+      identity.sdramSize = *size;
+    } else if (auto type = After(line, " Тип: "); type && section == Section::Flash) {
+      identity.flashType = *type;
+    }
+  }
+  return identity;
+}
+
+bool HashFile(const std::string& path, std::string& sha256, std::uint64_t& size, std::string& reason) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    reason = "cannot open " + path;
+    return false;
+  }
+  const std::unique_ptr<EVP_MD_CTX, decltype(&EVP_MD_CTX_free)> context(EVP_MD_CTX_new(), &EVP_MD_CTX_free);
+  if (!context || EVP_DigestInit_ex(context.get(), EVP_sha256(), nullptr) != 1) {
+    reason = "SHA-256 is not available";
+    return false;
+  }
+  size = 0;
+  std::array<char, 65536> buffer;
+  while (in) {
+    in.read(buffer.data(), buffer.size());
+    const auto got = static_cast<std::size_t>(in.gcount());
+    if (got == 0) break;
+    EVP_DigestUpdate(context.get(), buffer.data(), got);
+    size += got;
+  }
+  if (in.bad()) {
+    reason = "cannot read " + path;
+    return false;
+  }
+  std::array<unsigned char, EVP_MAX_MD_SIZE> digest;
+  unsigned int length = 0;
+  EVP_DigestFinal_ex(context.get(), digest.data(), &length);
+  sha256.clear();
+  for (unsigned int i = 0; i < length; ++i) {
+    char hex[3];
+    std::snprintf(hex, sizeof hex, "%02x", digest[i]);
+    sha256 += hex;
+  }
+  return true;
+}
+
+std::string Iso8601(std::chrono::system_clock::time_point moment) {
+  const std::time_t seconds = std::chrono::system_clock::to_time_t(moment);
+  const auto millis =
+      std::chrono::duration_cast<std::chrono::milliseconds>(moment.time_since_epoch()).count() % 1000;
+  std::tm local{};
+  localtime_r(&seconds, &local);
+  char date[32];
+  std::strftime(date, sizeof date, "%Y-%m-%dT%H:%M:%S", &local);
+  const long offset = local.tm_gmtoff;
+  const long minutes = (offset < 0 ? -offset : offset) / 60;
+  char text[64];
+  std::snprintf(text, sizeof text, "%s.%03d%c%02ld:%02ld", date, static_cast<int>(millis < 0 ? 0 : millis),
+                offset < 0 ? '-' : '+', minutes / 60, minutes % 60);
+  return text;
+}
+
+const char* RecordedOutcomeName(std::optional<Outcome> outcome) {
+  return outcome ? OutcomeName(*outcome) : "refused";
+}
+
+RunRecord::RunRecord(Station& station, std::string program)
+    : station_(station), program_(std::move(program)), host_(HostName()), start_(std::chrono::system_clock::now()) {}
+
+bool RunRecord::Open(const RecordFiles& files, std::string& error) {
+  std::lock_guard lock(mutex_);
+  files_ = files;
+  WriteLocked();
+  error = writeError_;
+  return error.empty();
+}
+
+void RunRecord::OperationStarted(const OperationRow&) {
+  const int lines = station_.Ui().JournalLineCount();
+  std::lock_guard lock(mutex_);
+  journalBefore_ = lines;
+  runningSince_ = std::chrono::steady_clock::now();
+  runningStart_ = std::chrono::system_clock::now();
+}
+
+void RunRecord::OperationEnded(const OperationRow& row, std::optional<Outcome> outcome) {
+  const auto ended = std::chrono::steady_clock::now();
+  Entry entry;
+  entry.name = OperationName(row);
+  entry.outcome = outcome;
+  int from = 0;
+  {
+    std::lock_guard lock(mutex_);
+    entry.start = runningStart_;
+    entry.seconds = std::chrono::duration<double>(ended - runningSince_).count();
+    from = journalBefore_;
+  }
+  // The operation's own lines: those added since it started (the journal only
+  // grows while an operation runs; its last line may be rewritten in place).
+  StationUi& ui = station_.Ui();
+  const int count = ui.JournalLineCount();
+  for (int line = std::min(from, count); line < count; ++line) {
+    entry.journal.push_back(ValidText(ui.JournalLineText(line), false));
+  }
+  if (!station_.transferFile.empty()) {
+    Transfer transfer;
+    transfer.file = station_.transferFile;
+    if (!HashFile(transfer.file, transfer.sha256, transfer.size, transfer.error)) transfer.size = 0;
+    entry.transfer = std::move(transfer);
+  }
+  std::optional<BoardIdentity> identity;
+  if (IsConfigurationReadout(row)) {
+    BoardIdentity parsed = ParseBoardIdentity(entry.journal);
+    if (!parsed.Empty()) identity = std::move(parsed);
+  }
+
+  std::lock_guard lock(mutex_);
+  entries_.push_back(std::move(entry));
+  if (identity) board_ = std::move(identity);
+  WriteLocked();
+}
+
+bool RunRecord::Finish(std::string& error) {
+  std::lock_guard lock(mutex_);
+  end_ = std::chrono::system_clock::now();
+  WriteLocked();
+  error = writeError_;
+  return error.empty();
+}
+
+nlohmann::json RunRecord::Json() const {
+  std::lock_guard lock(mutex_);
+  return JsonLocked();
+}
+
+std::string RunRecord::JUnitXml() const {
+  std::lock_guard lock(mutex_);
+  return JUnitLocked();
+}
+
+nlohmann::json RunRecord::JsonLocked() const {
+  nlohmann::json operations = nlohmann::json::array();
+  for (const Entry& entry : entries_) {
+    nlohmann::json operation = {{"name", entry.name},
+                                {"start", Iso8601(entry.start)},
+                                {"durationSeconds", std::round(entry.seconds * 1000) / 1000},
+                                {"outcome", RecordedOutcomeName(entry.outcome)},
+                                {"journal", entry.journal}};
+    if (entry.transfer) {
+      nlohmann::json transfer = {{"file", entry.transfer->file}};
+      if (entry.transfer->error.empty()) {
+        transfer["size"] = entry.transfer->size;
+        transfer["sha256"] = entry.transfer->sha256;
+      } else {
+        transfer["error"] = entry.transfer->error;
+      }
+      operation["transfer"] = std::move(transfer);
+    }
+    operations.push_back(std::move(operation));
+  }
+  nlohmann::json board = nullptr;
+  if (board_) {
+    board = {{"processor", board_->processor},
+             {"uniqId", board_->uniqId},
+             {"randomId", board_->randomId},
+             {"sdramSize", board_->sdramSize},
+             {"flashType", board_->flashType}};
+  }
+  const StationFlags& flags = station_.flags;
+  return {{"station", {{"program", program_}, {"version", RZ_VERSION}}},
+          {"host", host_},
+          {"start", Iso8601(start_)},
+          {"end", end_ ? nlohmann::json(Iso8601(*end_)) : nlohmann::json(nullptr)},
+          {"complete", end_.has_value()},
+          {"workDir", station_.workDir},
+          {"ports", {{"COM1", station_.portPaths.com1}, {"COM2", station_.portPaths.com2}}},
+          {"options",
+           {{"serviceCom", flags.serviceComVariant.load() == 1 ? "v7" : "v5"},
+            {"flashServiceMode", flags.flashServiceMode.load() == 1},
+            {"sound", flags.soundOption.load() == 1}}},
+          {"board", std::move(board)},
+          {"operations", std::move(operations)}};
+}
+
+std::string RunRecord::JUnitLocked() const {
+  tinyxml2::XMLDocument document;
+  document.InsertEndChild(document.NewDeclaration());
+  tinyxml2::XMLElement* suites = document.NewElement("testsuites");
+  document.InsertEndChild(suites);
+  tinyxml2::XMLElement* suite = document.NewElement("testsuite");
+  suites->InsertEndChild(suite);
+
+  int failures = 0;
+  double total = 0;
+  for (const Entry& entry : entries_) {
+    if (entry.outcome != Outcome::Success) ++failures;
+    total += entry.seconds;
+  }
+  suite->SetAttribute("name", XmlText(program_).c_str());
+  suite->SetAttribute("tests", static_cast<int>(entries_.size()));
+  suite->SetAttribute("failures", failures);
+  suite->SetAttribute("errors", 0);
+  suite->SetAttribute("skipped", 0);
+  suite->SetAttribute("time", Seconds(total).c_str());
+  suite->SetAttribute("timestamp", Iso8601(start_).c_str());
+  suite->SetAttribute("hostname", XmlText(host_).c_str());
+
+  tinyxml2::XMLElement* properties = document.NewElement("properties");
+  suite->InsertEndChild(properties);
+  const auto property = [&](const char* name, const std::string& value) {
+    tinyxml2::XMLElement* element = document.NewElement("property");
+    element->SetAttribute("name", name);
+    element->SetAttribute("value", XmlText(value).c_str());
+    properties->InsertEndChild(element);
+  };
+  property("version", RZ_VERSION);
+  property("COM1", station_.portPaths.com1);
+  property("COM2", station_.portPaths.com2);
+  if (board_) {
+    property("board.processor", board_->processor);
+    property("board.uniqId", board_->uniqId);
+    property("board.randomId", board_->randomId);
+    property("board.sdramSize", board_->sdramSize);
+    property("board.flashType", board_->flashType);
+  }
+
+  for (std::size_t i = 0; i < entries_.size(); ++i) {
+    const Entry& entry = entries_[i];
+    tinyxml2::XMLElement* testcase = document.NewElement("testcase");
+    // Numbered, as a run may hold the same operation several times.
+    testcase->SetAttribute("name", XmlText(std::to_string(i + 1) + " " + entry.name).c_str());
+    testcase->SetAttribute("classname", XmlText(program_ + "." + entry.name).c_str());
+    testcase->SetAttribute("time", Seconds(entry.seconds).c_str());
+    if (entry.outcome != Outcome::Success) {
+      tinyxml2::XMLElement* failure = document.NewElement("failure");
+      const char* outcome = RecordedOutcomeName(entry.outcome);
+      failure->SetAttribute("type", outcome);
+      failure->SetAttribute("message", (entry.name + ": " + outcome).c_str());
+      testcase->InsertEndChild(failure);
+    }
+    std::string out;
+    for (const std::string& line : entry.journal) out += line + "\n";
+    if (entry.transfer) {
+      out += "file " + entry.transfer->file + (entry.transfer->error.empty()
+                                                   ? ", " + std::to_string(entry.transfer->size) +
+                                                         " bytes, SHA-256 " + entry.transfer->sha256
+                                                   : ": " + entry.transfer->error) + "\n";
+    }
+    tinyxml2::XMLElement* systemOut = document.NewElement("system-out");
+    systemOut->SetText(XmlText(out).c_str());
+    testcase->InsertEndChild(systemOut);
+    suite->InsertEndChild(testcase);
+  }
+  tinyxml2::XMLPrinter printer;
+  document.Print(&printer);
+  return printer.CStr();
+}
+
+void RunRecord::WriteLocked() {
+  // A write that fails keeps the previous record whole; the first failure is
+  // kept for the end of the run, later ones are tried again each time.
+  std::string reason;
+  if (!files_.json.empty()) {
+    const std::string text = JsonLocked().dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+    if (!ReplaceFileAtomically(files_.json, text, reason) && writeError_.empty()) {
+      writeError_ = "cannot write the run record " + files_.json + ": " + reason;
+    }
+  }
+  if (!files_.junit.empty()) {
+    if (!ReplaceFileAtomically(files_.junit, JUnitLocked(), reason) && writeError_.empty()) {
+      writeError_ = "cannot write the JUnit report " + files_.junit + ": " + reason;
+    }
+  }
+}
+
+}  // namespace rz

@@ -1,0 +1,213 @@
+// The run record: the observer seam of StartOperation, the record's content,
+// its atomic files and the JUnit report, over a recording window.
+
+#include <gtest/gtest.h>
+#include <tinyxml2.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "app/operation_table.h"
+#include "app/texts.h"
+#include "boardtests/configuration_decode.h"
+#include "record/run_record.h"
+#include "station_fixture.h"
+
+namespace rz::testing {
+namespace {
+
+using nlohmann::json;
+
+// Workers of the made-up operations below (the table's own would need a board).
+Outcome AddsALongLineAndFails(Station& station) {
+  station.Ui().AddJournalLine(0, std::string(150, 'x') + "|end");
+  return Outcome::Failed;
+}
+Outcome Aborts(Station& station) {
+  station.Ui().AddJournalLine(0, " bad bytes \x01\xff <&>]]>");
+  return Outcome::Aborted;
+}
+Outcome TransfersAbc(Station& station) {
+  station.transferFile = station.workDir + "abc.bin";
+  std::ofstream(station.transferFile, std::ios::binary) << "abc";
+  station.Ui().AddJournalLine(0, " transferred");
+  return Outcome::Success;
+}
+Outcome DescribesTheBoard(Station& station) {
+  std::vector<std::string> lines{text::kCpuHeading};
+  for (const auto& line : DescribeCpu({0x0c7312a5, {1, 2, 3, 4}}, kCpuEntry90)) lines.push_back(line);
+  lines.push_back(text::kSdramHeading);
+  for (const auto& line : DescribeSdram(0x142)) lines.push_back(line);
+  lines.push_back(text::kFlashHeading);
+  for (const auto& line : DescribeFlash({32, 0x1F, 0xC8, 0x00510051, {}})) lines.push_back(line);
+  lines.push_back(text::kEthernetHeading);
+  lines.push_back(" Тип: not a Flash line");
+  for (const auto& line : lines) station.Ui().AddJournalLine(0, line);
+  return Outcome::Success;
+}
+StartResult OpensAWindow(Station&, const OperationRow&, const OperationArgs*) { return StartResult::Started; }
+const char* AlwaysRefused(Station&) { return text::kNotAvailable; }
+
+const OperationRow kFails{.button = Button::Sdram, .worker = &AddsALongLineAndFails, .cliWord = "sdram"};
+const OperationRow kAborts{.button = Button::Rtc, .worker = &Aborts, .cliWord = "rtc"};
+const OperationRow kTransfer{.button = Button::FlashToFile, .worker = &TransfersAbc, .cliWord = "read"};
+const OperationRow kConfig{.button = Button::Configuration, .worker = &DescribesTheBoard, .cliWord = "config"};
+const OperationRow kWindow{.button = Button::Debug, .start = &OpensAWindow};
+const OperationRow kRefused{.button = Button::Flash, .worker = &Aborts, .refusal = &AlwaysRefused};
+const OperationRow kSerialOnly{.button = Button::Ethernet, .worker = &Aborts, .cliWord = "ethernet"};
+const OperationRow kMissing{.button = Button::ServiceCom};
+
+class RunRecordTest : public ScriptedStation {
+ protected:
+  void SetUp() override {
+    StartWithProgram(1024);
+    files = {dir.File("run.json"), dir.File("run.xml")};
+    std::string error;
+    ASSERT_TRUE(record.Open(files, error)) << error;
+    station.observer = &record;
+  }
+  void Use(const OperationRow& row) {
+    StartOperation(station, row, nullptr);
+    AwaitOutcome(station, row.cliWord != nullptr ? row.cliWord : "an operation");
+  }
+  json ReadJson() { return json::parse(dir.Read("run.json")); }
+
+  RunRecord record{station, "rz-test"};
+  RecordFiles files;
+};
+
+TEST_F(RunRecordTest, EveryOperationWithItsOutcomeAndItsWholeJournalLines) {
+  ui.AddJournalLine(0, " before the run");
+  EXPECT_EQ(ReadJson()["operations"].size(), 0u);
+  EXPECT_FALSE(ReadJson()["complete"].get<bool>());
+
+  Use(kFails);
+  Use(kAborts);
+  Use(kWindow);
+  Use(kRefused);
+  ui.ethernet = true;
+  Use(kSerialOnly);
+  ui.ethernet = false;
+  Use(kMissing);
+
+  const json run = ReadJson();
+  EXPECT_EQ(run, record.Json());  // the file is the record as it stands
+  const json& operations = run["operations"];
+  ASSERT_EQ(operations.size(), 6u);
+  const std::vector<std::pair<std::string, std::string>> expected = {
+      {"sdram", "failed"}, {"rtc", "aborted"}, {text::kButtonCaptions[8], "success"},
+      {text::kButtonCaptions[4], "refused"}, {"ethernet", "refused"}, {text::kButtonCaptions[2], "refused"}};
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    EXPECT_EQ(operations[i]["name"], expected[i].first) << i;
+    EXPECT_EQ(operations[i]["outcome"], expected[i].second) << i;
+    EXPECT_GE(operations[i]["durationSeconds"].get<double>(), 0.0);
+    EXPECT_FALSE(operations[i].contains("transfer"));
+  }
+  // Only the operation's own lines, the long one whole (the log cuts it).
+  EXPECT_EQ(operations[0]["journal"], json::array({std::string(150, 'x') + "|end"}));
+  EXPECT_EQ(operations[3]["journal"], json::array());
+  // Bytes that are not UTF-8 are replaced, the rest kept.
+  EXPECT_EQ(operations[1]["journal"][0], " bad bytes \x01\xEF\xBF\xBD <&>]]>");
+  EXPECT_TRUE(run["board"].is_null());
+  EXPECT_EQ(run["station"]["program"], "rz-test");
+  EXPECT_EQ(run["ports"]["COM1"], "COM1-device");
+
+  std::string error;
+  ASSERT_TRUE(record.Finish(error)) << error;
+  EXPECT_TRUE(ReadJson()["complete"].get<bool>());
+  EXPECT_TRUE(ReadJson()["end"].is_string());
+  // The temporary files are gone.
+  int leftovers = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
+    leftovers += entry.path().filename().string().find(".tmp") != std::string::npos;
+  }
+  EXPECT_EQ(leftovers, 0);
+}
+
+TEST_F(RunRecordTest, TransfersGetTheirFileSizeAndHashAndConfigTheBoard) {
+  Use(kTransfer);
+  Use(kConfig);
+  Use(kFails);  // the transfer file is not carried over to the next operation
+
+  const json run = ReadJson();
+  const json& transfer = run["operations"][0]["transfer"];
+  EXPECT_EQ(transfer["file"], dir.File("abc.bin"));
+  EXPECT_EQ(transfer["size"], 3);
+  EXPECT_EQ(transfer["sha256"], "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+  EXPECT_FALSE(run["operations"][2].contains("transfer"));
+
+  const json& board = run["board"];
+  EXPECT_EQ(board["processor"], std::string(text::kProcessor90).substr(std::string(" Процессор: ").size()));
+  EXPECT_EQ(board["uniqId"], "0c7312a5");
+  EXPECT_EQ(board["randomId"], "00000004 00000003 00000002 00000001");
+  EXPECT_EQ(board["sdramSize"], DescribeSdram(0x142)[0].substr(std::string(" Объем: ").size()));
+  EXPECT_EQ(board["flashType"], "AT49BV322A <Bottom Boot>");
+}
+
+TEST_F(RunRecordTest, JUnitReportParsesWithOneCasePerOperation) {
+  Use(kTransfer);
+  Use(kAborts);
+  Use(kRefused);
+  Use(kConfig);
+
+  tinyxml2::XMLDocument document;
+  ASSERT_EQ(document.Parse(dir.Read("run.xml").c_str()), tinyxml2::XML_SUCCESS) << document.ErrorStr();
+  const tinyxml2::XMLElement* suite = document.RootElement()->FirstChildElement("testsuite");
+  ASSERT_NE(suite, nullptr);
+  EXPECT_EQ(suite->IntAttribute("tests"), 4);
+  EXPECT_EQ(suite->IntAttribute("failures"), 2);
+  std::vector<std::string> names;
+  std::vector<std::string> failures;
+  for (const auto* c = suite->FirstChildElement("testcase"); c; c = c->NextSiblingElement("testcase")) {
+    names.push_back(c->Attribute("name"));
+    const auto* failure = c->FirstChildElement("failure");
+    failures.push_back(failure != nullptr ? failure->Attribute("type") : "");
+  }
+  EXPECT_EQ(names, (std::vector<std::string>{"1 read", "2 rtc", "3 " + std::string(text::kButtonCaptions[4]),
+                                             "4 config"}));
+  EXPECT_EQ(failures, (std::vector<std::string>{"", "aborted", "refused", ""}));
+  // The journal is each case's output, with what XML cannot hold replaced.
+  const auto* aborted = suite->FirstChildElement("testcase")->NextSiblingElement("testcase");
+  EXPECT_STREQ(aborted->FirstChildElement("system-out")->GetText(),
+               " bad bytes \xEF\xBF\xBD\xEF\xBF\xBD <&>]]>\n");
+  bool hasUniqId = false;
+  for (const auto* p = suite->FirstChildElement("properties")->FirstChildElement("property"); p;
+       p = p->NextSiblingElement("property")) {
+    hasUniqId |= std::string(p->Attribute("name")) == "board.uniqId" && std::string(p->Attribute("value")) == "0c7312a5";
+  }
+  EXPECT_TRUE(hasUniqId);
+}
+
+TEST(RunRecordFiles, UnwritablePlacesAreReportedAtOpen) {
+  TempDir dir;
+  RecordingUi ui;
+  RecordingSound sound;
+  ScriptedSerialBackend backend;
+  Station station{ui, sound, backend};
+  std::ofstream(dir.File("plain")) << "a file, not a directory";
+  for (const RecordFiles& files : {RecordFiles{dir.File("missing/run.json"), ""},
+                                   RecordFiles{dir.File("plain/run.json"), ""},
+                                   RecordFiles{dir.File("ok.json"), dir.File("missing/run.xml")}}) {
+    RunRecord record(station, "rz-test");
+    std::string error;
+    EXPECT_FALSE(record.Open(files, error));
+    const std::string& bad = files.junit.empty() ? files.json : files.junit;
+    EXPECT_NE(error.find(bad), std::string::npos) << error;
+  }
+}
+
+TEST(BoardIdentity, AReadoutCutShortLeavesTheRestEmpty) {
+  std::vector<std::string> lines{text::kCpuHeading};
+  for (const auto& line : DescribeCpu({0xdeadbeef, {}}, kCpuEntry74)) lines.push_back(line);
+  lines.push_back(text::kSdramHeading);
+  lines.push_back(text::kSdramReadError);
+  const BoardIdentity identity = ParseBoardIdentity(lines);
+  EXPECT_EQ(identity.uniqId, "deadbeef");
+  EXPECT_FALSE(identity.processor.empty());
+  EXPECT_EQ(identity.sdramSize, "");
+  EXPECT_EQ(identity.flashType, "");
+  EXPECT_TRUE(ParseBoardIdentity({" Uniq_ID: outside any section"}).Empty());
+}
+
+}  // namespace
+}  // namespace rz::testing
