@@ -240,12 +240,16 @@ std::string OperationHelpText() {
 }
 
 StartResult StartWorker(Station& station, OperationFn worker) {
+  return StartWork(station, [&station, worker] { return worker(station); });
+}
+
+StartResult StartWork(Station& station, std::function<Outcome()> work) {
   // The observer hears of the end on the worker thread, before the runner is
   // idle again, so that a caller waiting for the runner sees it told.
   const OperationRow* row = std::exchange(station.startingRow, nullptr);
   OperationObserver* observer = row != nullptr ? station.observer : nullptr;
-  switch (station.runner.Start([&station, worker, row, observer] {
-    const Outcome outcome = worker(station);
+  switch (station.runner.Start([work = std::move(work), row, observer] {
+    const Outcome outcome = work();
     if (observer != nullptr) observer->OperationEnded(*row, outcome);
     return outcome;
   })) {

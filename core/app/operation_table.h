@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -68,5 +69,7 @@ StartResult StartOperation(Station& station, const OperationRow& row, const Oper
 
 // The plain start of a row's worker, for start steps that have done their part.
 StartResult StartWorker(Station& station, OperationFn worker);
+// The same for work bound to what a start step prepared (a transfer's file).
+StartResult StartWork(Station& station, std::function<Outcome()> work);
 
 }  // namespace rz

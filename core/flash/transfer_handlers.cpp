@@ -26,17 +26,12 @@ void ShowCountError(Station& station, std::uint32_t count) {
   station.Ui().ShowError({text::kErrorCaption, FormatText(text::kBadByteCount, std::to_string(count)), true});
 }
 
-// Starts `work` as the operation's worker.
-StartResult StartTransfer(Station& station, std::function<Outcome()> work) {
+// Starts `work` as the operation's worker on the file at `path`.
+StartResult StartTransfer(Station& station, const std::string& path, std::function<Outcome()> work) {
   station.flags.ClearAbort();
   station.Ui().FocusJournal();
-  switch (station.runner.Start(std::move(work))) {
-    case OperationRunner::StartStatus::Started: return StartResult::Started;
-    case OperationRunner::StartStatus::Busy: return StartResult::Busy;
-    case OperationRunner::StartStatus::NoThread: break;
-  }
-  station.Ui().ShowError({text::kErrorCaption, text::kNoWorkerThread, true});
-  return StartResult::Refused;
+  station.transferFile = path;
+  return StartWork(station, std::move(work));
 }
 
 // The channel's workers for the transfer about to start, or nothing (refused).
@@ -94,13 +89,15 @@ StartResult StartFileToFlash(Station& station, const OperationRow&, const Operat
     ShowFileError(station, text::kOpenFileFailed, job->fileName);
     return StartResult::Refused;
   }
-  return StartTransfer(station, [&station, job, worker = workers->fileToFlash] { return worker(station, *job); });
+  return StartTransfer(station, path,
+                       [&station, job, worker = workers->fileToFlash] { return worker(station, *job); });
 }
 
 StartResult StartFlashToFile(Station& station, const OperationRow&, const OperationArgs* args) {
   const std::optional<TransferWorkers> workers = ChannelWorkers(station);
   if (!workers) return StartResult::Refused;
   auto job = std::make_shared<FlashToFileJob>();
+  std::string path;
   if (args != nullptr) {
     job->fileName = FileNameOf(args->file);
     job->count = args->readCount;
@@ -108,7 +105,8 @@ StartResult StartFlashToFile(Station& station, const OperationRow&, const Operat
       ShowCountError(station, job->count);
       return StartResult::Refused;
     }
-    job->file = CreateFileForWriting(args->file);
+    path = args->file;
+    job->file = CreateFileForWriting(path);
     if (!job->file) {
       ShowFileError(station, text::kCreateFileFailed, job->fileName);
       return StartResult::Refused;
@@ -116,8 +114,9 @@ StartResult StartFlashToFile(Station& station, const OperationRow&, const Operat
   } else {
     const std::optional<std::string> chosen = station.Ui().AskSaveFile(CurrentFolder());
     if (!chosen) return StartResult::Refused;
-    job->fileName = FileNameOf(*chosen);
-    job->file = CreateFileForWriting(*chosen);
+    path = *chosen;
+    job->fileName = FileNameOf(path);
+    job->file = CreateFileForWriting(path);
     if (!job->file) {
       ShowFileError(station, text::kCreateFileFailed, job->fileName);
       return StartResult::Refused;
@@ -128,7 +127,8 @@ StartResult StartFlashToFile(Station& station, const OperationRow&, const Operat
       return StartResult::Refused;  // the file stays behind, empty
     }
   }
-  return StartTransfer(station, [&station, job, worker = workers->flashToFile] { return worker(station, *job); });
+  return StartTransfer(station, path,
+                       [&station, job, worker = workers->flashToFile] { return worker(station, *job); });
 }
 
 }  // namespace rz
