@@ -1,5 +1,7 @@
 #include "signal_watch.h"
 
+#include <atomic>
+#include <cstdint>
 #include <ctime>
 
 #include "app/station.h"
@@ -19,11 +21,23 @@ sigset_t StationSignals() {
 // one may be starting just now).
 constexpr long kPollNs = 50'000'000;
 
+// Signals that reached a thread which had them unblocked (one a runtime or a
+// library started before the mask was set), one bit per signal number. The
+// handler only records them; the watcher acts on them as on the waited ones.
+std::atomic<std::uint32_t> gCaught{0};
+static_assert(std::atomic<std::uint32_t>::is_always_lock_free);
+
+void RecordSignal(int signal) { gCaught.fetch_or(std::uint32_t{1} << signal); }
+
 }  // namespace
 
 void BlockStationSignals() {
   const sigset_t signals = StationSignals();
   pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+  struct sigaction action {};
+  action.sa_handler = RecordSignal;
+  sigemptyset(&action.sa_mask);
+  for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) sigaction(signal, &action, nullptr);
   ::signal(SIGPIPE, SIG_IGN);
 }
 
@@ -47,10 +61,13 @@ void SignalWatch::Stop() {
 void SignalWatch::Run(Station& station) {
   const sigset_t signals = StationSignals();
   const timespec poll{0, kPollNs};
+  const auto bit = [](int signal) { return std::uint32_t{1} << signal; };
   while (!stop_.load()) {
     const int signal = sigtimedwait(&signals, nullptr, &poll);
-    if (signal == SIGINT) station.flags.RequestAbort();
-    if (signal == SIGTERM || signal == SIGHUP || signal == SIGQUIT) terminate_.store(true);
+    std::uint32_t received = gCaught.exchange(0);
+    if (signal > 0) received |= bit(signal);
+    if ((received & bit(SIGINT)) != 0) station.flags.RequestAbort();
+    if ((received & (bit(SIGTERM) | bit(SIGHUP) | bit(SIGQUIT))) != 0) terminate_.store(true);
     if (terminate_.load()) station.flags.RequestAbort();
   }
 }
