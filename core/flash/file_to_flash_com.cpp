@@ -45,20 +45,12 @@ Outcome Write(Station& station, TransferFile& file, const ImageCheck& check) {
 }
 
 Outcome Transfer(Station& station, FileToFlashJob& job, TransferFile& file) {
-  StationUi& ui = station.Ui();
-  ui.AddJournalLine(0, "");
-  ui.AddJournalLine(0, FormatText(text::kWriteHeadingCom, job.fileName));
-  const bool serviceMode = station.flags.flashServiceMode.load() == 1;
-  const ImageCheck check = CheckImageFile(file, serviceMode);
-  if (check.refusal != nullptr) {
-    ui.ShowError({text::kRefusalCaption, check.refusal, false});
-    return Outcome::Failed;
-  }
-  const std::uint32_t bound = EraseBound(check, serviceMode);
-  const Outcome erased = Erase(station, bound);
+  const std::optional<CheckedImage> image = BeginFileToFlash(station, text::kWriteHeadingCom, job, file);
+  if (!image) return Outcome::Failed;
+  const Outcome erased = Erase(station, image->bound);
   if (erased != Outcome::Success) return erased;
-  ui.AddJournalLine(-1, bound == check.size ? text::kEraseDoneFile : text::kEraseDoneFlash);
-  return Write(station, file, check);
+  station.Ui().AddJournalLine(-1, image->bound == image->check.size ? text::kEraseDoneFile : text::kEraseDoneFlash);
+  return Write(station, file, image->check);
 }
 
 }  // namespace

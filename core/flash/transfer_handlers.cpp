@@ -69,7 +69,21 @@ bool ParseReadArgument(std::string_view rest, OperationArgs& args, std::string& 
 
 TransferWorkers SerialTransferWorkers() { return {&FileToFlashOverCom, &FlashToFileOverCom}; }
 
-TransferWorkers EthernetTransferWorkers() { return {}; }
+TransferWorkers EthernetTransferWorkers() { return {&FileToFlashOverUdp, &FlashToFileOverUdp}; }
+
+std::optional<CheckedImage> BeginFileToFlash(Station& station, const char* heading, FileToFlashJob& job,
+                                             TransferFile& file) {
+  StationUi& ui = station.Ui();
+  ui.AddJournalLine(0, "");
+  ui.AddJournalLine(0, FormatText(heading, job.fileName));
+  const bool serviceMode = station.flags.flashServiceMode.load() == 1;
+  const ImageCheck check = CheckImageFile(file, serviceMode);
+  if (check.refusal != nullptr) {
+    ui.ShowError({text::kRefusalCaption, check.refusal, false});
+    return std::nullopt;
+  }
+  return CheckedImage{check, EraseBound(check, serviceMode)};
+}
 
 StartResult StartFileToFlash(Station& station, const OperationRow&, const OperationArgs* args) {
   const std::optional<TransferWorkers> workers = ChannelWorkers(station);

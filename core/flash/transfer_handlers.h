@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -37,8 +38,8 @@ struct TransferWorkers {
   Outcome (*flashToFile)(Station& station, FlashToFileJob& job) = nullptr;
 };
 TransferWorkers SerialTransferWorkers();
-// The Ethernet channel's workers; while it has none, the buttons refuse to
-// start with the Ethernet switch on.
+// The Ethernet channel's workers (a channel without workers would make the
+// buttons refuse to start with the Ethernet switch on).
 TransferWorkers EthernetTransferWorkers();
 
 // The start steps of the two transfer buttons, shared by both channels: choose
@@ -56,8 +57,22 @@ StartResult StartFlashToFile(Station& station, const OperationRow& row, const Op
 bool ParseWriteArgument(std::string_view rest, OperationArgs& args, std::string& error);
 bool ParseReadArgument(std::string_view rest, OperationArgs& args, std::string& error);
 
+// The first steps of a file-to-Flash transfer on either channel: appends the
+// empty line and `heading` (with the file name), checks the file as an image
+// and, on a refusal, shows its message box. On acceptance gives the check and
+// the erase bound.
+struct CheckedImage {
+  ImageCheck check;
+  std::uint32_t bound = 0;
+};
+std::optional<CheckedImage> BeginFileToFlash(Station& station, const char* heading, FileToFlashJob& job,
+                                             TransferFile& file);
+
 // The workers over the serial channel.
 Outcome FileToFlashOverCom(Station& station, FileToFlashJob& job);
 Outcome FlashToFileOverCom(Station& station, FlashToFileJob& job);
+// The workers over UDP, used while the Ethernet switch is on.
+Outcome FileToFlashOverUdp(Station& station, FileToFlashJob& job);
+Outcome FlashToFileOverUdp(Station& station, FlashToFileJob& job);
 
 }  // namespace rz

@@ -146,7 +146,8 @@ int ExchangeDatagram(Station& station, std::size_t length, ReplyRule rule) {
 }
 
 void SetProgressSuffix(Station& station, const std::string& suffix) {
-  const UdpChannel& channel = station.udp;
+  UdpChannel& channel = station.udp;
+  channel.progressSuffix = suffix;
   station.Ui().AddJournalLine(-1, channel.progressHeader + channel.progressPercent + suffix);
 }
 

@@ -71,6 +71,8 @@ struct UdpChannel {
   // it last formatted.
   std::string progressHeader;
   std::string progressPercent;
+  // The suffix shown last behind the percentage ("" when none).
+  std::string progressSuffix;
   // Datagrams from other hosts that were ignored (for the journal of tests
   // and benchmarks; the operator never sees them).
   std::uint64_t strangersIgnored = 0;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "child_process.h"
+#include "flash_script.h"
 #include "link/ip_address.h"
 #include "loopback_udp.h"
 #include "station_fixture.h"
@@ -73,6 +74,26 @@ TEST_F(CliEthernetTest, AnAddressAlreadyInUseIsReportedOnce) {
   // Start-up and the switching operation each try once.
   EXPECT_EQ(result.err, "Ошибка: Socket Local Address error\nОшибка: Socket Local Address error\n");
   EXPECT_EQ(result.out, "\n *Ошибка открытия сокета.\n");
+}
+
+TEST_F(CliEthernetTest, AFullSignedImageWrittenAndReadBackOverUdp) {
+  const std::vector<std::uint8_t> image = Pattern(8388608, 9);
+  dir.Write("full.bin", SignedImage(image));
+  const std::string address = FormatIpv4(pair.board);
+  const ProcessResult result =
+      Run({"download", "ethernet=on:" + address, "write=" + dir.File("full.bin"), "read=" + dir.File("back.bin") + ":8388608", "ethernet=off"});
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_EQ(result.err, "");
+  for (const char* line : {"\n == Запись <full.bin> по Ethernet ==\n Стирание Flash: 100% [Flash]\n"
+                           " Запись Flash: 100%\n Запись завершена успешно.\n",
+                           "\n == Чтение 8388608 байт в <back.bin> по Ethernet ==\n Чтение Flash: 100%\n"
+                           " Чтение завершено успешно.\n"}) {
+    EXPECT_NE(result.out.find(line), std::string::npos) << line << result.out;
+  }
+  const std::string back = dir.Read("back.bin");
+  ASSERT_EQ(back.size(), image.size());
+  EXPECT_TRUE(std::equal(image.begin(), image.end(), back.begin(),
+                         [](std::uint8_t a, char b) { return a == static_cast<std::uint8_t>(b); }));
 }
 
 }  // namespace

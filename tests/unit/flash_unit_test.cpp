@@ -403,14 +403,16 @@ TEST_F(TransferButtons, CommandLineChecksTheCountBeforeTouchingTheFile) {
   EXPECT_EQ(args.readCount, 12u);
 }
 
-TEST_F(TransferButtons, WithTheEthernetSwitchOnTheyWaitForTheEthernetChannel) {
+TEST_F(TransferButtons, WithTheEthernetSwitchOnTheyUseTheEthernetChannel) {
   ui.ethernet = true;
   ui.openFileAnswer = dir.File("x");
-  EXPECT_EQ(Press(Button::FileToFlash), StartResult::Refused);
-  EXPECT_EQ(Press(Button::FlashToFile), StartResult::Refused);
-  ASSERT_EQ(ui.messages.size(), 2u);
-  EXPECT_EQ(ui.messages[0].text, text::kOnlyOverCom);
-  EXPECT_TRUE(ui.dialogFolders.empty());
+  EXPECT_EQ(Press(Button::FileToFlash), StartResult::Refused);  // no such file
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_NE(ui.messages[0].text, text::kOnlyOverCom);
+  EXPECT_EQ(ui.dialogFolders.size(), 1u);
+  const TransferWorkers workers = EthernetTransferWorkers();
+  EXPECT_EQ(workers.fileToFlash, &FileToFlashOverUdp);
+  EXPECT_EQ(workers.flashToFile, &FlashToFileOverUdp);
 }
 
 }  // namespace

@@ -1,0 +1,152 @@
+// The Flash transfers over UDP against the simulated board on loopback: the
+// journal of each outcome and ESC while the board is silent.
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+
+#include "app/operation_table.h"
+#include "app/texts.h"
+#include "child_process.h"
+#include "flash/flash_texts.h"
+#include "flash/udp_progress.h"
+#include "flash_script.h"
+#include "link/ip_address.h"
+#include "link/udp_channel.h"
+#include "loopback_udp.h"
+#include "posix/serial_posix.h"
+#include "station_fixture.h"
+
+namespace rz::testing {
+namespace {
+
+using std::chrono::milliseconds;
+
+constexpr milliseconds kWait{250};
+
+class UdpTransferTest : public ::testing::Test {
+ protected:
+  void StartOnEthernet(std::vector<std::string> options = {}) {
+    board = std::make_unique<SimulatedBoard>(dir.File("COM1"), std::move(options));
+    dir.Write(kTestProgramFileName, TestProgramBytes(2048));
+    station.portPaths.com1 = dir.File("COM1");
+    station.udp.backend = &udp;
+    station.udp.localAddress = pair.station;
+    ASSERT_TRUE(StartStation(station, dir.Path()));
+    ASSERT_EQ(PressButton(station, Button::Download), StartResult::Started);
+    ASSERT_EQ(station.runner.Wait(), Outcome::Success);
+    ASSERT_TRUE(RequireLoopback(pair.board, "board address"));
+    OperationArgs args;
+    args.ethernetOn = true;
+    args.ipAddressText = FormatIpv4(pair.board);
+    ASSERT_EQ(StartOperation(station, *FindOperationRow("ethernet"), &args), StartResult::Started);
+    ASSERT_EQ(station.runner.Wait(), Outcome::Success);
+    // Long enough that a loaded machine's answers never miss it; the silent
+    // cases wait only a few of these.
+    station.udp.replyWait = kWait;
+  }
+  // Runs "write" or "read" as the command line does; the journal lines it added.
+  std::vector<std::string> Run(const char* word, const std::string& file, std::uint32_t count = 0) {
+    OperationArgs args;
+    args.file = dir.File(file);
+    args.readCount = count;
+    const int before = ui.JournalLineCount();
+    EXPECT_EQ(StartOperation(station, *FindOperationRow(word), &args), StartResult::Started);
+    station.runner.Wait();
+    return ui.LinesFrom(before);
+  }
+  // Simulates ESC at the listed pauses of an exchange waiting for a silent
+  // board (1 = the first); `silence` at that pause also stops the board.
+  void PressEscAtPauses(std::vector<int> pauses, int silence = 0) {
+    station.sleeper = [this, pauses, silence](milliseconds) {
+      const int n = ++pausesSeen;
+      if (n == silence) board.reset();
+      if (std::find(pauses.begin(), pauses.end(), n) != pauses.end()) station.flags.abort.store(1);
+    };
+  }
+  static std::string Line(const char* header, std::uint64_t percent, const char* error = "") {
+    return header + std::to_string(percent) + "%" + error;
+  }
+
+  TempDir dir;
+  LoopbackPair pair = NextLoopbackPair();
+  LoopbackOnlyBackend udp;
+  RecordingUi ui;
+  RecordingSound sound;
+  PosixSerialBackend serial;
+  std::unique_ptr<SimulatedBoard> board;
+  Station station{ui, sound, serial};
+  std::atomic<int> pausesSeen{0};
+};
+
+TEST_F(UdpTransferTest, AWriteAnsweredFEndsAtTheFirstPiece) {
+  StartOnEthernet({"--udp-fail", "W"});
+  dir.Write("img.bin", SignedImage(Pattern(3000, 2)));
+  station.flags.soundOption.store(1);
+  EXPECT_EQ(Run("write", "img.bin"),
+            (std::vector<std::string>{"", " == Запись <img.bin> по Ethernet ==", text::kEraseDoneFlash,
+                                      Line(text::kWriteProgress, 0, text::kWriteFailedUdp), text::kAborted}));
+  for (const auto& [mode, line] : ui.addCalls) EXPECT_EQ(line.find(" Повтор"), std::string::npos) << line;
+  EXPECT_FALSE(sound.Tones().empty());  // the end signal
+  EXPECT_EQ(ui.status, text::kStatusIdle);
+}
+
+TEST_F(UdpTransferTest, EscWhileWritingResendsThePieceAndASecondEscEndsIt) {
+  // The board ignores every 80th datagram: the 71 erase commands pass, the 9th
+  // piece is lost and waited for.
+  StartOnEthernet({"--udp-drop-every", "80"});
+  const std::vector<std::uint8_t> file = SignedImage(Pattern(65536, 4));
+  dir.Write("img.bin", file);
+  // ESC at the 9th piece: it is sent again and the writing goes on. At the
+  // 88th piece (datagram 160, one more for the resent 9th) the board falls
+  // silent; ESC fails that exchange, ESC again fails its repetition.
+  PressEscAtPauses({1, 2, 3}, 2);
+  const std::vector<std::string> lines = Run("write", "img.bin");
+  ASSERT_EQ(lines.size(), 5u);
+  EXPECT_EQ(lines[3], Line(text::kWriteProgress, 100ull * 87 * 512 / file.size(), text::kWriteFailedUdp));
+  EXPECT_EQ(lines[4], text::kAborted);
+  EXPECT_EQ(station.flags.abort.load(), 0);
+  EXPECT_EQ(pausesSeen.load(), 3);
+}
+
+TEST_F(UdpTransferTest, EscWhileReadingEndsAtOnce) {
+  StartOnEthernet({"--udp-drop-every", "80"});
+  PressEscAtPauses({1});
+  const std::vector<std::string> lines = Run("read", "out.bin", 65536);
+  EXPECT_EQ(lines, (std::vector<std::string>{"", " == Чтение 65536 байт в <out.bin> по Ethernet ==",
+                                             Line(text::kReadProgress, 51200ull * 79 / 65536, text::kReadFailedUdp),
+                                             text::kAborted}));
+  EXPECT_EQ(pausesSeen.load(), 1);  // the repetition failed without waiting
+  EXPECT_EQ(dir.Read("out.bin").size(), 79u * 512);
+}
+
+TEST_F(UdpTransferTest, OneByteIsOneShortRequestShownAsHundredPercent) {
+  StartOnEthernet();
+  const int sendsBefore = udp.last->sends.load();
+  const std::vector<std::string> lines = Run("read", "one.bin", 1);
+  EXPECT_EQ(lines, (std::vector<std::string>{"", " == Чтение 1 байт в <one.bin> по Ethernet ==", text::kReadDone,
+                                             text::kReadPassed}));
+  EXPECT_EQ(udp.last->sends.load() - sendsBefore, 1);
+  EXPECT_EQ(station.udp.replyLength, 9u);
+  const std::pair<int, std::string> shown{-1, Line(text::kReadProgress, 100)};
+  EXPECT_NE(std::find(ui.addCalls.begin(), ui.addCalls.end(), shown), ui.addCalls.end());
+  EXPECT_EQ(dir.Read("one.bin").size(), 1u);
+}
+
+TEST_F(UdpTransferTest, ALateBoardShowsWaitingAndTheNextPercentageClearsIt) {
+  StartOnEthernet({"--udp-delay", "400"});  // within the second wait
+  dir.Write("raw.bin", Pattern(1536, 6));
+  station.flags.flashServiceMode.store(1);
+  const std::vector<std::string> lines = Run("write", "raw.bin");
+  EXPECT_EQ(lines, (std::vector<std::string>{"", " == Запись <raw.bin> по Ethernet ==", text::kEraseDoneFile,
+                                             text::kWriteDone, text::kWritePassed}));
+  const std::string waiting = Line(text::kWriteProgress, 33) + kSuffixWaiting;
+  const auto at = std::find(ui.addCalls.begin(), ui.addCalls.end(), std::pair<int, std::string>{-1, waiting});
+  ASSERT_NE(at, ui.addCalls.end());
+  EXPECT_EQ(*(at + 1), (std::pair<int, std::string>{-1, Line(text::kWriteProgress, 66)}));
+  EXPECT_EQ(Run("read", "back.bin", 1536).back(), text::kReadPassed);
+  EXPECT_EQ(dir.Read("back.bin"), dir.Read("raw.bin"));
+}
+
+}  // namespace
+}  // namespace rz::testing
