@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "../common/raw_terminal.h"
 #include "app/startup.h"
 #include "app/station.h"
 #include "boardtests/configuration_commands.h"
@@ -75,19 +76,6 @@ double TimedDownload(bool paced) {
   return took;
 }
 
-// Opens the board's link as a bare raw terminal.
-int OpenRaw(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY);
-  termios tio{};
-  ::tcgetattr(fd, &tio);
-  ::cfmakeraw(&tio);
-  ::cfsetspeed(&tio, B115200);
-  tio.c_cc[VMIN] = 1;
-  tio.c_cc[VTIME] = 0;
-  ::tcsetattr(fd, TCSANOW, &tio);
-  return fd;
-}
-
 void ExchangeRates(double& stationRate, double& rawRate) {
   Workplace place;
   SimulatedBoard board(place.dir + "/COM1");
@@ -102,7 +90,7 @@ void ExchangeRates(double& stationRate, double& rawRate) {
     for (int i = 0; i < kExchanges; ++i) rz::ReadSdramConfig(bench.station, word);
     stationRate = kExchanges / Seconds(Clock::now() - start);
   }
-  const int fd = OpenRaw(place.dir + "/COM1");
+  const int fd = rz::bench::OpenRaw(place.dir + "/COM1");
   const auto start = Clock::now();
   for (int i = 0; i < kExchanges; ++i) {
     const unsigned char request = 's';

@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "../common/raw_terminal.h"
 #include "app/startup.h"
 #include "app/station.h"
 #include "boardtests/sdram_test.h"
@@ -55,22 +56,9 @@ struct Run {
   double rawRate = 0;
 };
 
-// Opens the board's link as a bare raw terminal.
-int OpenRaw(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY);
-  termios tio{};
-  ::tcgetattr(fd, &tio);
-  ::cfmakeraw(&tio);
-  ::cfsetspeed(&tio, B115200);
-  tio.c_cc[VMIN] = 1;
-  tio.c_cc[VTIME] = 0;
-  ::tcsetattr(fd, TCSANOW, &tio);
-  return fd;
-}
-
 // The same 'm' requests as the test, each awaited, without the station.
 double RawLoop(const std::string& path) {
-  const int fd = OpenRaw(path);
+  const int fd = rz::bench::OpenRaw(path);
   const auto start = Clock::now();
   for (int i = 0; i < kCommands; ++i) {
     const std::uint32_t offset = static_cast<std::uint32_t>(i % kBlocks) * rz::kSdramBlockBytes;

@@ -20,6 +20,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "../common/raw_terminal.h"
 #include "app/controls.h"
 #include "app/operation_table.h"
 #include "app/startup.h"
@@ -85,18 +86,6 @@ double TimedCli(const Workplace& place, std::vector<std::string> operations) {
   return took;
 }
 
-int OpenRaw(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY);
-  termios tio{};
-  ::tcgetattr(fd, &tio);
-  ::cfmakeraw(&tio);
-  ::cfsetspeed(&tio, B115200);
-  tio.c_cc[VMIN] = 1;
-  tio.c_cc[VTIME] = 0;
-  ::tcsetattr(fd, TCSANOW, &tio);
-  return fd;
-}
-
 void ReadAll(int fd, std::uint8_t* into, std::size_t n) {
   for (std::size_t got = 0; got < n;) {
     const ssize_t r = ::read(fd, into + got, n - got);
@@ -112,7 +101,7 @@ void Put32(std::vector<std::uint8_t>& out, std::uint32_t v) {
 // `count` requests made by `request(i)`, each answered with `replyBytes` bytes.
 double RawLoop(const std::string& link, int count, std::size_t replyBytes,
                const std::function<std::vector<std::uint8_t>(int)>& request) {
-  const int fd = OpenRaw(link);
+  const int fd = rz::bench::OpenRaw(link);
   std::vector<std::uint8_t> reply(replyBytes);
   const auto start = Clock::now();
   for (int i = 0; i < count; ++i) {
