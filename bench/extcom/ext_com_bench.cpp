@@ -12,6 +12,7 @@
 #include <fstream>
 #include <memory>
 
+#include "../common/workplace.h"
 #include "app/operation_table.h"
 #include "app/startup.h"
 #include "app/station.h"
@@ -50,18 +51,7 @@ class NullUi final : public rz::StationUi {
   std::optional<std::string> RunIpAddressDialog(const std::string&) override { return std::nullopt; }
 };
 
-struct Workplace {
-  Workplace() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "rz-bench-XXXXXX").string();
-    dir = ::mkdtemp(pattern.data());
-    std::ofstream program(dir + "/" + rz::kTestProgramFileName, std::ios::binary);
-    for (int i = 0; i < 2048; ++i) program.put(static_cast<char>(i * 13));
-  }
-  ~Workplace() { std::filesystem::remove_all(dir); }
-  Workplace(const Workplace&) = delete;
-  Workplace& operator=(const Workplace&) = delete;
-  std::string dir;
-};
+using rz::bench::Workplace;
 
 // Runs `cycles` cycles with `channels` channels; returns cycles per second.
 double CyclesPerSecond(rz::StationUi& ui, int channels, int cycles, bool blink) {

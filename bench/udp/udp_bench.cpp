@@ -24,6 +24,7 @@
 #include <thread>
 #include <vector>
 
+#include "../common/workplace.h"
 #include "app/operation_table.h"
 #include "app/startup.h"
 #include "app/station.h"
@@ -124,18 +125,7 @@ double RawRate() {
   return rate;
 }
 
-struct Workplace {
-  Workplace() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "rz-bench-XXXXXX").string();
-    dir = ::mkdtemp(pattern.data());
-    std::ofstream program(dir + "/" + rz::kTestProgramFileName, std::ios::binary);
-    for (int i = 0; i < 2048; ++i) program.put(static_cast<char>(i * 13));
-  }
-  ~Workplace() { std::filesystem::remove_all(dir); }
-  Workplace(const Workplace&) = delete;
-  Workplace& operator=(const Workplace&) = delete;
-  std::string dir;
-};
+using rz::bench::Workplace;
 
 // A station bound to the loopback station address, without a port.
 struct BenchStation {
