@@ -8,7 +8,10 @@
 #include <io.h>
 
 #include <algorithm>
+#include <cctype>
 #include <climits>
+#include <cstdlib>
+#include <cwchar>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -26,13 +29,29 @@ HANDLE HandleOf(std::FILE* stream) {
   return reinterpret_cast<HANDLE>(::_get_osfhandle(::_fileno(stream)));
 }
 
+// The console's code page and output mode as they were before the station
+// changed them: they belong to the console, which outlives the program.
+UINT gOriginalCodePage = 0;
+DWORD gOriginalOutputMode = 0;
+bool gOutputModeChanged = false;
+
+void RestoreConsole() {
+  if (gOriginalCodePage != 0) ::SetConsoleOutputCP(gOriginalCodePage);
+  if (gOutputModeChanged) ::SetConsoleMode(::GetStdHandle(STD_OUTPUT_HANDLE), gOriginalOutputMode);
+}
+
 // True when the console of `handle` interprets ANSI sequences (switching
-// that on if it can).
+// that on if it can; Windows before 10 cannot).
 bool EnableVirtualTerminal(HANDLE handle) {
   DWORD mode = 0;
   if (!::GetConsoleMode(handle, &mode)) return false;  // a file or a pipe
   if ((mode & ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0) return true;
-  return ::SetConsoleMode(handle, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0;
+  if (!::SetConsoleMode(handle, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING)) return false;
+  if (handle == ::GetStdHandle(STD_OUTPUT_HANDLE)) {
+    gOriginalOutputMode = mode;
+    gOutputModeChanged = true;
+  }
+  return true;
 }
 
 // The number n of "COMn" (any case), 0 for any other name.
@@ -115,8 +134,9 @@ class InputPump {
 
 void PrepareConsole() {
   // The journal is UTF-8; the console shows it as such.
+  gOriginalCodePage = ::GetConsoleOutputCP();
   ::SetConsoleOutputCP(CP_UTF8);
-  ::SetConsoleCP(CP_UTF8);
+  std::atexit(RestoreConsole);
 }
 
 std::vector<std::string> CommandLineArguments(int argc, char** argv) {

@@ -40,7 +40,9 @@ BYTE ParityCode(std::uint8_t parity) {
 
 class Win32SerialDevice final : public SerialDevice {
  public:
-  explicit Win32SerialDevice(HANDLE handle) : handle_(handle) {}
+  // Starts with the default read time-outs: whatever the driver held
+  // before (all zeros would be "wait for every byte") is never used.
+  explicit Win32SerialDevice(HANDLE handle) : handle_(handle) { SetReadTimeouts(timeouts_); }
   ~Win32SerialDevice() override { ::CloseHandle(handle_); }
   Win32SerialDevice(const Win32SerialDevice&) = delete;
   Win32SerialDevice& operator=(const Win32SerialDevice&) = delete;
