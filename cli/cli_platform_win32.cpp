@@ -8,7 +8,6 @@
 #include <io.h>
 
 #include <algorithm>
-#include <cctype>
 #include <climits>
 #include <cstdlib>
 #include <cwchar>
@@ -18,6 +17,7 @@
 #include <thread>
 
 #include "cli_platform.h"
+#include "win32/serial_win32.h"
 #include "win32/win32_text.h"
 
 namespace rz::cli {
@@ -52,20 +52,6 @@ bool EnableVirtualTerminal(HANDLE handle) {
     gOutputModeChanged = true;
   }
   return true;
-}
-
-// The number n of "COMn" (any case), 0 for any other name.
-int ComNumber(const std::string& name) {
-  if (name.size() < 4 || name.size() > 6) return 0;
-  for (int i = 0; i < 3; ++i) {
-    if (std::toupper(static_cast<unsigned char>(name[static_cast<std::size_t>(i)])) != "COM"[i]) return 0;
-  }
-  int number = 0;
-  for (std::size_t i = 3; i < name.size(); ++i) {
-    if (name[i] < '0' || name[i] > '9') return 0;
-    number = number * 10 + (name[i] - '0');
-  }
-  return name[3] == '0' ? 0 : number;
 }
 
 // Standard input read by a thread of its own, as a console read or a pipe
@@ -162,7 +148,7 @@ int TerminalRows(std::FILE* out) {
 PortPaths DefaultPortPaths() { return {"COM1", "COM2"}; }
 
 bool CheckPortName(const std::string& name, std::string& error) {
-  const int number = ComNumber(name);
+  const int number = ComPortNumber(name);
   if (number >= 1 && number <= kHighestComPort) return true;
   // A device path as the system names it: \\.\COM12, \\.\CNCA0, ...
   if (name.size() > 4 && name.compare(0, 4, "\\\\.\\") == 0) return true;
