@@ -68,7 +68,10 @@ CDebugDlg::CDebugDlg(rz::Station& station, QWidget* parent)
   EnableFields(false, false, false);
   state_.focusIndex.store(1);
   state_.targetMode.store(0);
-  Button(1)->setFocus();
+  // The window opens as if TAB had brought the focus to the first button, so
+  // that the style draws its focus frame.
+  setAttribute(Qt::WA_KeyboardFocusChange);
+  Button(1)->setFocus(Qt::TabFocusReason);
   qApp->installEventFilter(this);
 }
 
@@ -264,11 +267,18 @@ void CDebugDlg::accept() { station_.flags.runRequest.store(1); }
 void CDebugDlg::reject() { station_.flags.RequestAbort(); }
 
 void CDebugDlg::closeEvent(QCloseEvent* event) {
-  // Only "Выход" closes the window.
   if (closing_) {
     QDialog::closeEvent(event);
+    return;
+  }
+  event->ignore();
+  // The window asks for no close box; where a window manager shows one all the
+  // same, it acts as "Выход", or as ESC while "Выход" is disabled.
+  if (!event->spontaneous()) return;
+  if (Button(kExitButton)->isEnabled()) {
+    OnExit();
   } else {
-    event->ignore();
+    reject();
   }
 }
 

@@ -143,7 +143,7 @@ TEST(SerialPort, NoPortAndMissingDevices) {
   char file[] = "/tmp/rz-not-a-tty-XXXXXX";
   const int fd = ::mkstemp(file);
   EXPECT_EQ(backend.Open(file, error), nullptr);
-  EXPECT_NE(error.find("not a serial device"), std::string::npos);
+  EXPECT_NE(error.find("не последовательный порт"), std::string::npos);
   ::close(fd);
   ::unlink(file);
 }
