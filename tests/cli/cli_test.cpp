@@ -221,7 +221,7 @@ TEST_F(CliTest, TestProgramMustBeARegularFile) {
   std::filesystem::create_directory(dir.File("tst7312v26.bin"));
   ProcessResult result = Run({"port=NONE"});
   EXPECT_EQ(result.exitCode, 2);
-  EXPECT_NE(result.err.find("directory"), std::string::npos) << result.err;
+  EXPECT_NE(result.err.find("это каталог"), std::string::npos) << result.err;
 
   // A FIFO is refused at once: opening it does not wait for a writer.
   std::filesystem::remove(dir.File("tst7312v26.bin"));
@@ -252,7 +252,7 @@ TEST_F(CliTest, SecondStationOnThePortIsRefusedAndTheFirstGoesOn) {
   const ProcessResult second =
       ChildProcess({RZ_CLI_PATH, "--workdir", other.Path(), "--com1", dir.File("COM1"), "port=COM1"}).Wait();
   EXPECT_EQ(second.exitCode, 1);
-  EXPECT_NE(second.err.find("the port is exclusive"), std::string::npos) << second.err;
+  EXPECT_NE(second.err.find("порт занят другой программой"), std::string::npos) << second.err;
   // The first station still has its board.
   board->PressReset();
   EXPECT_EQ(first.Wait().exitCode, 0);
