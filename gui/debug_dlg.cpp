@@ -68,10 +68,7 @@ CDebugDlg::CDebugDlg(rz::Station& station, QWidget* parent)
   EnableFields(false, false, false);
   state_.focusIndex.store(1);
   state_.targetMode.store(0);
-  // The window opens as if TAB had brought the focus to the first button, so
-  // that the style draws its focus frame.
-  setAttribute(Qt::WA_KeyboardFocusChange);
-  Button(1)->setFocus(Qt::TabFocusReason);
+  Button(1)->setFocus();
   qApp->installEventFilter(this);
 }
 
@@ -265,6 +262,14 @@ void CDebugDlg::OnFieldFocus(QObject* field) {
 void CDebugDlg::accept() { station_.flags.runRequest.store(1); }
 
 void CDebugDlg::reject() { station_.flags.RequestAbort(); }
+
+void CDebugDlg::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  // The window opens as if TAB had brought the focus to its first button, so
+  // that the style draws the focus frame there.
+  setAttribute(Qt::WA_KeyboardFocusChange);
+  if (QWidget* focus = focusWidget()) focus->update();
+}
 
 void CDebugDlg::closeEvent(QCloseEvent* event) {
   if (closing_) {
