@@ -54,10 +54,11 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 # The shared libraries the programs link come from dpkg-shlibdeps; the SVG
-# image plugin (the window's icon) is loaded by Qt at run time, so named here.
+# image plugin (the window's icon) and Qt's Russian translations are loaded by
+# Qt at run time, so named here.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 if(RZ_BUILD_GUI)
-  set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6")
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6, qt6-translations-l10n")
   set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-dejavu-core")
 endif()
 include(CPack)

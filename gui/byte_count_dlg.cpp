@@ -5,13 +5,16 @@
 #include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
+#include "caption_fit.h"
+
 #include "flash/flash_texts.h"
 #include "flash/image_file.h"
 
 namespace rz::gui {
 
-CByteCountDlg::CByteCountDlg(QWidget* parent) : QDialog(parent) {
+CByteCountDlg::CByteCountDlg(QWidget* parent) : QDialog(parent, kSmallDialogFlags) {
   setWindowTitle(QString::fromUtf8(rz::text::kByteCountTitle));
+  FitToCaption(*this);
   setModal(true);
   edit_ = new QLineEdit(this);
   edit_->setMaxLength(rz::kByteCountDigits);

@@ -263,12 +263,27 @@ void CDebugDlg::accept() { station_.flags.runRequest.store(1); }
 
 void CDebugDlg::reject() { station_.flags.RequestAbort(); }
 
+void CDebugDlg::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  // The window opens as if TAB had brought the focus to its first button, so
+  // that the style draws the focus frame there.
+  setAttribute(Qt::WA_KeyboardFocusChange);
+  if (QWidget* focus = focusWidget()) focus->update();
+}
+
 void CDebugDlg::closeEvent(QCloseEvent* event) {
-  // Only "Выход" closes the window.
   if (closing_) {
     QDialog::closeEvent(event);
+    return;
+  }
+  event->ignore();
+  // The window asks for no close box; where a window manager shows one all the
+  // same, it acts as "Выход", or as ESC while "Выход" is disabled.
+  if (!event->spontaneous()) return;
+  if (Button(kExitButton)->isEnabled()) {
+    OnExit();
   } else {
-    event->ignore();
+    reject();
   }
 }
 

@@ -39,12 +39,23 @@ void GuiThreadCalls::Run(const std::function<void()>& apply) {
   }
   Call call{&apply};
   std::unique_lock lock(mutex_);
+  if (abandoned_) return;
   pending_.push_back(&call);
   const char wake = 1;
   // A full pipe already holds a wake-up: nothing is lost when this write fails.
   while (::write(wakeWrite_, &wake, 1) < 0 && errno == EINTR) {
   }
   applied_.wait(lock, [&call] { return call.done; });
+}
+
+void GuiThreadCalls::Abandon() {
+  {
+    std::lock_guard lock(mutex_);
+    abandoned_ = true;
+    for (Call* call : pending_) call->done = true;
+    pending_.clear();
+  }
+  applied_.notify_all();
 }
 
 void GuiThreadCalls::RunPending() {

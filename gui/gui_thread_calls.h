@@ -30,6 +30,11 @@ class GuiThreadCalls final : public QObject {
   // handed over, returning after it has run.
   void Run(const std::function<void()>& apply);
 
+  // For a GUI thread that will not come back to its event loop (the process
+  // is ending): the calls waiting now, and any later call from another
+  // thread, return at once without running. Calls on the GUI thread still run.
+  void Abandon();
+
  private:
   struct Call {
     const std::function<void()>* apply;
@@ -42,6 +47,7 @@ class GuiThreadCalls final : public QObject {
   std::mutex mutex_;
   std::condition_variable applied_;
   std::deque<Call*> pending_;
+  bool abandoned_ = false;
   int wakeRead_ = -1;
   int wakeWrite_ = -1;
   QSocketNotifier* notifier_ = nullptr;

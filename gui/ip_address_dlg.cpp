@@ -4,13 +4,17 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
+#include "caption_fit.h"
+
 #include "link/ethernet_texts.h"
 #include "link/ip_address.h"
 
 namespace rz::gui {
 
-CIpAddressDlg::CIpAddressDlg(const QString& shown, QWidget* parent) : QDialog(parent) {
+CIpAddressDlg::CIpAddressDlg(const QString& shown, QWidget* parent)
+    : QDialog(parent, kSmallDialogFlags) {
   setWindowTitle(QString::fromUtf8(rz::text::kIpAddressDialogTitle));
+  FitToCaption(*this);
   setModal(true);
   edit_ = new QLineEdit(this);
   edit_->setMaxLength(static_cast<int>(rz::kIpAddressTextLimit));

@@ -14,10 +14,13 @@
 #include "app/startup.h"
 #include "app/station.h"
 #include "link/ip_address.h"
+#include "outside_end_watch.h"
 #include "posix/serial_posix.h"
+#include "posix/termination_signals.h"
 #include "posix/udp_posix.h"
 #include "qt_station_ui.h"
 #include "record/run_record.h"
+#include "russian_translation.h"
 #include "sound/sound_device.h"
 #include "station_dlg.h"
 
@@ -63,6 +66,12 @@ constexpr const char* kUsage =
     "Examples:\n"
     "  rzstation --workdir ~/rz --com1 /dev/ttyUSB0\n"
     "  rzstation --com1 /dev/pts/5          (a simulated board)\n"
+    "\n"
+    "The exit button, SIGTERM, SIGHUP, Ctrl-C, a close from the window manager,\n"
+    "the window destroyed by another program and a lost display all end the run\n"
+    "the same way: the running operation is stopped (ESC) and the results log\n"
+    "is written. An operation that does not stop within 5 seconds is left\n"
+    "behind (exit status 1).\n"
     "\n"
     "Exit status: 0 after the exit button, 1 for a wrong command line,\n"
     "2 when tst7312v26.bin cannot be opened or the record cannot be written.\n";
@@ -133,7 +142,10 @@ int main(int argc, char** argv) {
     }
   }
 
+  // From here on SIGTERM, SIGHUP and Ctrl-C end the run as the exit button does.
+  const int signalFd = rz::InstallTerminationSignalPipe();
   QApplication app(argc, argv);  // takes Qt's own options out of argv
+  rz::gui::InstallRussianTranslation(app);
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/rzstation/rzstation.svg")));
   QGuiApplication::setDesktopFileName(QStringLiteral("rzstation"));
   Options options;
@@ -162,8 +174,22 @@ int main(int argc, char** argv) {
 
   {
     rz::gui::CStationDlg window(station, ui);
+    rz::gui::OutsideEndWatch outsideEnd(window, signalFd);
     if (!rz::StartStation(station, options.workDir)) return kExitStartFailed;
-    window.exec();
+    outsideEnd.EndAlsoAtProcessExit(station, ui, [&station, &record] {
+      std::string error;
+      if (station.observer != nullptr && !record.Finish(error)) std::fprintf(stderr, "rzstation: %s\n", error.c_str());
+      rz::StopStation(station);
+    });
+    // Shown as an ordinary top-level window rather than run modally: a modal
+    // window with no owner is made transient for an invisible one, and window
+    // managers then neither list it in the task bar nor minimise it.
+    // (A termination signal during a start-up message has ended the run already.)
+    if (!window.Ending()) {
+      QObject::connect(&window, &QDialog::finished, &app, &QApplication::quit);
+      window.show();
+      QApplication::exec();
+    }
 
     // The exit button is disabled while an operation runs, but should one still
     // be running, stop it and keep serving its window calls until it has ended.

@@ -5,6 +5,7 @@
 
 #include <functional>
 
+#include "caption_fit.h"
 #include "debug_dlg.h"
 #include "byte_count_dlg.h"
 #include "ip_address_dlg.h"
@@ -17,6 +18,7 @@ void ShowCriticalMessageBox(const rz::MessageBox& box, QWidget* owner) {
   QMessageBox message(QMessageBox::Critical, QString::fromStdString(box.caption),
                       QString::fromStdString(box.text), QMessageBox::Ok, owner);
   if (!box.details.empty()) message.setInformativeText(QString::fromStdString(box.details));
+  FitToCaption(message);
   message.exec();
 }
 

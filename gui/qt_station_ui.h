@@ -54,6 +54,9 @@ class QtStationUi final : public QObject, public rz::StationUi {
   void SetMessagePresenter(MessagePresenter presenter);
   void SetDialogRunner(DialogRunner runner);
   void SetIpAddressPresenter(IpAddressPresenter presenter);
+  // The process is ending without returning to the event loop: calls from
+  // workers return at once from now on (see GuiThreadCalls::Abandon).
+  void AbandonWorkerCalls() { calls_.Abandon(); }
 
   void AddJournalLine(int mode, const std::string& text) override;
   void SetJournalLine(int line, const std::string& text) override;

@@ -11,10 +11,12 @@
 #include <QMetaObject>
 #include <QPushButton>
 #include <QStyle>
+#include <QTimer>
 #include <QTimerEvent>
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 
 #include "app/controls.h"
 #include "app/results_log.h"
@@ -53,6 +55,11 @@ constexpr int kRequestsFromFirstToLast = kButtons - 1;
 
 constexpr int kExitButton = static_cast<int>(rz::Button::Exit);
 
+// How often an ending run looks whether the operation has stopped.
+constexpr int kEndPollMs = 20;
+// Exit status of a process that had to leave a running operation behind.
+constexpr int kExitOperationLeftBehind = 1;
+
 QFont StationFont() {
   // The window's design font is Lucida Console 9 pt; DejaVu Sans Mono is the
   // monospaced font with Cyrillic that Linux machines have.
@@ -65,9 +72,9 @@ QString Utf8(const char* text) { return QString::fromUtf8(text); }
 
 // The template's sizes assume the design font's metrics. Where a text does not
 // fit in the replacement font, the control grows, but not into its right-hand
-// neighbour (which starts at `rightLimitUnits`).
-void GrowToFit(QWidget* widget, const DialogUnits& units, int rightLimitUnits) {
-  const int limit = units.X(rightLimitUnits) - widget->x() - units.X(1);
+// neighbour (which starts at pixel `rightLimit`).
+void GrowToFit(QWidget* widget, int rightLimit, const DialogUnits& units) {
+  const int limit = rightLimit - widget->x() - units.X(1);
   const int width = std::max(widget->width(), std::min(widget->sizeHint().width(), limit));
   widget->resize(width, widget->height());
 }
@@ -75,7 +82,9 @@ void GrowToFit(QWidget* widget, const DialogUnits& units, int rightLimitUnits) {
 }  // namespace
 
 CStationDlg::CStationDlg(rz::Station& station, QtStationUi& ui, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+    // A top-level window of its own (not a dialog transient for nothing), so
+    // that window managers list it in the task bar and minimise it.
+    : QDialog(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       station_(station),
       ui_(ui),
       journal_(this) {
@@ -96,18 +105,41 @@ CStationDlg::~CStationDlg() {
   ui_.Attach(nullptr);
 }
 
+int CStationDlg::ButtonWidening(const DialogUnits& units) const {
+  // Every caption a button can show, with room for a character on each side.
+  QPushButton probe;
+  probe.setFont(font());
+  int widest = 0;
+  const auto measure = [&](const char* caption) {
+    probe.setText(Utf8(caption));
+    widest = std::max(widest, probe.sizeHint().width());
+  };
+  for (const char* caption : rz::text::kButtonCaptions) measure(caption);
+  for (const char* caption : {rz::text::kServiceComV7, rz::text::kServiceComV5, rz::text::kFlashTestOn,
+                              rz::text::kFlashTestOff, rz::text::kFileToFlashAny, rz::text::kFileToFlashRzi}) {
+    measure(caption);
+  }
+  widest += 2 * QFontMetrics(font()).averageCharWidth();
+  return std::max(0, widest - units.X(kFirstButton.w));
+}
+
 void CStationDlg::CreateControls() {
   const DialogUnits units(font());
-  setFixedSize(units.Size(kWindowWidth, kWindowHeight));
-  auto place = [&units](QWidget* widget, const UnitRect& r) {
-    widget->setGeometry(units.Rect(r.x, r.y, r.w, r.h));
+  // The buttons grow to their longest caption; what stands right of them
+  // moves right by as much, and the window grows with them.
+  const int widening = ButtonWidening(units);
+  const auto shifted = [&units, widening](const UnitRect& r) {
+    return QRect(units.X(r.x) + widening, units.Y(r.y), units.X(r.w), units.Y(r.h));
   };
+  setFixedSize(units.Size(kWindowWidth, kWindowHeight) + QSize(widening, 0));
+  auto place = [&shifted](QWidget* widget, const UnitRect& r) { widget->setGeometry(shifted(r)); };
 
   // Created in tab order: the twelve buttons are the only tab stops.
   for (int i = 1; i <= kButtons; ++i) {
     auto* button = new QPushButton(Utf8(rz::text::kButtonCaptions[i - 1]), this);
-    place(button, {kFirstButton.x, kFirstButton.y + (i - 1) * kButtonPitch, kFirstButton.w,
-                   kFirstButton.h});
+    button->setGeometry(units.Rect(kFirstButton.x, kFirstButton.y + (i - 1) * kButtonPitch, kFirstButton.w,
+                                   kFirstButton.h) +
+                        QMargins(0, 0, widening, 0));
     button->setFocusPolicy(Qt::StrongFocus);
     button->setAutoDefault(true);
     buttons_[static_cast<std::size_t>(i)] = button;
@@ -121,7 +153,8 @@ void CStationDlg::CreateControls() {
   Button(1)->setDefault(true);
 
   statusLine_ = new QLabel(this);
-  place(statusLine_, kStatusLine);
+  statusLine_->setGeometry(units.Rect(kStatusLine.x, kStatusLine.y, kStatusLine.w, kStatusLine.h) +
+                           QMargins(0, 0, widening, 0));
   statusLine_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
   statusLine_->setAlignment(Qt::AlignCenter);
 
@@ -137,10 +170,13 @@ void CStationDlg::CreateControls() {
   // template height includes the open list).
   portSelector_ = new QComboBox(this);
   place(portSelector_, kPortSelector);
-  portSelector_->setFocusPolicy(Qt::ClickFocus);
   cpuSelector_ = new QComboBox(this);
   place(cpuSelector_, kCpuSelector);
-  cpuSelector_->setFocusPolicy(Qt::ClickFocus);
+  // The selectors and the Ethernet switch never take the keyboard focus, not
+  // even by a click, so that it stays on the button that the focus index
+  // names (a choice cancelled or refused leaves both as they were).
+  portSelector_->setFocusPolicy(Qt::NoFocus);
+  cpuSelector_->setFocusPolicy(Qt::NoFocus);
   for (QComboBox* box : {portSelector_, cpuSelector_}) {
     box->resize(box->width(), box->sizeHint().height());
   }
@@ -153,8 +189,8 @@ void CStationDlg::CreateControls() {
 
   ethernetSwitch_ = new QCheckBox(Utf8(rz::text::kEthernetSwitch), this);
   place(ethernetSwitch_, kEthernetSwitch);
-  ethernetSwitch_->setFocusPolicy(Qt::ClickFocus);
-  GrowToFit(ethernetSwitch_, units, kSoundLabel.x);
+  ethernetSwitch_->setFocusPolicy(Qt::NoFocus);
+  GrowToFit(ethernetSwitch_, units.X(kSoundLabel.x) + widening, units);
   connect(ethernetSwitch_, &QCheckBox::clicked, this, [this] {
     if (onEthernetSwitchClicked) {
       onEthernetSwitchClicked();
@@ -165,7 +201,7 @@ void CStationDlg::CreateControls() {
 
   soundLabel_ = new QLabel(Utf8(rz::text::kSoundLabel), this);
   place(soundLabel_, kSoundLabel);
-  GrowToFit(soundLabel_, units, kSelectorFrame.x + kSelectorFrame.w);
+  GrowToFit(soundLabel_, units.X(kSelectorFrame.x + kSelectorFrame.w) + widening, units);
 }
 
 void CStationDlg::InitDialog() {
@@ -192,8 +228,8 @@ void CStationDlg::InitDialog() {
 void CStationDlg::FitSelectors() {
   // Once they have entries, the lists may grow to show the longest one.
   const DialogUnits units(font());
-  GrowToFit(portSelector_, units, kCpuSelector.x);
-  GrowToFit(cpuSelector_, units, kEthernetSwitch.x);
+  GrowToFit(portSelector_, cpuSelector_->x(), units);
+  GrowToFit(cpuSelector_, ethernetSwitch_->x(), units);
 }
 
 void CStationDlg::showEvent(QShowEvent* event) {
@@ -323,12 +359,14 @@ void CStationDlg::accept() { station_.flags.runRequest.store(1); }
 void CStationDlg::reject() { station_.flags.RequestAbort(); }
 
 void CStationDlg::closeEvent(QCloseEvent* event) {
-  // No close box, Alt+F4 or window-manager close: only the exit button closes.
   if (closing_) {
     QDialog::closeEvent(event);
-  } else {
-    event->ignore();
+    return;
   }
+  // A window manager that shows a close box (or takes Alt+F4) although the
+  // window asked for none: end the run as the exit button does.
+  if (event->spontaneous()) EndRun();
+  event->ignore();
 }
 
 void CStationDlg::keyPressEvent(QKeyEvent* event) {
@@ -356,18 +394,62 @@ void CStationDlg::OnExit() {
   done(QDialog::Accepted);
 }
 
+void CStationDlg::EndRun() {
+  if (runEnd_) return;
+  runEnd_.emplace(station_, rz::RunEnd::Clock::now());
+  endTimer_ = new QTimer(this);
+  connect(endTimer_, &QTimer::timeout, this, &CStationDlg::ContinueEnd);
+  endTimer_->start(kEndPollMs);
+  ContinueEnd();
+}
+
+void CStationDlg::ContinueEnd() {
+  // Dialogs over the window (a message box, a file dialog, the debug window)
+  // are closed as cancelled, so that their event loops return and the
+  // operation waiting for them can see ESC. A worker may open another one
+  // meanwhile: every step closes what is open.
+  for (QWidget* widget : QApplication::topLevelWidgets()) {
+    auto* dialog = qobject_cast<QDialog*>(widget);
+    if (dialog != nullptr && dialog != this && dialog->isVisible()) dialog->done(QDialog::Rejected);
+  }
+  switch (runEnd_->Poll(rz::RunEnd::Clock::now())) {
+    case rz::RunEnd::Step::Waiting:
+      return;
+    case rz::RunEnd::Step::Stopped:
+      endTimer_->stop();
+      OnExit();
+      return;
+    case rz::RunEnd::Step::GaveUp:
+      // Keep what the operation reported; its thread ends with the process.
+      endTimer_->stop();
+      rz::WriteResultsLog(station_);
+      std::_Exit(kExitOperationLeftBehind);
+  }
+}
+
+void CStationDlg::FollowMouseFocus(QWidget* now) {
+  for (int i = 1; i <= kButtons; ++i) {
+    if (Button(i) == now) station_.flags.focusIndex.store(static_cast<std::uint8_t>(i));
+  }
+}
+
 // --- Keys --------------------------------------------------------------------
 
 bool CStationDlg::eventFilter(QObject* watched, QEvent* event) {
   const QEvent::Type type = event->type();
-  if (type != QEvent::KeyPress && type != QEvent::Wheel) return false;
+  if (type != QEvent::KeyPress && type != QEvent::Wheel && type != QEvent::FocusIn) return false;
   auto* widget = qobject_cast<QWidget*>(watched);
   if (widget == nullptr || widget->window() != this) return false;
+  if (type == QEvent::FocusIn) {
+    // A button pressed with the mouse has the focus even when its click does
+    // not follow (the mouse released elsewhere).
+    if (static_cast<QFocusEvent*>(event)->reason() == Qt::MouseFocusReason) FollowMouseFocus(widget);
+    return false;
+  }
   if (type == QEvent::Wheel) {
     // A wheel turned over a selector that has no focus would pick a new entry
     // and start an operation: only a deliberate choice may do that.
-    auto* box = qobject_cast<QComboBox*>(widget);
-    return box != nullptr && !box->hasFocus();
+    return qobject_cast<QComboBox*>(widget) != nullptr;
   }
   return HandleStationKey(ClassifyKey(*static_cast<QKeyEvent*>(event)));
 }

@@ -5,9 +5,12 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 #include <string>
 
+#include "app/run_end.h"
 #include "app/station_ui.h"
+#include "dialog_units.h"
 #include "journal_model.h"
 #include "station_keys.h"
 
@@ -16,6 +19,7 @@ class QComboBox;
 class QGroupBox;
 class QLabel;
 class QPushButton;
+class QTimer;
 
 namespace rz {
 class Station;
@@ -33,7 +37,9 @@ inline constexpr int kButtons = 12;
 // focus-index order), the journal, the status line, the port and CPU clock
 // selectors, the Ethernet switch and the "Sound" label. It closes only through
 // the exit button; ESC raises the abort flag and ENTER (when no button takes it)
-// the run request flag.
+// the run request flag. The window asks the window manager for a caption
+// without system menu, close, minimise and maximise boxes; where a window
+// manager shows a close box all the same, closing ends the run as EndRun does.
 //
 // A key filter on the application sees every key press meant for this window
 // before the widgets do and keeps the focus index (the number of the focused
@@ -80,6 +86,16 @@ class CStationDlg final : public QDialog {
   void UpdateModeCaptions();
   void UpdateSoundLabel();
 
+  // Ends the run as the exit button does, for a request from outside the
+  // window (a termination signal, the window destroyed by another program, a
+  // window manager's close): stops the running operation with ESC, closes the
+  // dialogs open over the window, writes the results log and closes the
+  // window. An operation that does not stop within RunEnd::kGrace is left
+  // behind: the log is written and the process ends at once. Returns at once;
+  // the rest happens in the event loop. A second request changes nothing.
+  void EndRun();
+  bool Ending() const { return runEnd_.has_value(); }
+
   // The controls, for the front end's tests and tools.
   QPushButton* Button(int focusIndex) const;
   QComboBox* PortSelector() const { return portSelector_; }
@@ -106,6 +122,8 @@ class CStationDlg final : public QDialog {
   void timerEvent(QTimerEvent* event) override;
 
  private:
+  // Pixels the buttons need beyond their design width for their captions.
+  int ButtonWidening(const DialogUnits& units) const;
   void CreateControls();
   void InitDialog();
   void FitSelectors();
@@ -123,6 +141,10 @@ class CStationDlg final : public QDialog {
   void ScrollWhenPublished();
   void OnButtonClicked(int focusIndex);
   void OnExit();
+  // One step of EndRun, every few milliseconds until the window closes.
+  void ContinueEnd();
+  // The focus index follows a button that the mouse gave the focus.
+  void FollowMouseFocus(QWidget* now);
 
   rz::Station& station_;
   QtStationUi& ui_;
@@ -139,6 +161,8 @@ class CStationDlg final : public QDialog {
 
   bool initialised_ = false;
   bool closing_ = false;
+  std::optional<rz::RunEnd> runEnd_;
+  QTimer* endTimer_ = nullptr;
   int paramsTimerId_ = 0;
   // Button that had the focus when the controls were disabled (0 = none); it
   // gets the focus back when they are enabled, unless it moved elsewhere.

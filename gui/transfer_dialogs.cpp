@@ -14,6 +14,9 @@ std::unique_ptr<QFileDialog> MakeFileDialog(QWidget* owner, const QString& folde
   dialog->setNameFilter(QString::fromUtf8(rz::text::kFileFilter) + QStringLiteral(" (*)"));
   dialog->setOption(QFileDialog::HideNameFilterDetails, true);
   dialog->setDefaultSuffix(QString());
+  // Qt's own dialog speaks the station's language; a desktop's native one
+  // would follow the desktop's.
+  dialog->setOption(QFileDialog::DontUseNativeDialog, true);
   return dialog;
 }
 

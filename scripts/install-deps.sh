@@ -7,6 +7,8 @@ packages=(
   build-essential cmake ninja-build pkg-config   # tool chain
   libgtest-dev                                   # tests
   qt6-base-dev                                   # the window (Qt Widgets, Qt Test)
+  qt6-translations-l10n                          # Qt's dialogs and buttons in Russian
+  libxcb1-dev                                    # X events: the window destroyed from outside
   libasound2-dev                                 # tones through ALSA
   nlohmann-json3-dev libssl-dev                  # run records: JSON, SHA-256
   libtinyxml2-dev                                # tests: parsing the JUnit report

@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "app/host_system.h"
+#include "posix/system_reason.h"
 
 namespace rz {
 namespace {
@@ -87,17 +88,17 @@ class PosixHostSystem final : public HostSystem {
     // O_NONBLOCK: opening a FIFO must not wait for a writer.
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0) {
-      reason = std::strerror(errno);
+      reason = SystemReasonText(errno);
       return nullptr;
     }
     struct stat info {};
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-      reason = S_ISDIR(info.st_mode) ? "it is a directory, not a file" : "it is not a regular file";
+      reason = S_ISDIR(info.st_mode) ? "это каталог, а не файл" : "это не обычный файл";
       ::close(fd);
       return nullptr;
     }
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-      reason = "in use by another program";
+      reason = "файл занят другой программой";
       ::close(fd);
       return nullptr;
     }

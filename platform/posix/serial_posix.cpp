@@ -1,4 +1,5 @@
 #include "posix/serial_posix.h"
+#include "posix/system_reason.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -68,7 +69,7 @@ class PosixSerialDevice final : public SerialDevice {
     }
     termios tio{};
     if (::tcgetattr(fd_, &tio) != 0) {
-      error = std::string("cannot read the line settings: ") + std::strerror(errno);
+      error = "не удалось прочитать настройки линии: " + SystemReasonText(errno);
       return false;
     }
     ::cfmakeraw(&tio);
@@ -83,7 +84,7 @@ class PosixSerialDevice final : public SerialDevice {
     ::cfsetispeed(&tio, speed);
     ::cfsetospeed(&tio, speed);
     if (::tcsetattr(fd_, TCSANOW, &tio) != 0) {
-      error = std::string("cannot set the line: ") + std::strerror(errno);
+      error = "не удалось настроить линию: " + SystemReasonText(errno);
       return false;
     }
     // DTR and RTS held off. A pseudo-terminal has no modem lines and refuses
@@ -177,24 +178,24 @@ std::unique_ptr<SerialDevice> PosixSerialBackend::Open(const std::string& path, 
   const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) {
     const int why = errno;
-    error = path + ": " + std::strerror(why);
-    if (why == EACCES) error += "; the user must be in the 'dialout' group to use serial ports";
+    error = path + ": " + SystemReasonText(why);
+    if (why == EACCES) error += " (пользователь должен входить в группу dialout)";
     return nullptr;
   }
   termios tio{};
   if (::tcgetattr(fd, &tio) != 0) {
-    error = path + ": not a serial device";
+    error = path + ": не последовательный порт";
     ::close(fd);
     return nullptr;
   }
   // Exclusive use: a second station (or terminal program) cannot take the port.
   if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-    error = path + ": in use by another program (the port is exclusive)";
+    error = path + ": порт занят другой программой";
     ::close(fd);
     return nullptr;
   }
   if (::ioctl(fd, TIOCEXCL) != 0 && errno == EBUSY) {
-    error = path + ": in use by another program (the port is exclusive)";
+    error = path + ": порт занят другой программой";
     ::close(fd);
     return nullptr;
   }

@@ -109,7 +109,7 @@ TEST_F(CliTest, StartUpFailuresAndBadUsage) {
   EXPECT_EQ(result.exitCode, 2);
   // The message names the directory searched and the system's reason.
   EXPECT_EQ(result.err, "Ошибка: Ошибка открытия файла <tst7312v26.bin> (searched in " + dir.Path() +
-                            "/: No such file or directory)\n");
+                            "/: нет такого файла или каталога)\n");
   EXPECT_EQ(result.out, "");
 
   WriteProgram();
@@ -134,7 +134,7 @@ TEST_F(CliTest, PortReselectionWithoutTheBoard) {
             "\n **Ошибка открытия \u0421OM2\n **Ошибка открытия \u0421OM1/2\n"
             "\n **Ошибка открытия \u0421OM1/2\n"
             "\n **Ошибка открытия \u0421OM1\n **Ошибка открытия \u0421OM1/2\n");
-  const std::string missing = ": No such file or directory)\n";
+  const std::string missing = ": нет такого файла или каталога)\n";
   EXPECT_EQ(result.err, "Ошибка: Ошибка открытия <COM1> (" + dir.File("COM1") + missing +
                             "Ошибка: Ошибка открытия <COM2> (" + dir.File("COM2") + missing +
                             "Ошибка: Ошибка открытия <COM1> (" + dir.File("COM1") + missing);
@@ -221,14 +221,14 @@ TEST_F(CliTest, TestProgramMustBeARegularFile) {
   std::filesystem::create_directory(dir.File("tst7312v26.bin"));
   ProcessResult result = Run({"port=NONE"});
   EXPECT_EQ(result.exitCode, 2);
-  EXPECT_NE(result.err.find("directory"), std::string::npos) << result.err;
+  EXPECT_NE(result.err.find("это каталог"), std::string::npos) << result.err;
 
   // A FIFO is refused at once: opening it does not wait for a writer.
   std::filesystem::remove(dir.File("tst7312v26.bin"));
   ASSERT_EQ(::mkfifo(dir.File("tst7312v26.bin").c_str(), 0600), 0);
   result = ChildProcess(Command({"port=NONE"})).Wait(std::chrono::seconds(5));
   EXPECT_EQ(result.exitCode, 2);
-  EXPECT_NE(result.err.find("not a regular file"), std::string::npos) << result.err;
+  EXPECT_NE(result.err.find("это не обычный файл"), std::string::npos) << result.err;
 }
 
 TEST_F(CliTest, HelpListsEveryOperationOfTheTable) {
@@ -252,7 +252,7 @@ TEST_F(CliTest, SecondStationOnThePortIsRefusedAndTheFirstGoesOn) {
   const ProcessResult second =
       ChildProcess({RZ_CLI_PATH, "--workdir", other.Path(), "--com1", dir.File("COM1"), "port=COM1"}).Wait();
   EXPECT_EQ(second.exitCode, 1);
-  EXPECT_NE(second.err.find("the port is exclusive"), std::string::npos) << second.err;
+  EXPECT_NE(second.err.find("порт занят другой программой"), std::string::npos) << second.err;
   // The first station still has its board.
   board->PressReset();
   EXPECT_EQ(first.Wait().exitCode, 0);

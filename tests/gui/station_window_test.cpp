@@ -277,6 +277,50 @@ class StationWindowTest : public QObject {
     rz::StopStation(rig.station);
   }
 
+  void theFocusIndexNamesTheFocusedButtonAfterMouseAndDialogPaths() {
+    StationRig rig;
+    QVERIFY(rig.Show());
+    // Pressed with the mouse and released elsewhere: focused, but not clicked.
+    QTest::mousePress(rig.Button(8), Qt::LeftButton);
+    QTest::mouseRelease(rig.Button(8), Qt::LeftButton, {}, QPoint(-5, -5));
+    QCOMPARE(rig.window->FocusedButton(), 8);
+    QCOMPARE(rig.FocusIndex(), 8);
+
+    // A refused address, then ESC in the address dialog: the switch stays
+    // off and the focus where the index says.
+    rig.ipAnswers = {std::string("10.00.0.1")};
+    for (int attempt = 0; attempt < 2; ++attempt) {
+      QTest::mouseClick(rig.window->EthernetSwitchBox(), Qt::LeftButton);
+      QVERIFY(!rig.window->EthernetSwitch());
+      QCOMPARE(rig.window->FocusedButton(), 8);
+      QCOMPARE(rig.FocusIndex(), 8);
+    }
+    QCOMPARE(rig.messages.size(), std::size_t{1});
+    QCOMPARE(rig.ipShown.size(), std::size_t{2});
+    rig.Press(Qt::Key_Tab);
+    QCOMPARE(rig.window->FocusedButton(), 9);
+    QCOMPARE(rig.FocusIndex(), 9);
+    QCOMPARE(rig.sound.beeps.load(), 0);
+  }
+
+  void journalShowsWholeLinesAppendedOrReplaced() {
+    StationRig rig;
+    QVERIFY(rig.Show());
+    JournalView* view = rig.window->JournalView();
+    const int designWidth = view->columnWidth(0);
+    const std::string shortLine = " Проверка";
+    const std::string longLine = " == Чтение 300000 байт в <" + std::string(100, 'x') + "> по Ethernet ==";
+    for (const bool replace : {false, true}) {
+      const std::string line = replace ? longLine + longLine : longLine;
+      rig.ui.AddJournalLine(0, replace ? shortLine : line);
+      if (replace) rig.ui.SetJournalLine(rig.ui.JournalLineCount() - 1, line);
+      QTRY_COMPARE(rig.window->Journal().PublishedCount(), rig.ui.JournalLineCount());
+      QVERIFY(view->columnWidth(0) > view->fontMetrics().horizontalAdvance(QString::fromStdString(line)));
+      QVERIFY(view->horizontalScrollBar()->maximum() > 0);
+    }
+    QVERIFY(view->columnWidth(0) > designWidth);
+  }
+
   void theCpuSelectorStaysDisabledAt90MHz() {
     StationRig rig;
     QVERIFY(rig.Show());

@@ -240,7 +240,7 @@ TEST(Startup, MissingTestProgramIsReportedAndStopsTheStart) {
   ASSERT_EQ(ui.messages.size(), 1u);
   EXPECT_EQ(ui.messages[0].caption, "Ошибка");
   EXPECT_EQ(ui.messages[0].text, "Ошибка открытия файла <tst7312v26.bin>");
-  EXPECT_EQ(ui.messages[0].details, "searched in " + dir.Path() + "/: No such file or directory");
+  EXPECT_EQ(ui.messages[0].details, "searched in " + dir.Path() + "/: нет такого файла или каталога");
   EXPECT_FALSE(ui.messages[0].ownedByWindow);
 
   // With the file but without COM1 the station starts, with no port.

@@ -143,7 +143,7 @@ TEST(SerialPort, NoPortAndMissingDevices) {
   char file[] = "/tmp/rz-not-a-tty-XXXXXX";
   const int fd = ::mkstemp(file);
   EXPECT_EQ(backend.Open(file, error), nullptr);
-  EXPECT_NE(error.find("not a serial device"), std::string::npos);
+  EXPECT_NE(error.find("не последовательный порт"), std::string::npos);
   ::close(fd);
   ::unlink(file);
 }
@@ -154,7 +154,7 @@ TEST(SerialPort, SecondOpenOfTheSamePortIsRefusedUntilTheFirstCloses) {
   PosixSerialBackend backend;
   std::string error;
   EXPECT_EQ(backend.Open(pty.SlavePath(), error), nullptr);
-  EXPECT_NE(error.find("exclusive"), std::string::npos) << error;
+  EXPECT_NE(error.find("порт занят другой программой"), std::string::npos) << error;
 
   // Closing clears the exclusive flag, which a pseudo-terminal would otherwise
   // keep and refuse every later open of a user who is not root.
