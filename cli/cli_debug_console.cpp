@@ -1,8 +1,6 @@
 // The debug console on the command line: one operation of a debug= word, or
 // the interactive console of --debug-console.
 
-#include <unistd.h>
-
 #include <atomic>
 #include <thread>
 
@@ -17,10 +15,12 @@ namespace rz::cli {
 
 namespace {
 
+constexpr int kStandardInput = 0;
+
 class InteractiveConsole {
  public:
   InteractiveConsole(Station& station, CliDebugUi& ui, std::FILE* out)
-      : station_(station), ui_(ui), out_(out), reader_(STDIN_FILENO) {}
+      : station_(station), ui_(ui), out_(out), reader_(kStandardInput) {}
 
   void Run() {
     for (;;) {

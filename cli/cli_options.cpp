@@ -1,6 +1,7 @@
 #include "cli_options.h"
 
 #include "app/operation_table.h"
+#include "cli_platform.h"
 #include "boardtests/external_com_test.h"
 #include "debug/debug_operation.h"
 #include "link/ip_address.h"
@@ -17,9 +18,7 @@ std::string CliUsage() {
     "Options:\n"
     "  --workdir DIR        directory holding tst7312v26.bin and receiving vesk_rz.log\n"
     "                       (default: the current directory)\n"
-    "  --com1 PATH          device used as COM1 (default /dev/ttyS0), e.g. a USB adapter\n"
-    "                       /dev/ttyUSB0 or the link made by rzboard-sim --link\n"
-    "  --com2 PATH          device used as COM2 (default /dev/ttyS1)\n"
+    + PortOptionsHelp() +
     "  --local-address IPV4 the station's own address for work through Ethernet (UDP\n"
     "                       port 13330; default: the first IPv4 address of the\n"
     "                       computer's name, never a loopback one); a loopback\n"
@@ -67,6 +66,7 @@ std::string CliUsage() {
 
 std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, std::string& error) {
   CliOptions options;
+  options.ports = DefaultPortPaths();
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     auto value = [&](std::string& into) {
@@ -82,9 +82,9 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, 
     } else if (arg == "--workdir") {
       if (!value(options.workDir)) return std::nullopt;
     } else if (arg == "--com1") {
-      if (!value(options.ports.com1)) return std::nullopt;
+      if (!value(options.ports.com1) || !CheckPortName(options.ports.com1, error)) return std::nullopt;
     } else if (arg == "--com2") {
-      if (!value(options.ports.com2)) return std::nullopt;
+      if (!value(options.ports.com2) || !CheckPortName(options.ports.com2, error)) return std::nullopt;
     } else if (arg == "--local-address") {
       std::string text;
       if (!value(text)) return std::nullopt;

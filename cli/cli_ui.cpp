@@ -1,10 +1,8 @@
 #include "cli_ui.h"
 
-#include <sys/ioctl.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <climits>
+
+#include "cli_platform.h"
 
 namespace rz::cli {
 
@@ -55,11 +53,7 @@ void CliUi::MoveTo(int row) {
 
 // Rows of the terminal; rows that have scrolled above its top cannot be
 // reached with the cursor any more.
-int CliUi::ScreenRows() const {
-  winsize size{};
-  if (::ioctl(::fileno(out_), TIOCGWINSZ, &size) != 0 || size.ws_row == 0) return INT_MAX;
-  return size.ws_row;
-}
+int CliUi::ScreenRows() const { return TerminalRows(out_); }
 
 void CliUi::Draw(int line) {
   if (line < base_) return;  // scrolled away with an earlier operation

@@ -1,15 +1,13 @@
 #pragma once
 
-#include <poll.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <string>
 #include <vector>
 
+#include "cli_platform.h"
+
 namespace rz::cli {
 
-// Reads lines from a descriptor (a terminal in canonical mode, or a pipe),
+// Reads lines from a descriptor (a terminal or console, or a pipe),
 // looking every 100 ms whether the caller wants to stop waiting. A line longer
 // than kMaxLine is cut there; the rest of it is dropped.
 class LineReader {
@@ -31,16 +29,10 @@ class LineReader {
         return Status::Line;
       }
       if (stop()) return Status::Stopped;
-      pollfd p{fd_, POLLIN, 0};
-      if (::poll(&p, 1, kPollMs) <= 0) continue;
       char bytes[256];
-      const ssize_t n = ::read(fd_, bytes, sizeof bytes);
-      if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
-      if (n <= 0) {
-        end_ = true;
-        continue;
-      }
-      for (ssize_t i = 0; i < n; ++i) Append(bytes[i]);
+      const long n = ReadInput(fd_, bytes, sizeof bytes, kPollMs);
+      if (n < 0) end_ = true;
+      for (long i = 0; i < n; ++i) Append(bytes[i]);
     }
   }
 

@@ -1,8 +1,6 @@
 // rzstation-cli: the station's operations from the command line, for production
 // lines and end-to-end tests. Same core, same operations as the window.
 
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -12,13 +10,12 @@
 #include "app/station.h"
 #include "cli_operations.h"
 #include "cli_options.h"
+#include "cli_platform.h"
 #include "cli_ui.h"
-#include "port_list.h"
-#include "posix/serial_posix.h"
-#include "posix/udp_posix.h"
 #include "record/run_record.h"
 #include "signal_watch.h"
 #include "sound/sound_device.h"
+#include "system_backends.h"
 
 namespace {
 
@@ -26,18 +23,15 @@ constexpr int kExitOk = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 
-// How long a run that was told to end waits for the running operation to
-// notice ESC before the log is written regardless.
-constexpr std::chrono::seconds kTerminateGrace{5};
-
 }  // namespace
 
 int main(int argc, char** argv) {
   // First of all, so that no signal can end the process before it is handled.
   rz::cli::BlockStationSignals();
+  rz::cli::PrepareConsole();
 
   std::string error;
-  const auto options = rz::cli::ParseCliOptions({argv + 1, argv + argc}, error);
+  const auto options = rz::cli::ParseCliOptions(rz::cli::CommandLineArguments(argc, argv), error);
   if (!options) {
     std::fprintf(stderr, "rzstation-cli: %s\n\n%s", error.c_str(), rz::cli::CliUsage().c_str());
     return kExitUsage;
@@ -47,16 +41,16 @@ int main(int argc, char** argv) {
     return kExitOk;
   }
   if (options->listPorts) {
-    std::fputs(rz::cli::FormatPortList(rz::cli::ListSerialPorts("/sys")).c_str(), stdout);
+    std::fputs(rz::cli::SystemPortList().c_str(), stdout);
     return kExitOk;
   }
 
-  rz::cli::CliUi ui(stdout, stderr, ::isatty(STDOUT_FILENO) == 1);
+  rz::cli::CliUi ui(stdout, stderr, rz::cli::CanRedrawInPlace(stdout));
   const auto sound = rz::MakeSoundDevice();
-  rz::PosixSerialBackend serial;
-  rz::PosixDatagramBackend datagrams;
-  rz::Station station(ui, *sound, serial);
-  station.udp.backend = &datagrams;
+  const auto serial = rz::MakeSerialBackend();
+  const auto datagrams = rz::MakeDatagramBackend();
+  rz::Station station(ui, *sound, *serial);
+  station.udp.backend = datagrams.get();
   station.udp.localAddress = options->localAddress;
   station.portPaths = options->ports;
   station.flags.serviceComVariant.store(options->serviceComVariant);
@@ -83,7 +77,7 @@ int main(int argc, char** argv) {
   const auto abandon = [&] {
     if (!watch.TerminateRequested()) return false;
     const auto now = std::chrono::steady_clock::now();
-    if (giveUpAt == std::chrono::steady_clock::time_point::max()) giveUpAt = now + kTerminateGrace;
+    if (giveUpAt == std::chrono::steady_clock::time_point::max()) giveUpAt = now + rz::cli::TerminateGrace();
     return now >= giveUpAt;
   };
 

@@ -1,13 +1,9 @@
 #include "flash/image_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <array>
-#include <cerrno>
 
+#include "app/host_system.h"
 #include "flash/flash_texts.h"
 #include "flash/flash_unit.h"
 
@@ -16,70 +12,39 @@ namespace {
 
 constexpr std::array<std::uint8_t, kSignatureBytes> kSignature = {'V', 'E', 'S', 'K'};
 
+// A file on disk, through the host system (binary, regular files only).
 class DiskFile final : public TransferFile {
  public:
-  explicit DiskFile(int fd) : fd_(fd) {}
-  ~DiskFile() override { ::close(fd_); }
-  DiskFile(const DiskFile&) = delete;
-  DiskFile& operator=(const DiskFile&) = delete;
+  explicit DiskFile(std::unique_ptr<HostFile> file) : file_(std::move(file)) {}
 
-  std::uint64_t Size() override {
-    struct stat info {};
-    return ::fstat(fd_, &info) == 0 ? static_cast<std::uint64_t>(info.st_size) : 0;
-  }
-  bool Seek(std::uint64_t offset) override {
-    return ::lseek(fd_, static_cast<off_t>(offset), SEEK_SET) == static_cast<off_t>(offset);
-  }
-  std::size_t Read(std::uint8_t* bytes, std::size_t n) override {
-    std::size_t got = 0;
-    while (got < n) {
-      const ssize_t r = ::read(fd_, bytes + got, n - got);
-      if (r < 0 && errno == EINTR) continue;
-      if (r <= 0) break;
-      got += static_cast<std::size_t>(r);
-    }
-    return got;
-  }
-  bool Write(const std::uint8_t* bytes, std::size_t n) override {
-    std::size_t done = 0;
-    while (done < n) {
-      const ssize_t w = ::write(fd_, bytes + done, n - done);
-      if (w < 0 && errno == EINTR) continue;
-      if (w <= 0) return false;
-      done += static_cast<std::size_t>(w);
-    }
-    return true;
-  }
+  std::uint64_t Size() override { return file_->Size(); }
+  bool Seek(std::uint64_t offset) override { return file_->Seek(offset); }
+  std::size_t Read(std::uint8_t* bytes, std::size_t n) override { return file_->Read(bytes, n); }
+  bool Write(const std::uint8_t* bytes, std::size_t n) override { return file_->Write(bytes, n); }
 
  private:
-  int fd_;
+  std::unique_ptr<HostFile> file_;
 };
 
-std::unique_ptr<TransferFile> OpenFd(const std::string& path, int flags) {
-  int fd = -1;
-  do {
-    fd = ::open(path.c_str(), flags | O_CLOEXEC, 0666);
-  } while (fd < 0 && errno == EINTR);
-  if (fd < 0) return nullptr;
-  // A folder opens for reading on POSIX but is no file to transfer.
-  struct stat info {};
-  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-    ::close(fd);
-    return nullptr;
-  }
-  return std::make_unique<DiskFile>(fd);
+std::unique_ptr<TransferFile> OpenDiskFile(const std::string& path, FileAccess access) {
+  std::unique_ptr<HostFile> file = PlatformHostSystem().OpenFile(path, access);
+  if (file == nullptr) return nullptr;
+  return std::make_unique<DiskFile>(std::move(file));
 }
 
 }  // namespace
 
-std::unique_ptr<TransferFile> OpenFileForReading(const std::string& path) { return OpenFd(path, O_RDONLY); }
+std::unique_ptr<TransferFile> OpenFileForReading(const std::string& path) {
+  return OpenDiskFile(path, FileAccess::Read);
+}
 
 std::unique_ptr<TransferFile> CreateFileForWriting(const std::string& path) {
-  return OpenFd(path, O_WRONLY | O_CREAT | O_TRUNC);
+  return OpenDiskFile(path, FileAccess::CreateOrEmpty);
 }
 
 std::string FileNameOf(const std::string& path) {
-  const std::size_t slash = path.find_last_of('/');
+  // Both separators: a Windows path may use either.
+  const std::size_t slash = path.find_last_of("/\\");
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 

@@ -1,13 +1,11 @@
 #include "record/run_record.h"
 
-#include <openssl/evp.h>
-#include <tinyxml2.h>
-
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdio>
 #include <ctime>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 
@@ -15,6 +13,7 @@
 #include "app/station.h"
 #include "app/texts.h"
 #include "record/record_host.h"
+#include "record/xml_writer.h"
 
 #ifndef RZ_VERSION
 #define RZ_VERSION "unknown"
@@ -128,13 +127,15 @@ BoardIdentity ParseBoardIdentity(const std::vector<std::string>& journalLines) {
 }
 
 bool HashFile(const std::string& path, std::string& sha256, std::uint64_t& size, std::string& reason) {
-  std::ifstream in(path, std::ios::binary);
+  // The path is UTF-8; so is a std::filesystem::path made of char8_t, on
+  // every system.
+  std::ifstream in(std::filesystem::path(std::u8string(path.begin(), path.end())), std::ios::binary);
   if (!in) {
     reason = "cannot open " + path;
     return false;
   }
-  const std::unique_ptr<EVP_MD_CTX, decltype(&EVP_MD_CTX_free)> context(EVP_MD_CTX_new(), &EVP_MD_CTX_free);
-  if (!context || EVP_DigestInit_ex(context.get(), EVP_sha256(), nullptr) != 1) {
+  Sha256 hash;
+  if (!hash.Available()) {
     reason = "SHA-256 is not available";
     return false;
   }
@@ -144,20 +145,22 @@ bool HashFile(const std::string& path, std::string& sha256, std::uint64_t& size,
     in.read(buffer.data(), buffer.size());
     const auto got = static_cast<std::size_t>(in.gcount());
     if (got == 0) break;
-    EVP_DigestUpdate(context.get(), buffer.data(), got);
+    hash.Update(buffer.data(), got);
     size += got;
   }
+  Sha256::Digest digest{};
   if (in.bad()) {
     reason = "cannot read " + path;
     return false;
   }
-  std::array<unsigned char, EVP_MAX_MD_SIZE> digest;
-  unsigned int length = 0;
-  EVP_DigestFinal_ex(context.get(), digest.data(), &length);
+  if (!hash.Finish(digest)) {
+    reason = "SHA-256 is not available";
+    return false;
+  }
   sha256.clear();
-  for (unsigned int i = 0; i < length; ++i) {
+  for (const std::uint8_t byte : digest) {
     char hex[3];
-    std::snprintf(hex, sizeof hex, "%02x", digest[i]);
+    std::snprintf(hex, sizeof hex, "%02x", byte);
     sha256 += hex;
   }
   return true;
@@ -167,11 +170,10 @@ std::string Iso8601(std::chrono::system_clock::time_point moment) {
   const std::time_t seconds = std::chrono::system_clock::to_time_t(moment);
   const auto millis =
       std::chrono::duration_cast<std::chrono::milliseconds>(moment.time_since_epoch()).count() % 1000;
-  std::tm local{};
-  localtime_r(&seconds, &local);
+  long offset = 0;
+  const std::tm local = LocalTimeOf(seconds, offset);
   char date[32];
   std::strftime(date, sizeof date, "%Y-%m-%dT%H:%M:%S", &local);
-  const long offset = local.tm_gmtoff;
   const long minutes = (offset < 0 ? -offset : offset) / 60;
   char text[64];
   std::snprintf(text, sizeof text, "%s.%03d%c%02ld:%02ld", date, static_cast<int>(millis < 0 ? 0 : millis),
@@ -302,35 +304,30 @@ nlohmann::json RunRecord::JsonLocked() const {
 }
 
 std::string RunRecord::JUnitLocked() const {
-  tinyxml2::XMLDocument document;
-  document.InsertEndChild(document.NewDeclaration());
-  tinyxml2::XMLElement* suites = document.NewElement("testsuites");
-  document.InsertEndChild(suites);
-  tinyxml2::XMLElement* suite = document.NewElement("testsuite");
-  suites->InsertEndChild(suite);
-
   int failures = 0;
   double total = 0;
   for (const Entry& entry : entries_) {
     if (entry.outcome != Outcome::Success) ++failures;
     total += entry.seconds;
   }
-  suite->SetAttribute("name", XmlText(program_).c_str());
-  suite->SetAttribute("tests", static_cast<int>(entries_.size()));
-  suite->SetAttribute("failures", failures);
-  suite->SetAttribute("errors", 0);
-  suite->SetAttribute("skipped", 0);
-  suite->SetAttribute("time", Seconds(total).c_str());
-  suite->SetAttribute("timestamp", Iso8601(start_).c_str());
-  suite->SetAttribute("hostname", XmlText(host_).c_str());
+  XmlWriter xml;
+  xml.Open("testsuites");
+  xml.Open("testsuite");
+  xml.Attribute("name", XmlText(program_));
+  xml.Attribute("tests", std::to_string(entries_.size()));
+  xml.Attribute("failures", std::to_string(failures));
+  xml.Attribute("errors", "0");
+  xml.Attribute("skipped", "0");
+  xml.Attribute("time", Seconds(total));
+  xml.Attribute("timestamp", Iso8601(start_));
+  xml.Attribute("hostname", XmlText(host_));
 
-  tinyxml2::XMLElement* properties = document.NewElement("properties");
-  suite->InsertEndChild(properties);
+  xml.Open("properties");
   const auto property = [&](const char* name, const std::string& value) {
-    tinyxml2::XMLElement* element = document.NewElement("property");
-    element->SetAttribute("name", name);
-    element->SetAttribute("value", XmlText(value).c_str());
-    properties->InsertEndChild(element);
+    xml.Open("property");
+    xml.Attribute("name", name);
+    xml.Attribute("value", XmlText(value));
+    xml.Close();
   };
   property("version", RZ_VERSION);
   property("COM1", station_.portPaths.com1);
@@ -342,20 +339,21 @@ std::string RunRecord::JUnitLocked() const {
     property("board.sdramSize", board_->sdramSize);
     property("board.flashType", board_->flashType);
   }
+  xml.Close();
 
   for (std::size_t i = 0; i < entries_.size(); ++i) {
     const Entry& entry = entries_[i];
-    tinyxml2::XMLElement* testcase = document.NewElement("testcase");
+    xml.Open("testcase");
     // Numbered, as a run may hold the same operation several times.
-    testcase->SetAttribute("name", XmlText(std::to_string(i + 1) + " " + entry.name).c_str());
-    testcase->SetAttribute("classname", XmlText(program_ + "." + entry.name).c_str());
-    testcase->SetAttribute("time", Seconds(entry.seconds).c_str());
+    xml.Attribute("name", XmlText(std::to_string(i + 1) + " " + entry.name));
+    xml.Attribute("classname", XmlText(program_ + "." + entry.name));
+    xml.Attribute("time", Seconds(entry.seconds));
     if (entry.outcome != Outcome::Success) {
-      tinyxml2::XMLElement* failure = document.NewElement("failure");
       const char* outcome = RecordedOutcomeName(entry.outcome);
-      failure->SetAttribute("type", outcome);
-      failure->SetAttribute("message", (entry.name + ": " + outcome).c_str());
-      testcase->InsertEndChild(failure);
+      xml.Open("failure");
+      xml.Attribute("type", outcome);
+      xml.Attribute("message", XmlText(entry.name + ": " + outcome));
+      xml.Close();
     }
     std::string out;
     for (const std::string& line : entry.journal) out += line + "\n";
@@ -365,14 +363,14 @@ std::string RunRecord::JUnitLocked() const {
                                                          " bytes, SHA-256 " + entry.transfer->sha256
                                                    : ": " + entry.transfer->error) + "\n";
     }
-    tinyxml2::XMLElement* systemOut = document.NewElement("system-out");
-    systemOut->SetText(XmlText(out).c_str());
-    testcase->InsertEndChild(systemOut);
-    suite->InsertEndChild(testcase);
+    xml.Open("system-out");
+    xml.Text(XmlText(out));
+    xml.Close();
+    xml.Close();
   }
-  tinyxml2::XMLPrinter printer;
-  document.Print(&printer);
-  return printer.CStr();
+  xml.Close();
+  xml.Close();
+  return xml.Document();
 }
 
 void RunRecord::WriteLocked() {

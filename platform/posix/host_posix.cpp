@@ -41,6 +41,46 @@ class PosixExclusiveFile final : public ExclusiveFile {
   int fd_;
 };
 
+// A transfer's file: plain reads and writes on the descriptor.
+class PosixHostFile final : public HostFile {
+ public:
+  explicit PosixHostFile(int fd) : fd_(fd) {}
+  ~PosixHostFile() override { ::close(fd_); }
+  PosixHostFile(const PosixHostFile&) = delete;
+  PosixHostFile& operator=(const PosixHostFile&) = delete;
+
+  std::uint64_t Size() override {
+    struct stat info {};
+    return ::fstat(fd_, &info) == 0 ? static_cast<std::uint64_t>(info.st_size) : 0;
+  }
+  bool Seek(std::uint64_t offset) override {
+    return ::lseek(fd_, static_cast<off_t>(offset), SEEK_SET) == static_cast<off_t>(offset);
+  }
+  std::size_t Read(std::uint8_t* bytes, std::size_t n) override {
+    std::size_t got = 0;
+    while (got < n) {
+      const ssize_t r = ::read(fd_, bytes + got, n - got);
+      if (r < 0 && errno == EINTR) continue;
+      if (r <= 0) break;
+      got += static_cast<std::size_t>(r);
+    }
+    return got;
+  }
+  bool Write(const std::uint8_t* bytes, std::size_t n) override {
+    std::size_t done = 0;
+    while (done < n) {
+      const ssize_t w = ::write(fd_, bytes + done, n - done);
+      if (w < 0 && errno == EINTR) continue;
+      if (w <= 0) return false;
+      done += static_cast<std::size_t>(w);
+    }
+    return true;
+  }
+
+ private:
+  int fd_;
+};
+
 class PosixHostSystem final : public HostSystem {
  public:
   std::unique_ptr<ExclusiveFile> OpenNotShared(const std::string& path, std::string& reason) override {
@@ -64,6 +104,22 @@ class PosixHostSystem final : public HostSystem {
     // Reads of a regular file never block; the flag only served the open.
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     return std::make_unique<PosixExclusiveFile>(fd);
+  }
+
+  std::unique_ptr<HostFile> OpenFile(const std::string& path, FileAccess access) override {
+    const int flags = access == FileAccess::Read ? O_RDONLY : O_WRONLY | O_CREAT | O_TRUNC;
+    int fd = -1;
+    do {
+      fd = ::open(path.c_str(), flags | O_CLOEXEC, 0666);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) return nullptr;
+    // A folder opens for reading on POSIX but is no file to transfer.
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+      ::close(fd);
+      return nullptr;
+    }
+    return std::make_unique<PosixHostFile>(fd);
   }
 
   std::tm LocalTimeNow() override {

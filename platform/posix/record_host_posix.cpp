@@ -1,12 +1,14 @@
 // What the run record needs of the host on POSIX. Atomic replacement: write a
 // temporary file in the same directory, fsync it, rename(2) it over the
-// target, fsync the directory.
+// target, fsync the directory. The local time and its offset from UTC come
+// from localtime_r.
 
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 #include <string>
 
 #include "record/record_host.h"
@@ -72,6 +74,13 @@ bool ReplaceFileAtomically(const std::string& path, const std::string& content, 
     ::close(dir);
   }
   return true;
+}
+
+std::tm LocalTimeOf(std::time_t moment, long& utcOffsetSeconds) {
+  std::tm local{};
+  ::localtime_r(&moment, &local);
+  utcOffsetSeconds = local.tm_gmtoff;
+  return local;
 }
 
 std::string HostName() {

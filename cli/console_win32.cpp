@@ -1,0 +1,72 @@
+// Console events on Windows, in place of POSIX signals: Ctrl-C and
+// Ctrl-Break are ESC; closing the console window, logging off and shutting
+// down end the run, which still writes its results log.
+
+#include <windows.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+
+#include "app/station.h"
+#include "signal_watch.h"
+
+namespace rz::cli {
+namespace {
+
+constexpr std::uint32_t kAbort = 1;
+constexpr std::uint32_t kTerminate = 2;
+
+// How often the watcher looks at the events and at its stop request, and
+// presses ESC again while the run is to end.
+constexpr DWORD kPollMs = 50;
+
+// Events since the watcher last looked. The handler runs on a thread the
+// system starts for it, so it only records them.
+std::atomic<std::uint32_t> gEvents{0};
+
+BOOL WINAPI OnConsoleEvent(DWORD event) {
+  switch (event) {
+    case CTRL_C_EVENT:
+    case CTRL_BREAK_EVENT:
+      gEvents.fetch_or(kAbort);
+      return TRUE;
+    case CTRL_CLOSE_EVENT:
+    case CTRL_LOGOFF_EVENT:
+    case CTRL_SHUTDOWN_EVENT:
+      gEvents.fetch_or(kTerminate);
+      // Returning would let the system end the process at once. Waiting here
+      // lets main stop the operation and write the log; the process ends when
+      // main returns (or when the system's own time limit runs out).
+      ::Sleep(INFINITE);
+      return TRUE;
+    default:
+      return FALSE;
+  }
+}
+
+}  // namespace
+
+void BlockStationSignals() { ::SetConsoleCtrlHandler(OnConsoleEvent, TRUE); }
+
+void SignalWatch::Start(Station& station) {
+  stop_.store(false);
+  thread_ = std::thread([this, &station] { Run(station); });
+}
+
+void SignalWatch::Stop() {
+  stop_.store(true);
+  if (thread_.joinable()) thread_.join();
+}
+
+void SignalWatch::Run(Station& station) {
+  while (!stop_.load()) {
+    const std::uint32_t events = gEvents.exchange(0);
+    if ((events & kAbort) != 0) station.flags.RequestAbort();
+    if ((events & kTerminate) != 0) terminate_.store(true);
+    if (terminate_.load()) station.flags.RequestAbort();
+    ::Sleep(kPollMs);
+  }
+}
+
+}  // namespace rz::cli

@@ -1,0 +1,198 @@
+#include "win32/serial_win32.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <cstring>
+#include <thread>
+
+#include "win32/win32_text.h"
+
+namespace rz {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// A write may wait this long (plus a little per byte) for the line before it
+// gives up: a board that stopped reading must not hold the operation, and ESC
+// must be felt within a second, as on POSIX.
+constexpr DWORD kWriteStallMs = 500;
+constexpr DWORD kWriteMsPerByte = 2;  // covers rates down to about 5000 baud
+
+// "COM7" (any case) becomes "\\.\COM7", the name that reaches every COM port
+// (the short name alone reaches COM1..COM9 only); other names stay as given.
+std::wstring DeviceName(const std::string& path) {
+  const bool shortName = path.size() > 3 && (path[0] == 'C' || path[0] == 'c') && (path[1] == 'O' || path[1] == 'o') &&
+                         (path[2] == 'M' || path[2] == 'm') &&
+                         std::all_of(path.begin() + 3, path.end(), [](char c) { return c >= '0' && c <= '9'; });
+  return win32::Wide(shortName ? "\\\\.\\" + path : path);
+}
+
+BYTE ParityCode(std::uint8_t parity) {
+  switch (parity) {
+    case 1: return ODDPARITY;
+    case 2: return EVENPARITY;
+    default: return NOPARITY;
+  }
+}
+
+class Win32SerialDevice final : public SerialDevice {
+ public:
+  explicit Win32SerialDevice(HANDLE handle) : handle_(handle) {}
+  ~Win32SerialDevice() override { ::CloseHandle(handle_); }
+  Win32SerialDevice(const Win32SerialDevice&) = delete;
+  Win32SerialDevice& operator=(const Win32SerialDevice&) = delete;
+
+  bool ApplyLineSettings(const LineSettings& settings, std::string& error) override {
+    DCB dcb{};
+    dcb.DCBlength = sizeof dcb;
+    if (!::GetCommState(handle_, &dcb)) {
+      error = "cannot read the line settings: " + win32::LastErrorReason();
+      return false;
+    }
+    dcb.BaudRate = settings.baud;
+    dcb.ByteSize = settings.dataBits;
+    dcb.Parity = ParityCode(settings.parity);
+    dcb.StopBits = settings.stopBits == 2 ? TWOSTOPBITS : ONESTOPBIT;
+    dcb.fBinary = TRUE;
+    dcb.fParity = settings.parity != 0 ? TRUE : FALSE;
+    // No flow control of any kind; DTR and RTS held off.
+    dcb.fOutxCtsFlow = FALSE;
+    dcb.fOutxDsrFlow = FALSE;
+    dcb.fDtrControl = DTR_CONTROL_DISABLE;
+    dcb.fRtsControl = RTS_CONTROL_DISABLE;
+    dcb.fDsrSensitivity = FALSE;
+    dcb.fTXContinueOnXoff = TRUE;
+    dcb.fOutX = FALSE;
+    dcb.fInX = FALSE;
+    dcb.fErrorChar = FALSE;
+    dcb.fNull = FALSE;
+    dcb.fAbortOnError = FALSE;
+    if (!::SetCommState(handle_, &dcb)) {
+      error = "cannot set the line: " + win32::LastErrorReason();
+      return false;
+    }
+    // A device without modem lines (a virtual port) refuses these, which is fine.
+    ::EscapeCommFunction(handle_, CLRDTR);
+    ::EscapeCommFunction(handle_, CLRRTS);
+    return true;
+  }
+
+  void SetReadTimeouts(const ReadTimeouts& timeouts) override {
+    timeouts_ = timeouts;
+    COMMTIMEOUTS comm{};
+    if (timeouts.intervalMs == 0 && timeouts.multiplierMs == 0 && timeouts.constantMs == 0) {
+      // No time-out at all means "return at once with what is there"; to the
+      // system all zeros would mean "wait until every byte has come".
+      comm.ReadIntervalTimeout = MAXDWORD;
+    } else {
+      comm.ReadIntervalTimeout = timeouts.intervalMs;
+      comm.ReadTotalTimeoutMultiplier = timeouts.multiplierMs;
+      comm.ReadTotalTimeoutConstant = timeouts.constantMs;
+    }
+    comm.WriteTotalTimeoutMultiplier = kWriteMsPerByte;
+    comm.WriteTotalTimeoutConstant = kWriteStallMs;
+    ::SetCommTimeouts(handle_, &comm);
+  }
+
+  void PurgeOutput() override { ::PurgeComm(handle_, PURGE_TXABORT | PURGE_TXCLEAR); }
+
+  void PurgeInput() override {
+    ::PurgeComm(handle_, PURGE_RXABORT | PURGE_RXCLEAR);
+    head_ = tail_ = 0;
+  }
+
+  void Drain() override { ::FlushFileBuffers(handle_); }
+
+  std::size_t Write(const std::uint8_t* data, std::size_t n) override {
+    std::size_t done = 0;
+    while (done < n) {
+      DWORD written = 0;
+      const DWORD ask = static_cast<DWORD>(std::min<std::size_t>(n - done, 1u << 20));
+      // A write that timed out returns what went out: the line has stalled.
+      if (!::WriteFile(handle_, data + done, ask, &written, nullptr) || written == 0) break;
+      done += written;
+    }
+    return done;
+  }
+
+  std::size_t Read(std::uint8_t* data, std::size_t n) override {
+    const auto deadline =
+        Clock::now() + std::chrono::milliseconds(timeouts_.constantMs + timeouts_.multiplierMs * n);
+    std::size_t got = TakeBuffered(data, n);
+    if (got == n) return got;
+    // What has arrived already goes into the buffer, without waiting.
+    if (!FillWithArrived()) return Gone(got, deadline);
+    got += TakeBuffered(data + got, n - got);
+    if (got == n) return got;
+    // The rest is waited for by the driver, under the read time-outs.
+    DWORD read = 0;
+    if (!::ReadFile(handle_, data + got, static_cast<DWORD>(n - got), &read, nullptr)) return Gone(got, deadline);
+    return got + read;
+  }
+
+ private:
+  // The device has gone away (adapter pulled): nothing will come, but the
+  // read still lasts its time so that callers never spin.
+  static std::size_t Gone(std::size_t got, Clock::time_point deadline) {
+    std::this_thread::sleep_until(deadline);
+    return got;
+  }
+
+  std::size_t TakeBuffered(std::uint8_t* data, std::size_t n) {
+    const std::size_t take = std::min(n, tail_ - head_);
+    std::memcpy(data, buffer_.data() + head_, take);
+    head_ += take;
+    if (head_ == tail_) head_ = tail_ = 0;
+    return take;
+  }
+
+  // Reads the bytes the driver holds already into the buffer. Returns false
+  // when the device reports that it is gone.
+  bool FillWithArrived() {
+    DWORD errors = 0;
+    COMSTAT status{};
+    if (!::ClearCommError(handle_, &errors, &status)) return false;
+    const DWORD waiting = std::min<DWORD>(status.cbInQue, static_cast<DWORD>(buffer_.size() - tail_));
+    if (waiting == 0) return true;
+    DWORD read = 0;
+    if (!::ReadFile(handle_, buffer_.data() + tail_, waiting, &read, nullptr)) return false;
+    tail_ += read;
+    return true;
+  }
+
+  HANDLE handle_;
+  ReadTimeouts timeouts_;
+  std::array<std::uint8_t, 4096> buffer_{};
+  std::size_t head_ = 0;
+  std::size_t tail_ = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<SerialDevice> Win32SerialBackend::Open(const std::string& path, std::string& error) {
+  // Share mode 0: Windows gives a COM port to one program at a time.
+  const HANDLE handle = ::CreateFileW(DeviceName(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    const DWORD why = ::GetLastError();
+    if (why == ERROR_ACCESS_DENIED || why == ERROR_SHARING_VIOLATION) {
+      error = path + ": in use by another program (the port is exclusive)";
+    } else {
+      error = path + ": " + win32::SystemReason(why);
+    }
+    return nullptr;
+  }
+  DCB dcb{};
+  dcb.DCBlength = sizeof dcb;
+  if (!::GetCommState(handle, &dcb)) {
+    error = path + ": not a serial device";
+    ::CloseHandle(handle);
+    return nullptr;
+  }
+  return std::make_unique<Win32SerialDevice>(handle);
+}
+
+}  // namespace rz

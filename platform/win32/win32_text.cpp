@@ -1,0 +1,47 @@
+#include "win32/win32_text.h"
+
+#include <windows.h>
+
+namespace rz::win32 {
+
+std::wstring Wide(const std::string& utf8) {
+  if (utf8.empty()) return {};
+  const int length = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), length);
+  return wide;
+}
+
+std::string Utf8(const wchar_t* wide, std::size_t length) {
+  if (length == 0) return {};
+  const int size =
+      ::WideCharToMultiByte(CP_UTF8, 0, wide, static_cast<int>(length), nullptr, 0, nullptr, nullptr);
+  std::string utf8(static_cast<std::size_t>(size), '\0');
+  ::WideCharToMultiByte(CP_UTF8, 0, wide, static_cast<int>(length), utf8.data(), size, nullptr, nullptr);
+  return utf8;
+}
+
+std::string Utf8(const std::wstring& wide) { return Utf8(wide.data(), wide.size()); }
+
+std::string SystemReason(unsigned long error) {
+  wchar_t* text = nullptr;
+  const DWORD length = ::FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
+      0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::string reason;
+  if (length > 0 && text != nullptr) {
+    std::wstring wide(text, length);
+    while (!wide.empty() && (wide.back() == L'\n' || wide.back() == L'\r' || wide.back() == L' ' ||
+                             wide.back() == L'.')) {
+      wide.pop_back();
+    }
+    reason = Utf8(wide);
+  }
+  if (text != nullptr) ::LocalFree(text);
+  if (reason.empty()) reason = "system error " + std::to_string(error);
+  return reason;
+}
+
+std::string LastErrorReason() { return SystemReason(::GetLastError()); }
+
+}  // namespace rz::win32

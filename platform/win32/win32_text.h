@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+
+namespace rz::win32 {
+
+// UTF-8 (the station's text everywhere) to the UTF-16 of the Win32 API, and back.
+std::wstring Wide(const std::string& utf8);
+std::string Utf8(const std::wstring& wide);
+std::string Utf8(const wchar_t* wide, std::size_t length);
+
+// The system's text for an error code (GetLastError, WSAGetLastError), in
+// UTF-8 without the trailing line break.
+std::string SystemReason(unsigned long error);
+// The text for the calling thread's last error.
+std::string LastErrorReason();
+
+}  // namespace rz::win32
