@@ -16,7 +16,7 @@ case "$kind" in
   asan) dir=build-asan; extra=(-DRZ_BUILD_GUI=ON -DRZ_SANITIZE=address -DRZ_BUILD_BENCH=OFF) ;;
   tsan) dir=build-tsan; extra=(-DRZ_BUILD_GUI=ON -DRZ_SANITIZE=thread -DRZ_BUILD_BENCH=OFF) ;;
   windows) dir=build-windows
-    extra=(-DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/toolchain-mingw64.cmake" -DRZ_BUILD_TESTS=OFF) ;;
+    extra=(-DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/toolchain-mingw64.cmake" -DRZ_BUILD_TESTS=ON) ;;
   *) echo "usage: $0 [default|asan|tsan|windows]" >&2; exit 2 ;;
 esac
 

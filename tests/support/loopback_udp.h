@@ -14,9 +14,7 @@
 #define RZ_LOOPBACK_FAILURE(message) ADD_FAILURE() << (message)
 #endif
 
-#if defined(_WIN32)
-#include <process.h>
-#else
+#if !defined(_WIN32)
 #include <unistd.h>
 #endif
 
@@ -53,16 +51,19 @@ struct LoopbackPair {
   Address board;
 };
 inline LoopbackPair NextLoopbackPair() {
-  static std::atomic<unsigned> counter{0};
 #if defined(_WIN32)
-  const auto pid = static_cast<unsigned>(::_getpid());
+  // Wine 8 binds a UDP socket on a 127.x address other than 127.0.0.1 to the
+  // wildcard address, which would take port 13330 from every other address:
+  // the station takes 127.0.0.1 (a plain bind there). The Wine test driver
+  // runs one test program at a time, in a network of its own.
+  return {{127, 0, 0, 1}, {127, 0, 0, 2}};
 #else
-  const auto pid = static_cast<unsigned>(::getpid());
-#endif
-  const unsigned n = (pid * 7u + counter.fetch_add(1) * 3u) % 0xFFFFu;
+  static std::atomic<unsigned> counter{0};
+  const unsigned n = (static_cast<unsigned>(::getpid()) * 7u + counter.fetch_add(1) * 3u) % 0xFFFFu;
   const auto p = static_cast<std::uint8_t>(1 + n / 255);
   const auto q = static_cast<std::uint8_t>(1 + n % 255);
   return {{127, p, q, 1}, {127, p, q, 2}};
+#endif
 }
 
 // A datagram socket that refuses anything but loopback.
@@ -90,8 +91,10 @@ class LoopbackOnlySocket final : public DatagramSocket {
 // never offered: tests give the station's address explicitly.
 class LoopbackOnlyBackend final : public DatagramBackend {
  public:
-  bool Startup() override { return true; }
+  bool Startup() override { return platform_.Startup(); }
   std::unique_ptr<DatagramSocket> CreateSocket() override {
+    // Winsock wants its start-up before the first socket (counted; harmless again).
+    if (!platform_.Startup()) return nullptr;
     auto inner = platform_.CreateSocket();
     if (!inner) return nullptr;
     auto socket = std::make_unique<LoopbackOnlySocket>(std::move(inner));

@@ -39,9 +39,22 @@ mkfifo "$folder/.tick"
 exec 9<>"$folder/.tick"
 pause() { read -r -t "$1" -u 9 || true; }
 
+# A Windows program names its files by Windows paths (C:\users\...): the
+# board, a Linux program, gets them through the prefix's drive links.
+linux_path() {
+  if [[ $1 =~ ^([A-Za-z]):[\\/](.*)$ ]] && [ -n "${WINEPREFIX:-}" ]; then
+    local rest=${BASH_REMATCH[2]}
+    printf '%s/dosdevices/%s:/%s' "$WINEPREFIX" "${BASH_REMATCH[1],,}" "${rest//\\//}"
+  else
+    printf '%s' "$1"
+  fi
+}
+
 start_board() {
-  local port=$1
+  local port=$1 option options=()
   shift
+  for option in "$@"; do options+=("$(linux_path "$option")"); done
+  set -- "${options[@]}"
   stop_board "$port"
   # Emptied here, before the board starts: the ready check below must not see
   # the previous board's line.
