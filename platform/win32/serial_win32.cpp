@@ -40,7 +40,9 @@ BYTE ParityCode(std::uint8_t parity) {
 
 class Win32SerialDevice final : public SerialDevice {
  public:
-  explicit Win32SerialDevice(HANDLE handle) : handle_(handle) {}
+  // A fresh handle keeps the driver's time-outs (all zero: a read waits for
+  // ever); the core's contract for a port just opened is "return at once".
+  explicit Win32SerialDevice(HANDLE handle) : handle_(handle) { SetReadTimeouts(timeouts_); }
   ~Win32SerialDevice() override { ::CloseHandle(handle_); }
   Win32SerialDevice(const Win32SerialDevice&) = delete;
   Win32SerialDevice& operator=(const Win32SerialDevice&) = delete;
