@@ -13,6 +13,8 @@ packages=(
   help2man desktop-file-utils dpkg-dev file      # man pages, desktop entry check, the .deb
   jq                                             # summary of scripts/run-boards.sh
   fonts-dejavu-core                              # the window's monospaced font
+  g++-mingw-w64-x86-64-posix googletest          # the Windows build and its tests
+  wine64 wine iproute2                           # the Windows tests (Wine, a loopback of their own)
 )
 if [ "${1:-}" = "--screenshots" ]; then
   packages+=(xvfb xauth imagemagick)

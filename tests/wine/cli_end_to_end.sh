@@ -32,7 +32,7 @@ cli_stop_board() {
 # $wine_tmp/NAME-SYSTEM, where SYSTEM is linux or windows; FILE_DIR in the
 # arguments stands for the run's folder (a Windows path for Windows).
 cli_run() {
-  local system=$1 name=$2 dir board_options=() args=() arg status
+  local system=$1 name=$2 dir board_options=() args=() arg status started
   shift 2
   while [ "$1" != -- ]; do board_options+=("$1"); shift; done
   shift
@@ -43,15 +43,19 @@ cli_run() {
   if [ "$system" = windows ]; then
     for arg in "$@"; do args+=("${arg//FILE_DIR\//$(windows_path "$dir")\\}"); done
     cli_start_board "$wine_boards/COM1" "${board_options[@]}" || return 1
+    started=$EPOCHREALTIME
     wine64_run 300 "$windows_build/bin/rzstation-cli.exe" --workdir "$(windows_path "$dir")" \
       --com1 COM1 --com2 COM2 "${args[@]}" >"$dir/out.txt" 2>"$dir/err.txt" </dev/null
   else
     for arg in "$@"; do args+=("${arg//FILE_DIR/$dir}"); done
     cli_start_board "$dir/COM1" "${board_options[@]}" || return 1
+    started=$EPOCHREALTIME
     timeout -k 5 300 "$linux_build/bin/rzstation-cli" --workdir "$dir" --com1 "$dir/COM1" --com2 "$dir/COM2" \
       "${args[@]}" >"$dir/out.txt" 2>"$dir/err.txt" </dev/null
   fi
   status=$?
+  # The program's own wall time, for the benchmark.
+  echo "$EPOCHREALTIME - $started" | bc -l >"$dir/seconds"
   cli_stop_board
   echo "$status" >"$dir/status"
 }
