@@ -9,12 +9,15 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdlib>
+#include <cwchar>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
 #include <thread>
 
 #include "cli_platform.h"
+#include "win32/serial_win32.h"
 #include "win32/win32_text.h"
 
 namespace rz::cli {
@@ -26,27 +29,29 @@ HANDLE HandleOf(std::FILE* stream) {
   return reinterpret_cast<HANDLE>(::_get_osfhandle(::_fileno(stream)));
 }
 
+// The console's code page and output mode as they were before the station
+// changed them: they belong to the console, which outlives the program.
+UINT gOriginalCodePage = 0;
+DWORD gOriginalOutputMode = 0;
+bool gOutputModeChanged = false;
+
+void RestoreConsole() {
+  if (gOriginalCodePage != 0) ::SetConsoleOutputCP(gOriginalCodePage);
+  if (gOutputModeChanged) ::SetConsoleMode(::GetStdHandle(STD_OUTPUT_HANDLE), gOriginalOutputMode);
+}
+
 // True when the console of `handle` interprets ANSI sequences (switching
-// that on if it can).
+// that on if it can; Windows before 10 cannot).
 bool EnableVirtualTerminal(HANDLE handle) {
   DWORD mode = 0;
   if (!::GetConsoleMode(handle, &mode)) return false;  // a file or a pipe
   if ((mode & ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0) return true;
-  return ::SetConsoleMode(handle, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0;
-}
-
-// The number n of "COMn" (any case), 0 for any other name.
-int ComNumber(const std::string& name) {
-  if (name.size() < 4 || name.size() > 6) return 0;
-  for (int i = 0; i < 3; ++i) {
-    if (std::toupper(static_cast<unsigned char>(name[static_cast<std::size_t>(i)])) != "COM"[i]) return 0;
+  if (!::SetConsoleMode(handle, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING)) return false;
+  if (handle == ::GetStdHandle(STD_OUTPUT_HANDLE)) {
+    gOriginalOutputMode = mode;
+    gOutputModeChanged = true;
   }
-  int number = 0;
-  for (std::size_t i = 3; i < name.size(); ++i) {
-    if (name[i] < '0' || name[i] > '9') return 0;
-    number = number * 10 + (name[i] - '0');
-  }
-  return name[3] == '0' ? 0 : number;
+  return true;
 }
 
 // Standard input read by a thread of its own, as a console read or a pipe
@@ -115,8 +120,9 @@ class InputPump {
 
 void PrepareConsole() {
   // The journal is UTF-8; the console shows it as such.
+  gOriginalCodePage = ::GetConsoleOutputCP();
   ::SetConsoleOutputCP(CP_UTF8);
-  ::SetConsoleCP(CP_UTF8);
+  std::atexit(RestoreConsole);
 }
 
 std::vector<std::string> CommandLineArguments(int argc, char** argv) {
@@ -142,7 +148,7 @@ int TerminalRows(std::FILE* out) {
 PortPaths DefaultPortPaths() { return {"COM1", "COM2"}; }
 
 bool CheckPortName(const std::string& name, std::string& error) {
-  const int number = ComNumber(name);
+  const int number = ComPortNumber(name);
   if (number >= 1 && number <= kHighestComPort) return true;
   // A device path as the system names it: \\.\COM12, \\.\CNCA0, ...
   if (name.size() > 4 && name.compare(0, 4, "\\\\.\\") == 0) return true;

@@ -47,7 +47,17 @@ BOOL WINAPI OnConsoleEvent(DWORD event) {
 
 }  // namespace
 
-void BlockStationSignals() { ::SetConsoleCtrlHandler(OnConsoleEvent, TRUE); }
+void BlockStationSignals() {
+  static const bool installed = ::SetConsoleCtrlHandler(OnConsoleEvent, TRUE) != 0;  // once
+  static_cast<void>(installed);
+}
+
+namespace {
+
+// Installed already while the program is being initialised, before main.
+[[gnu::constructor]] void HandleBeforeMain() { BlockStationSignals(); }
+
+}  // namespace
 
 void SignalWatch::Start(Station& station) {
   stop_.store(false);

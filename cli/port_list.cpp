@@ -112,6 +112,7 @@ std::string FormatPortList(const std::vector<SerialPortInfo>& ports) {
       if (!port.serial.empty()) line += ", serial " + port.serial;
     } else {
       line += "built-in";
+      if (!port.product.empty()) line += " " + port.product;
     }
     if (!port.driver.empty()) line += " (" + port.driver + ")";
     out += line + "\n";

@@ -12,7 +12,7 @@ struct SerialPortInfo {
   std::string vendorId;      // "0403"
   std::string productId;     // "6001"
   std::string manufacturer;  // "FTDI"
-  std::string product;       // "FT232R USB UART"
+  std::string product;       // "FT232R USB UART"; the friendly name on Windows
   std::string serial;        // "A10K3X4B"
   std::string driver;        // "ftdi_sio", "serial8250", ...
 };

@@ -8,13 +8,16 @@ packages=(
   libgtest-dev                                   # tests
   qt6-base-dev                                   # the window (Qt Widgets, Qt Test)
   libasound2-dev                                 # tones through ALSA
-  nlohmann-json3-dev libtinyxml2-dev libssl-dev  # run records: JSON, JUnit XML, SHA-256
+  nlohmann-json3-dev libssl-dev                  # run records: JSON, SHA-256
+  libtinyxml2-dev                                # tests: parsing the JUnit report
   libqt6svg6                                     # the window's SVG icon
   help2man desktop-file-utils dpkg-dev file      # man pages, desktop entry check, the .deb
   jq                                             # summary of scripts/run-boards.sh
   fonts-dejavu-core                              # the window's monospaced font
-  g++-mingw-w64-x86-64-posix googletest          # the Windows build and its tests
-  wine64 wine iproute2                           # the Windows tests (Wine, a loopback of their own)
+  g++-mingw-w64-x86-64-posix                     # rzstation-cli.exe (scripts/build.sh windows)
+  wine64 wine                                    # running the Windows programs on Linux
+  zip                                            # the Windows package
+  googletest iproute2                            # the Windows tests: GoogleTest's sources, a loopback of their own
 )
 if [ "${1:-}" = "--screenshots" ]; then
   packages+=(xvfb xauth imagemagick)

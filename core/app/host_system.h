@@ -3,10 +3,18 @@
 #include <cstddef>
 #include <cstdint>
 #include <ctime>
+#include <filesystem>
 #include <memory>
 #include <string>
 
 namespace rz {
+
+// The path of a UTF-8 file name (the station's text is UTF-8 everywhere), for
+// the standard library's file streams: on Windows a plain std::string would
+// be taken as the ANSI code page.
+inline std::filesystem::path Utf8Path(const std::string& utf8) {
+  return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
 
 // A file opened for reading by this process alone.
 class ExclusiveFile {

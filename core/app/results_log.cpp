@@ -47,7 +47,7 @@ bool WriteResultsLog(Station& station) {
   const std::string bytes = FormatResultsLog(lines, station.System().LocalTimeNow());
 
   const std::string path = station.workDir + kResultsLogFileName;
-  std::ofstream file(path, std::ios::binary | std::ios::trunc);
+  std::ofstream file(Utf8Path(path), std::ios::binary | std::ios::trunc);
   const char* failure = nullptr;
   if (!file) {
     failure = "cannot be created";

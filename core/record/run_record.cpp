@@ -5,11 +5,11 @@
 #include <cmath>
 #include <cstdio>
 #include <ctime>
-#include <filesystem>
 #include <fstream>
 #include <memory>
 
 #include "app/operation_table.h"
+#include "app/host_system.h"
 #include "app/station.h"
 #include "app/texts.h"
 #include "record/record_host.h"
@@ -127,9 +127,7 @@ BoardIdentity ParseBoardIdentity(const std::vector<std::string>& journalLines) {
 }
 
 bool HashFile(const std::string& path, std::string& sha256, std::uint64_t& size, std::string& reason) {
-  // The path is UTF-8; so is a std::filesystem::path made of char8_t, on
-  // every system.
-  std::ifstream in(std::filesystem::path(std::u8string(path.begin(), path.end())), std::ios::binary);
+  std::ifstream in(Utf8Path(path), std::ios::binary);
   if (!in) {
     reason = "cannot open " + path;
     return false;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <chrono>
 #include <cstring>
 #include <thread>
@@ -24,10 +25,7 @@ constexpr DWORD kWriteMsPerByte = 2;  // covers rates down to about 5000 baud
 // "COM7" (any case) becomes "\\.\COM7", the name that reaches every COM port
 // (the short name alone reaches COM1..COM9 only); other names stay as given.
 std::wstring DeviceName(const std::string& path) {
-  const bool shortName = path.size() > 3 && (path[0] == 'C' || path[0] == 'c') && (path[1] == 'O' || path[1] == 'o') &&
-                         (path[2] == 'M' || path[2] == 'm') &&
-                         std::all_of(path.begin() + 3, path.end(), [](char c) { return c >= '0' && c <= '9'; });
-  return win32::Wide(shortName ? "\\\\.\\" + path : path);
+  return win32::Wide(ComPortNumber(path) > 0 ? "\\\\.\\" + path : path);
 }
 
 BYTE ParityCode(std::uint8_t parity) {
@@ -40,8 +38,8 @@ BYTE ParityCode(std::uint8_t parity) {
 
 class Win32SerialDevice final : public SerialDevice {
  public:
-  // A fresh handle keeps the driver's time-outs (all zero: a read waits for
-  // ever); the core's contract for a port just opened is "return at once".
+  // Starts with the default read time-outs: whatever the driver held
+  // before (all zeros would be "wait for every byte") is never used.
   explicit Win32SerialDevice(HANDLE handle) : handle_(handle) { SetReadTimeouts(timeouts_); }
   ~Win32SerialDevice() override { ::CloseHandle(handle_); }
   Win32SerialDevice(const Win32SerialDevice&) = delete;
@@ -173,6 +171,19 @@ class Win32SerialDevice final : public SerialDevice {
 };
 
 }  // namespace
+
+int ComPortNumber(const std::string& name) {
+  if (name.size() < 4 || name.size() > 9 || name[3] == '0') return 0;
+  for (std::size_t i = 0; i < 3; ++i) {
+    if (std::toupper(static_cast<unsigned char>(name[i])) != "COM"[i]) return 0;
+  }
+  int number = 0;
+  for (std::size_t i = 3; i < name.size(); ++i) {
+    if (name[i] < '0' || name[i] > '9') return 0;
+    number = number * 10 + (name[i] - '0');
+  }
+  return number;
+}
 
 std::unique_ptr<SerialDevice> Win32SerialBackend::Open(const std::string& path, std::string& error) {
   // Share mode 0: Windows gives a COM port to one program at a time.

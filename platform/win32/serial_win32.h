@@ -4,6 +4,10 @@
 
 namespace rz {
 
+// The number n of a port name "COMn" (any case, up to six digits, no
+// leading zero), 0 for any other name.
+int ComPortNumber(const std::string& name);
+
 // Serial ports on Windows: COMn opened exclusively through CreateFileW on
 // \\.\COMn, the line set through a DCB, the read time-outs as COMMTIMEOUTS,
 // and the same small input buffer as on POSIX, filled with what has already

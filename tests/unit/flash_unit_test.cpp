@@ -150,6 +150,36 @@ TEST(ImageFile, ReadCountsAndPieces) {
   EXPECT_EQ(ReadPieceAt(1000, 1).address, 512u);
 }
 
+TEST(ImageFile, NamesShowTheLastComponentForEitherSeparator) {
+  for (const auto& [path, name] : std::vector<std::pair<std::string, std::string>>{
+           {"image.bin", "image.bin"},
+           {"/tmp/rz/image.bin", "image.bin"},
+           {"C:\\rz\\image.bin", "image.bin"},
+           {"C:/rz\\sub/image.bin", "image.bin"},
+           {"dir\\", ""}}) {
+    EXPECT_EQ(FileNameOf(path), name) << path;
+  }
+}
+
+// Bytes that a text-mode file would change (0x1A, CR LF) reach the disk and come back unchanged.
+TEST(ImageFile, DiskFilesAreBinary) {
+  TempDir dir;
+  const std::vector<std::uint8_t> bytes{'\x1a', '\r', '\n', '\n', 0, '\r', 'x', '\x1a'};
+  {
+    const auto out = CreateFileForWriting(dir.File("binary.bin"));
+    ASSERT_NE(out, nullptr);
+    ASSERT_TRUE(out->Write(bytes.data(), bytes.size()));
+  }
+  const auto in = OpenFileForReading(dir.File("binary.bin"));
+  ASSERT_NE(in, nullptr);
+  EXPECT_EQ(in->Size(), bytes.size());
+  std::vector<std::uint8_t> back(bytes.size() + 4);
+  ASSERT_TRUE(in->Seek(1));
+  EXPECT_EQ(in->Read(back.data(), back.size()), bytes.size() - 1);
+  EXPECT_TRUE(std::equal(bytes.begin() + 1, bytes.end(), back.begin()));
+  EXPECT_EQ(OpenFileForReading(dir.Path()), nullptr);  // a folder is no file
+}
+
 TEST(FlashText, PlaceholdersTakeAnyText) {
   const std::string name(300, 'n');
   EXPECT_EQ(FormatText(text::kOpenFileFailed, name), "Ошибка открытия файла <" + name + ">");

@@ -11,6 +11,7 @@
 #include "app/texts.h"
 #include "boardtests/configuration_decode.h"
 #include "record/run_record.h"
+#include "record/xml_writer.h"
 #include "station_fixture.h"
 
 namespace rz::testing {
@@ -176,6 +177,38 @@ TEST_F(RunRecordTest, JUnitReportParsesWithOneCasePerOperation) {
     hasUniqId |= std::string(p->Attribute("name")) == "board.uniqId" && std::string(p->Attribute("value")) == "0c7312a5";
   }
   EXPECT_TRUE(hasUniqId);
+}
+
+// Whatever the values hold, a parser gets them back exactly.
+TEST(XmlWriter, AttributesAndTextSurviveAParser) {
+  const std::vector<std::string> values{"plain", "quote \" and ' apostrophe", "<tag> & &amp;", "a\nb\r\nc\td",
+                                        "]]> end", "  two  spaces  ", "Процессор", ""};
+  XmlWriter xml;
+  xml.Open("root");
+  for (const std::string& value : values) {
+    xml.Open("item");
+    xml.Attribute("value", value);
+    xml.Text(value);
+    xml.Close();
+    xml.Open("empty");
+    xml.Attribute("value", value);
+    xml.Close();
+  }
+  xml.Close();
+
+  tinyxml2::XMLDocument document;
+  ASSERT_EQ(document.Parse(xml.Document().c_str()), tinyxml2::XML_SUCCESS) << xml.Document();
+  const tinyxml2::XMLElement* item = document.RootElement()->FirstChildElement("item");
+  for (const std::string& value : values) {
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(item->Attribute("value"), value);
+    EXPECT_EQ(item->GetText() != nullptr ? std::string(item->GetText()) : "", value);
+    const tinyxml2::XMLElement* empty = item->NextSiblingElement("empty");
+    ASSERT_NE(empty, nullptr);
+    EXPECT_EQ(empty->Attribute("value"), value);
+    EXPECT_EQ(empty->FirstChild(), nullptr);
+    item = empty->NextSiblingElement("item");
+  }
 }
 
 TEST(RunRecordFiles, UnwritablePlacesAreReportedAtOpen) {
