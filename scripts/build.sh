@@ -6,7 +6,8 @@
 #   scripts/build.sh tsan       ThreadSanitizer
 #   scripts/build.sh windows    rzstation-cli.exe for 64-bit Windows (MinGW-w64,
 #                               linked statically; the window and the simulated
-#                               board are Linux programs and are not built)
+#                               board are Linux programs and are not built) and
+#                               the portable tests, for tests/wine/run_wine_tests.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
