@@ -6,7 +6,8 @@
 #   scripts/build.sh tsan       ThreadSanitizer
 #   scripts/build.sh windows    rzstation-cli.exe for 64-bit Windows (MinGW-w64,
 #                               linked statically; the window and the simulated
-#                               board are Linux programs and are not built)
+#                               board are Linux programs and are not built) and
+#                               the portable tests, for tests/wine/run_wine_tests.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -16,7 +17,7 @@ case "$kind" in
   asan) dir=build-asan; extra=(-DRZ_BUILD_GUI=ON -DRZ_SANITIZE=address -DRZ_BUILD_BENCH=OFF) ;;
   tsan) dir=build-tsan; extra=(-DRZ_BUILD_GUI=ON -DRZ_SANITIZE=thread -DRZ_BUILD_BENCH=OFF) ;;
   windows) dir=build-windows
-    extra=(-DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/toolchain-mingw64.cmake" -DRZ_BUILD_TESTS=OFF) ;;
+    extra=(-DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/toolchain-mingw64.cmake" -DRZ_BUILD_TESTS=ON) ;;
   *) echo "usage: $0 [default|asan|tsan|windows]" >&2; exit 2 ;;
 esac
 

@@ -19,6 +19,7 @@ packages=(
   g++-mingw-w64-x86-64-posix                     # rzstation-cli.exe (scripts/build.sh windows)
   wine64 wine                                    # running the Windows programs on Linux
   zip                                            # the Windows package
+  googletest iproute2                            # the Windows tests: GoogleTest's sources, a loopback of their own
 )
 if [ "${1:-}" = "--screenshots" ]; then
   packages+=(xvfb xauth imagemagick)

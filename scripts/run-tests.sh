@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs the whole test suite: the default
 # build (and the Debian package made from it, unpacked into a scratch root and
-# run from there), then the AddressSanitizer+UBSan and ThreadSanitizer builds.
-#   scripts/run-tests.sh           all three configurations
+# run from there), then the AddressSanitizer+UBSan and ThreadSanitizer builds,
+# then the Windows build under Wine (against the default build's simulated board).
+#   scripts/run-tests.sh           all four configurations
 #   scripts/run-tests.sh --quick   the default configuration only
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
-kinds=(default asan tsan)
+kinds=(default asan tsan windows)
 [ "${1:-}" = "--quick" ] && kinds=(default)
 
 export QT_QPA_PLATFORM=offscreen
@@ -22,9 +23,12 @@ for kind in "${kinds[@]}"; do
     default) dir=build ;;
     asan) dir=build-asan ;;
     tsan) dir=build-tsan ;;
+    windows) dir=build-windows ;;
   esac
   echo "=== $kind tests ==="
-  if [ "$kind" = tsan ]; then
+  if [ "$kind" = windows ]; then
+    tests/wine/run_wine_tests.sh build-windows build
+  elif [ "$kind" = tsan ]; then
     tsan_run ctest --test-dir "$dir" --output-on-failure --timeout 300 -j2
   else
     ctest --test-dir "$dir" --output-on-failure --timeout 300 -j2

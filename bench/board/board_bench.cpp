@@ -17,6 +17,7 @@
 #include "app/station.h"
 #include "boardtests/configuration_commands.h"
 #include "child_process.h"
+#include "simulated_board.h"
 #include "link/boot_download.h"
 #include "posix/serial_posix.h"
 #include "recording_ui.h"

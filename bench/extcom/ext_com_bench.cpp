@@ -17,6 +17,7 @@
 #include "app/startup.h"
 #include "app/station.h"
 #include "child_process.h"
+#include "simulated_board.h"
 #include "cli_ui.h"
 #include "posix/serial_posix.h"
 #include "recording_ui.h"

@@ -27,6 +27,7 @@
 #include "app/station.h"
 #include "byte_count_dlg.h"
 #include "child_process.h"
+#include "simulated_board.h"
 #include "flash/flash_test.h"
 #include "flash_script.h"
 #include "link/boot_download.h"

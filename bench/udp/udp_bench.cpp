@@ -29,6 +29,7 @@
 #include "app/startup.h"
 #include "app/station.h"
 #include "child_process.h"
+#include "simulated_board.h"
 #include "link/boot_download.h"
 #include "link/exchange.h"
 #include "link/ip_address.h"

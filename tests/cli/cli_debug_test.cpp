@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "child_process.h"
+#include "simulated_board.h"
 #include "station_fixture.h"
 
 namespace rz::testing {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "child_process.h"
+#include "simulated_board.h"
 #include "flash_script.h"
 #include "link/ip_address.h"
 #include "loopback_udp.h"

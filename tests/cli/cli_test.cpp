@@ -14,6 +14,7 @@
 #include "app/operation_table.h"
 #include "app/texts.h"
 #include "child_process.h"
+#include "simulated_board.h"
 #include "station_fixture.h"
 
 namespace rz::testing {

@@ -4,6 +4,7 @@
 
 #include "app/cp1251.h"
 #include "child_process.h"
+#include "simulated_board.h"
 #include "station_fixture.h"
 
 namespace rz::testing {

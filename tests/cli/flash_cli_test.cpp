@@ -6,6 +6,7 @@
 
 #include "app/cp1251.h"
 #include "child_process.h"
+#include "simulated_board.h"
 #include "flash_script.h"
 #include "station_fixture.h"
 

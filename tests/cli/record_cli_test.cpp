@@ -10,6 +10,7 @@
 
 #include "app/texts.h"
 #include "child_process.h"
+#include "simulated_board.h"
 #include "station_fixture.h"
 
 namespace rz::testing {

@@ -11,6 +11,7 @@
 #include "app/startup.h"
 #include "app/texts.h"
 #include "child_process.h"
+#include "simulated_board.h"
 #include "gui_test_support.h"
 #include "ip_address_dlg.h"
 #include "link/ethernet_texts.h"

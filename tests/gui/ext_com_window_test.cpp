@@ -16,6 +16,7 @@
 #include "boardtests/external_com_table.h"
 #include "boardtests/external_com_texts.h"
 #include "child_process.h"
+#include "simulated_board.h"
 #include "gui_test_support.h"
 #include "posix/serial_posix.h"
 #include "test_params_dlg.h"

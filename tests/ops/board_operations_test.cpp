@@ -7,26 +7,20 @@
 #include "app/texts.h"
 #include "boardtests/configuration_readout.h"
 #include "boardtests/cpu_clock_change.h"
-#include "child_process.h"
 #include "cpu_time.h"
 #include "link/boot_download.h"
-#include "posix/serial_posix.h"
-#include "station_fixture.h"
+#include "board_fixture.h"
 
 namespace rz::testing {
 namespace {
 
 using std::chrono::milliseconds;
 
-class BoardTest : public ::testing::Test {
+class BoardTest : public BoardStationTest {
  protected:
   // Starts the board with `options` and the station with a program of `size` bytes.
   void Start(std::vector<std::string> options = {}, std::size_t programSize = 24576) {
-    board = std::make_unique<SimulatedBoard>(dir.File("COM1"), std::move(options));
-    dir.Write(kTestProgramFileName, TestProgramBytes(programSize));
-    station.portPaths.com1 = dir.File("COM1");
-    station.portPaths.com2 = dir.File("COM2");
-    ASSERT_TRUE(StartStation(station, dir.Path()));
+    ASSERT_NO_FATAL_FAILURE(StartBoardAndStation(std::move(options), programSize));
     ASSERT_NE(station.Port(), nullptr);
   }
 
@@ -41,12 +35,6 @@ class BoardTest : public ::testing::Test {
   }
   Outcome Wait(const char* what) { return AwaitOutcome(station, what); }
 
-  TempDir dir;
-  RecordingUi ui;
-  RecordingSound sound;
-  PosixSerialBackend serial;
-  std::unique_ptr<SimulatedBoard> board;
-  Station station{ui, sound, serial};
 };
 
 TEST_F(BoardTest, DownloadThenConfigurationOfTheDefaultBoard) {

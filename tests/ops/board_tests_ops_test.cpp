@@ -6,10 +6,8 @@
 
 #include "app/texts.h"
 #include "boardtests/board_test_texts.h"
-#include "child_process.h"
 #include "cpu_time.h"
-#include "posix/serial_posix.h"
-#include "station_fixture.h"
+#include "board_fixture.h"
 
 namespace rz::testing {
 namespace {
@@ -17,15 +15,11 @@ namespace {
 using std::chrono::milliseconds;
 using Lines = std::vector<std::string>;
 
-class BoardTestsOnTheBoard : public ::testing::Test {
+class BoardTestsOnTheBoard : public BoardStationTest {
  protected:
   // Starts the board with `options`, the station, and downloads the program.
   void Start(std::vector<std::string> options = {}) {
-    board = std::make_unique<SimulatedBoard>(dir.File("COM1"), std::move(options));
-    dir.Write(kTestProgramFileName, TestProgramBytes(3000));
-    station.portPaths.com1 = dir.File("COM1");
-    station.portPaths.com2 = dir.File("COM2");
-    ASSERT_TRUE(StartStation(station, dir.Path()));
+    ASSERT_NO_FATAL_FAILURE(StartBoardAndStation(std::move(options), 3000));
     ASSERT_EQ(Press(Button::Download), Outcome::Success);
     station.sleeper = [this](milliseconds d) { slept += d; };
   }
@@ -48,12 +42,6 @@ class BoardTestsOnTheBoard : public ::testing::Test {
     return false;
   }
 
-  TempDir dir;
-  RecordingUi ui;
-  RecordingSound sound;
-  PosixSerialBackend serial;
-  std::unique_ptr<SimulatedBoard> board;
-  Station station{ui, sound, serial};
   milliseconds slept{0};
 };
 
@@ -119,7 +107,7 @@ TEST_F(BoardTestsOnTheBoard, EthernetOfASoundBoardAndOfOneThatCannotStart) {
   Start();
   EXPECT_EQ(PressAndCollect(Button::Ethernet, Outcome::Success),
             (Lines{" ", text::kEthernetDone, text::kTestPassed}));
-  board = std::make_unique<SimulatedBoard>(dir.File("COM2"), std::vector<std::string>{"--eth-fail"});
+  board = std::make_unique<SimulatedBoard>(BoardPort("COM2"), std::vector<std::string>{"--eth-fail"});
   ui.portIndex = kPortEntryCom2;
   ASSERT_EQ(OnPortSelectorChanged(station), StartResult::Started);
   ASSERT_EQ(station.runner.Wait(), Outcome::Success);
@@ -159,7 +147,7 @@ TEST_F(BoardTestsOnTheBoard, ServiceComPassesAndStopsAtAChangedByte) {
   Start();
   EXPECT_EQ(PressAndCollect(Button::ServiceCom, Outcome::Success),
             (Lines{"", text::kServiceComHeading, text::kServiceLoopOk, " DTR->DCD: OK", text::kTestPassed}));
-  board = std::make_unique<SimulatedBoard>(dir.File("COM2"), std::vector<std::string>{"--service-mismatch", "7"});
+  board = std::make_unique<SimulatedBoard>(BoardPort("COM2"), std::vector<std::string>{"--service-mismatch", "7"});
   ui.portIndex = kPortEntryCom2;
   ASSERT_EQ(OnPortSelectorChanged(station), StartResult::Started);
   ASSERT_EQ(station.runner.Wait(), Outcome::Success);

@@ -5,13 +5,11 @@
 #include <thread>
 
 #include "app/texts.h"
-#include "child_process.h"
 #include "debug/debug_console.h"
 #include "debug/debug_operation.h"
 #include "debug/debug_texts.h"
-#include "posix/serial_posix.h"
 #include "recording_debug_ui.h"
-#include "station_fixture.h"
+#include "board_fixture.h"
 
 namespace rz::testing {
 namespace {
@@ -19,13 +17,10 @@ namespace {
 using std::chrono::milliseconds;
 namespace dt = debugtext;
 
-class DebugBoardTest : public ::testing::Test {
+class DebugBoardTest : public BoardStationTest {
  protected:
   void Start(std::vector<std::string> options = {}) {
-    board = std::make_unique<SimulatedBoard>(dir.File("COM1"), std::move(options));
-    dir.Write(kTestProgramFileName, TestProgramBytes(2048));
-    station.portPaths.com1 = dir.File("COM1");
-    ASSERT_TRUE(StartStation(station, dir.Path()));
+    ASSERT_NO_FATAL_FAILURE(StartBoardAndStation(std::move(options)));
     ASSERT_EQ(PressButton(station, Button::Download), StartResult::Started);
     ASSERT_EQ(station.runner.Wait(), Outcome::Success);
   }
@@ -53,12 +48,6 @@ class DebugBoardTest : public ::testing::Test {
     return lines;
   }
 
-  TempDir dir;
-  RecordingUi ui;
-  RecordingSound sound;
-  PosixSerialBackend serial;
-  std::unique_ptr<SimulatedBoard> board;
-  Station station{ui, sound, serial};
   RecordingDebugUi dui;
   DebugConsoleState state;
   Outcome outcome = Outcome::Failed;
@@ -111,10 +100,10 @@ TEST_F(DebugBoardTest, FaultyBoards) {
 TEST_F(DebugBoardTest, SilentBoardWaitsUntilEsc) {
   Start();
   board.reset();
-  board = std::make_unique<SimulatedBoard>(dir.File("COM1"), std::vector<std::string>{"--silent"});
+  board = std::make_unique<SimulatedBoard>(BoardPort("COM1"), std::vector<std::string>{"--silent"});
   // A board that answers nothing, on a port opened afresh.
   std::string error;
-  station.port = serial.Open(dir.File("COM1"), error);
+  station.port = serial.Open(BoardPort("COM1"), error);
   ASSERT_NE(station.port, nullptr) << error;
   EXPECT_EQ(Run(2, "r", "0x0", "", milliseconds(300)), (Lines{" r  0x0000000  ", dt::kAbortedNoDot}));
   EXPECT_EQ(outcome, Outcome::Aborted);

@@ -5,23 +5,18 @@
 #include "app/operation_table.h"
 #include "app/texts.h"
 #include "boardtests/external_com_texts.h"
-#include "child_process.h"
 #include "link/boot_download.h"
-#include "posix/serial_posix.h"
-#include "station_fixture.h"
+#include "board_fixture.h"
 
 namespace rz::testing {
 namespace {
 
 using std::chrono::milliseconds;
 
-class ExtComBoardTest : public ::testing::Test {
+class ExtComBoardTest : public BoardStationTest {
  protected:
   void Start(std::vector<std::string> options) {
-    board = std::make_unique<SimulatedBoard>(dir.File("COM1"), std::move(options));
-    dir.Write(kTestProgramFileName, TestProgramBytes(2048));
-    station.portPaths.com1 = dir.File("COM1");
-    ASSERT_TRUE(StartStation(station, dir.Path()));
+    ASSERT_NO_FATAL_FAILURE(StartBoardAndStation(std::move(options)));
     ASSERT_EQ(PressButton(station, Button::Download), StartResult::Started);
     ASSERT_EQ(station.runner.Wait(), Outcome::Success);
   }
@@ -44,12 +39,6 @@ class ExtComBoardTest : public ::testing::Test {
   }
   std::string Row(int position) { return ui.JournalLineText(base + 4 + position); }
 
-  TempDir dir;
-  RecordingUi ui;
-  RecordingSound sound;
-  PosixSerialBackend serial;
-  std::unique_ptr<SimulatedBoard> board;
-  Station station{ui, sound, serial};
   int base = 0;
 };
 

@@ -7,13 +7,11 @@
 
 #include "app/operation_table.h"
 #include "app/texts.h"
-#include "child_process.h"
 #include "flash/flash_texts.h"
 #include "flash/flash_unit.h"
 #include "flash_script.h"
 #include "link/boot_download.h"
-#include "posix/serial_posix.h"
-#include "station_fixture.h"
+#include "board_fixture.h"
 
 namespace rz::testing {
 namespace {
@@ -21,13 +19,10 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 using Lines = std::vector<std::string>;
 
-class FlashBoardTest : public ::testing::Test {
+class FlashBoardTest : public BoardStationTest {
  protected:
   void Start(std::vector<std::string> options = {}) {
-    board = std::make_unique<SimulatedBoard>(dir.File("COM1"), std::move(options));
-    dir.Write(kTestProgramFileName, TestProgramBytes(2048));
-    station.portPaths.com1 = dir.File("COM1");
-    ASSERT_TRUE(StartStation(station, dir.Path()));
+    ASSERT_NO_FATAL_FAILURE(StartBoardAndStation(std::move(options)));
     ASSERT_NE(station.Port(), nullptr);
     ASSERT_EQ(DownloadTestProgram(station), Outcome::Success);
     first = ui.JournalLineCount();
@@ -60,12 +55,6 @@ class FlashBoardTest : public ::testing::Test {
     return texts;
   }
 
-  TempDir dir;
-  RecordingUi ui;
-  RecordingSound sound;
-  PosixSerialBackend serial;
-  std::unique_ptr<SimulatedBoard> board;
-  Station station{ui, sound, serial};
   int first = 0;
 };
 

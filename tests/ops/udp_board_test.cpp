@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include "app/operation_table.h"
-#include "child_process.h"
 #include "link/ethernet_switch.h"
 #include "link/ethernet_texts.h"
 #include "link/exchange.h"
@@ -12,25 +11,19 @@
 #include "link/udp_channel.h"
 #include "link/udp_commands.h"
 #include "loopback_udp.h"
-#include "posix/serial_posix.h"
-#include "station_fixture.h"
+#include "board_fixture.h"
 
 namespace rz::testing {
 namespace {
 
 using std::chrono::milliseconds;
 
-class UdpBoardTest : public ::testing::Test {
+class UdpBoardTest : public BoardStationTest {
  protected:
   // Starts the board with `options`, downloads the program and switches
   // Ethernet work on at the board's loopback address.
   void StartOnEthernet(std::vector<std::string> options = {}) {
-    board = std::make_unique<SimulatedBoard>(dir.File("COM1"), std::move(options));
-    dir.Write(kTestProgramFileName, TestProgramBytes(2048));
-    station.portPaths.com1 = dir.File("COM1");
-    station.udp.backend = &udp;
-    station.udp.localAddress = pair.station;
-    ASSERT_TRUE(StartStation(station, dir.Path()));
+    ASSERT_NO_FATAL_FAILURE(StartBoardAndStationWithUdp(std::move(options)));
     ASSERT_NE(station.udp.socket, nullptr);
     ASSERT_EQ(PressButton(station, Button::Download), StartResult::Started);
     ASSERT_EQ(station.runner.Wait(), Outcome::Success);
@@ -69,14 +62,6 @@ class UdpBoardTest : public ::testing::Test {
     return n;
   }
 
-  TempDir dir;
-  LoopbackPair pair = NextLoopbackPair();
-  LoopbackOnlyBackend udp;
-  RecordingUi ui;
-  RecordingSound sound;
-  PosixSerialBackend serial;
-  std::unique_ptr<SimulatedBoard> board;
-  Station station{ui, sound, serial};
 };
 
 std::vector<std::uint8_t> Pattern(std::size_t n, unsigned seed) {

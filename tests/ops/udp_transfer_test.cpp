@@ -7,15 +7,13 @@
 
 #include "app/operation_table.h"
 #include "app/texts.h"
-#include "child_process.h"
 #include "flash/flash_texts.h"
 #include "flash/udp_progress.h"
 #include "flash_script.h"
 #include "link/ip_address.h"
 #include "link/udp_channel.h"
 #include "loopback_udp.h"
-#include "posix/serial_posix.h"
-#include "station_fixture.h"
+#include "board_fixture.h"
 
 namespace rz::testing {
 namespace {
@@ -24,15 +22,10 @@ using std::chrono::milliseconds;
 
 constexpr milliseconds kWait{250};
 
-class UdpTransferTest : public ::testing::Test {
+class UdpTransferTest : public BoardStationTest {
  protected:
   void StartOnEthernet(std::vector<std::string> options = {}) {
-    board = std::make_unique<SimulatedBoard>(dir.File("COM1"), std::move(options));
-    dir.Write(kTestProgramFileName, TestProgramBytes(2048));
-    station.portPaths.com1 = dir.File("COM1");
-    station.udp.backend = &udp;
-    station.udp.localAddress = pair.station;
-    ASSERT_TRUE(StartStation(station, dir.Path()));
+    ASSERT_NO_FATAL_FAILURE(StartBoardAndStationWithUdp(std::move(options)));
     ASSERT_EQ(PressButton(station, Button::Download), StartResult::Started);
     ASSERT_EQ(station.runner.Wait(), Outcome::Success);
     ASSERT_TRUE(RequireLoopback(pair.board, "board address"));
@@ -68,14 +61,6 @@ class UdpTransferTest : public ::testing::Test {
     return header + std::to_string(percent) + "%" + error;
   }
 
-  TempDir dir;
-  LoopbackPair pair = NextLoopbackPair();
-  LoopbackOnlyBackend udp;
-  RecordingUi ui;
-  RecordingSound sound;
-  PosixSerialBackend serial;
-  std::unique_ptr<SimulatedBoard> board;
-  Station station{ui, sound, serial};
   std::atomic<int> pausesSeen{0};
 };
 

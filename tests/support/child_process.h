@@ -152,30 +152,4 @@ class ChildProcess {
   ProcessResult result_;
 };
 
-// The simulated board in a process of its own, reachable through a link.
-class SimulatedBoard {
- public:
-  SimulatedBoard(const std::string& linkPath, std::vector<std::string> options = {}) : link_(linkPath) {
-    std::vector<std::string> args{RZ_SIM_PATH, "--link", linkPath};
-    args.insert(args.end(), options.begin(), options.end());
-    process_ = std::make_unique<ChildProcess>(args);
-    // The board prints its line once it is ready (its power-on '<' is out).
-    process_->AwaitOutput("\n");
-  }
-  ~SimulatedBoard() {
-    process_->Signal(SIGTERM);
-    process_->Wait(std::chrono::seconds(5));
-  }
-  SimulatedBoard(const SimulatedBoard&) = delete;
-  SimulatedBoard& operator=(const SimulatedBoard&) = delete;
-  const std::string& Link() const { return link_; }
-  void PressReset() const { process_->Signal(SIGUSR1); }
-  // Waits for a line of the board's own report (--verbose) or output.
-  bool AwaitReport(const std::string& text) { return process_->AwaitOutput(text); }
-
- private:
-  std::string link_;
-  std::unique_ptr<ChildProcess> process_;
-};
-
 }  // namespace rz::testing

@@ -14,12 +14,11 @@
 #define RZ_LOOPBACK_FAILURE(message) ADD_FAILURE() << (message)
 #endif
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
+#if !defined(_WIN32)
 #include <unistd.h>
+#endif
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cstring>
@@ -29,7 +28,7 @@
 #include <vector>
 
 #include "link/datagram_socket.h"
-#include "posix/udp_posix.h"
+#include "platform_backends.h"
 
 namespace rz::testing {
 
@@ -52,11 +51,19 @@ struct LoopbackPair {
   Address board;
 };
 inline LoopbackPair NextLoopbackPair() {
+#if defined(_WIN32)
+  // Wine 8 binds a UDP socket on a 127.x address other than 127.0.0.1 to the
+  // wildcard address, which would take port 13330 from every other address:
+  // the station takes 127.0.0.1 (a plain bind there). The Wine test driver
+  // runs one test program at a time, in a network of its own.
+  return {{127, 0, 0, 1}, {127, 0, 0, 2}};
+#else
   static std::atomic<unsigned> counter{0};
   const unsigned n = (static_cast<unsigned>(::getpid()) * 7u + counter.fetch_add(1) * 3u) % 0xFFFFu;
   const auto p = static_cast<std::uint8_t>(1 + n / 255);
   const auto q = static_cast<std::uint8_t>(1 + n % 255);
   return {{127, p, q, 1}, {127, p, q, 2}};
+#endif
 }
 
 // A datagram socket that refuses anything but loopback.
@@ -80,13 +87,15 @@ class LoopbackOnlySocket final : public DatagramSocket {
   std::unique_ptr<DatagramSocket> inner_;
 };
 
-// The real POSIX sockets behind the loopback guard. The host's own address is
+// The platform's real sockets behind the loopback guard. The host's own address is
 // never offered: tests give the station's address explicitly.
 class LoopbackOnlyBackend final : public DatagramBackend {
  public:
-  bool Startup() override { return true; }
+  bool Startup() override { return platform_.Startup(); }
   std::unique_ptr<DatagramSocket> CreateSocket() override {
-    auto inner = posix_.CreateSocket();
+    // Winsock wants its start-up before the first socket (counted; harmless again).
+    if (!platform_.Startup()) return nullptr;
+    auto inner = platform_.CreateSocket();
     if (!inner) return nullptr;
     auto socket = std::make_unique<LoopbackOnlySocket>(std::move(inner));
     last = socket.get();
@@ -96,65 +105,54 @@ class LoopbackOnlyBackend final : public DatagramBackend {
   LoopbackOnlySocket* last = nullptr;
 
  private:
-  PosixDatagramBackend posix_;
+  PlatformDatagramBackend platform_;
 };
 
-// A raw UDP socket on a loopback address, playing the board (or a stranger).
+// A UDP socket of the platform's on a loopback address, playing the board (or a stranger).
 class LoopbackPeer {
  public:
   explicit LoopbackPeer(const Address& address, std::uint16_t port = 13330) : address_(address) {
     if (!RequireLoopback(address, "peer address")) return;
-    fd_ = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    const sockaddr_in sa = Sockaddr(address, port);
-    if (::bind(fd_, reinterpret_cast<const sockaddr*>(&sa), sizeof sa) != 0) {
-      RZ_LOOPBACK_FAILURE("cannot bind " + FormatIpv4(address) + ": " + std::strerror(errno));
+    if (platform_.Startup()) socket_ = platform_.CreateSocket();
+    if (!socket_ || !socket_->Bind({address, port})) {
+      RZ_LOOPBACK_FAILURE("cannot bind " + FormatIpv4(address));
+      socket_.reset();
     }
-  }
-  ~LoopbackPeer() {
-    if (fd_ >= 0) ::close(fd_);
   }
   LoopbackPeer(const LoopbackPeer&) = delete;
   LoopbackPeer& operator=(const LoopbackPeer&) = delete;
 
   // The next datagram within `waitMs`, with its sender; nothing when none came.
   std::optional<std::vector<std::uint8_t>> Receive(int waitMs, Ipv4Endpoint* from = nullptr) {
-    pollfd pfd{fd_, POLLIN, 0};
-    if (::poll(&pfd, 1, waitMs) <= 0) return std::nullopt;
+    if (!socket_ || socket_->WaitReadable(std::chrono::milliseconds(waitMs)) <= 0) return std::nullopt;
     std::vector<std::uint8_t> data(65536);
-    sockaddr_in sa{};
-    socklen_t length = sizeof sa;
-    const ssize_t n = ::recvfrom(fd_, data.data(), data.size(), 0, reinterpret_cast<sockaddr*>(&sa), &length);
-    if (n < 0) return std::nullopt;
+    Ipv4Endpoint sender;
+    bool wouldBlock = false;
+    const long n = socket_->ReceiveFrom(data.data(), data.size(), sender, wouldBlock);
+    if (n < 0 || wouldBlock) return std::nullopt;
     data.resize(static_cast<std::size_t>(n));
-    if (from != nullptr) {
-      std::memcpy(from->address.data(), &sa.sin_addr.s_addr, 4);
-      from->port = ntohs(sa.sin_port);
-    }
+    if (from != nullptr) *from = sender;
     return data;
   }
   void Send(const std::vector<std::uint8_t>& data, const Ipv4Endpoint& to) {
-    if (!RequireLoopback(to.address, "destination")) return;
-    const sockaddr_in sa = Sockaddr(to.address, to.port);
-    ::sendto(fd_, data.data(), data.size(), 0, reinterpret_cast<const sockaddr*>(&sa), sizeof sa);
+    if (!RequireLoopback(to.address, "destination") || !socket_) return;
+    socket_->SendTo(data.data(), data.size(), to);
   }
   const Address& address() const { return address_; }
 
  private:
-  static sockaddr_in Sockaddr(const Address& address, std::uint16_t port) {
-    sockaddr_in sa{};
-    sa.sin_family = AF_INET;
-    sa.sin_port = htons(port);
-    std::memcpy(&sa.sin_addr.s_addr, address.data(), 4);
-    return sa;
-  }
   Address address_;
-  int fd_ = -1;
+  PlatformDatagramBackend platform_;
+  std::unique_ptr<DatagramSocket> socket_;
 };
 
 // A reply datagram: the magic, a status byte and data.
 inline std::vector<std::uint8_t> ReplyDatagram(std::uint8_t status, const std::vector<std::uint8_t>& data = {}) {
-  std::vector<std::uint8_t> reply = {'V', 'E', 'L', 'U', 'M', 'A', 'R', status};
-  reply.insert(reply.end(), data.begin(), data.end());
+  // Built by size and copy: GCC 12 misreads an insert after the 8 bytes as out of bounds.
+  std::vector<std::uint8_t> reply(8 + data.size());
+  const std::uint8_t head[8] = {'V', 'E', 'L', 'U', 'M', 'A', 'R', status};
+  std::copy(head, head + 8, reply.begin());
+  std::copy(data.begin(), data.end(), reply.begin() + 8);
   return reply;
 }
 

@@ -1,0 +1,130 @@
+# Sourced by run_wine_tests.sh: rzstation-cli.exe under Wine against the Linux
+# rzboard-sim, each run beside the same run of the Linux rzstation-cli. Both
+# must succeed, write the same results log byte for byte (but for the date
+# and time in its first line) and print the same journal; transfers must
+# read back what they wrote. Uses $wine_tmp, $wine_boards, $linux_build,
+# $windows_build and $logs of the driver.
+
+cli_board_pid=
+cli_start_board() {  # cli_start_board LINK [OPTIONS...]
+  local link=$1
+  shift
+  : >"$link.out"
+  "$linux_build/bin/rzboard-sim" --link "$link" "$@" >>"$link.out" 2>&1 &
+  cli_board_pid=$!
+  for _ in $(seq 500); do
+    [ "$(wc -l <"$link.out")" -gt 0 ] && return 0
+    kill -0 "$cli_board_pid" 2>/dev/null || break
+    sleep 0.02
+  done
+  echo "cli: the board at $link did not start: $(cat "$link.out")" >&2
+  return 1
+}
+cli_stop_board() {
+  [ -n "$cli_board_pid" ] || return 0
+  kill -TERM "$cli_board_pid" 2>/dev/null
+  timeout 10 tail --pid="$cli_board_pid" -f /dev/null
+  wait "$cli_board_pid" 2>/dev/null
+  cli_board_pid=
+}
+
+# cli_run SYSTEM NAME BOARD_OPTIONS -- CLI_ARGUMENTS: one run in
+# $wine_tmp/NAME-SYSTEM, where SYSTEM is linux or windows; FILE_DIR in the
+# arguments stands for the run's folder (a Windows path for Windows).
+cli_run() {
+  local system=$1 name=$2 dir board_options=() args=() arg status started
+  shift 2
+  while [ "$1" != -- ]; do board_options+=("$1"); shift; done
+  shift
+  dir=$wine_tmp/$name-$system
+  mkdir -p "$dir"
+  cp "$wine_tmp/cli-program.bin" "$dir/tst7312v26.bin"
+  [ -f "$wine_tmp/cli-image.bin" ] && ln -sf "$wine_tmp/cli-image.bin" "$dir/image.bin"
+  if [ "$system" = windows ]; then
+    for arg in "$@"; do args+=("${arg//FILE_DIR\//$(windows_path "$dir")\\}"); done
+    cli_start_board "$wine_boards/COM1" "${board_options[@]}" || return 1
+    started=$EPOCHREALTIME
+    wine64_run 300 "$windows_build/bin/rzstation-cli.exe" --workdir "$(windows_path "$dir")" \
+      --com1 COM1 --com2 COM2 "${args[@]}" >"$dir/out.txt" 2>"$dir/err.txt" </dev/null
+  else
+    for arg in "$@"; do args+=("${arg//FILE_DIR/$dir}"); done
+    cli_start_board "$dir/COM1" "${board_options[@]}" || return 1
+    started=$EPOCHREALTIME
+    timeout -k 5 300 "$linux_build/bin/rzstation-cli" --workdir "$dir" --com1 "$dir/COM1" --com2 "$dir/COM2" \
+      "${args[@]}" >"$dir/out.txt" 2>"$dir/err.txt" </dev/null
+  fi
+  status=$?
+  # The program's own wall time, for the benchmark.
+  awk -v end="$EPOCHREALTIME" -v start="$started" 'BEGIN { print end - start }' >"$dir/seconds"
+  cli_stop_board
+  echo "$status" >"$dir/status"
+}
+
+# The results log with the date and time of its first line blanked.
+cli_log_without_date() {
+  LC_ALL=C sed '1s/ [0-9][0-9]\.[0-9][0-9]\.[0-9]\{4\} [0-9][0-9]:[0-9][0-9]\r$/ DD.MM.YYYY HH:MM\r/' "$1/vesk_rz.log"
+}
+
+# cli_compare NAME [READ_BACK]: both runs of NAME passed and agree.
+cli_compare() {
+  local name=$1 back=${2:-} linux=$wine_tmp/$1-linux windows=$wine_tmp/$1-windows ok=1 system
+  for system in linux windows; do
+    local dir=$wine_tmp/$name-$system
+    if [ "$(cat "$dir/status" 2>/dev/null)" != 0 ]; then
+      echo "cli: $name on $system ended with $(cat "$dir/status" 2>/dev/null): $(head -c 600 "$dir/err.txt")"
+      ok=
+    fi
+    if [ -n "$back" ] && ! cmp -s "$wine_tmp/cli-image.bin" "$dir/$back"; then
+      echo "cli: $name on $system: $back differs from the image written"
+      ok=
+    fi
+  done
+  if ! LC_ALL=C grep -q $'^== .* [0-9][0-9]\\.[0-9][0-9]\\.[0-9]\\{4\\} [0-9][0-9]:[0-9][0-9]\r$' <(head -1 "$windows/vesk_rz.log"); then
+    echo "cli: $name: the Windows log's first line has no date and time: $(head -1 "$windows/vesk_rz.log" | od -c | head -3)"
+    ok=
+  fi
+  if ! cmp -s <(cli_log_without_date "$linux") <(cli_log_without_date "$windows"); then
+    echo "cli: $name: the results logs differ:"
+    diff <(cli_log_without_date "$linux" | iconv -f CP1251 -t UTF-8) \
+      <(cli_log_without_date "$windows" | iconv -f CP1251 -t UTF-8) | head -20
+    ok=
+  fi
+  # The console turns line ends into CR LF.
+  if ! cmp -s "$linux/out.txt" <(tr -d '\r' <"$windows/out.txt"); then
+    echo "cli: $name: the journals differ:"
+    diff "$linux/out.txt" <(tr -d '\r' <"$windows/out.txt") | head -20
+    ok=
+  fi
+  for system in linux windows; do cp "$wine_tmp/$name-$system/out.txt" "$logs/cli-$name-$system.txt"; done
+  [ -n "$ok" ] && echo "cli: $name: Windows and Linux agree ($(wc -l <"$linux/out.txt") journal lines, log $(wc -c <"$linux/vesk_rz.log") bytes)"
+  [ -n "$ok" ]
+}
+
+# cli_both NAME BOARD_OPTIONS -- ARGUMENTS: the Linux run, then the Windows run.
+cli_both() {
+  local name=$1 started
+  shift
+  started=$(date +%s)
+  cli_run linux "$name" "$@"
+  cli_run windows "$name" "$@"
+  echo "cli: $name ran in $(($(date +%s) - started)) s"
+}
+
+run_cli_end_to_end() {
+  local failures=0
+  head -c 24576 /dev/urandom >"$wine_tmp/cli-program.bin"
+  head -c 8388608 /dev/urandom >"$wine_tmp/cli-image.bin"
+  # Download, configuration readout and the board tests over COM (the RTC test
+  # reports the seconds it measured, which differ from run to run; the
+  # operation tests cover it under Wine).
+  cli_both board-tests -- download config service-com ethernet-test cpu=74 sdram
+  cli_compare board-tests || failures=$((failures + 1))
+  # 8 MB into the Flash and back over COM.
+  cli_both flash-com -- --flash-service download write=FILE_DIR/image.bin read=FILE_DIR/back.bin:8388608
+  cli_compare flash-com back.bin || failures=$((failures + 1))
+  # The same over UDP, on loopback addresses only.
+  cli_both flash-udp -- --local-address 127.0.0.1 --flash-service download ethernet=on:127.0.0.2 \
+    write=FILE_DIR/image.bin read=FILE_DIR/back.bin:8388608 ethernet=off
+  cli_compare flash-udp back.bin || failures=$((failures + 1))
+  [ "$failures" -eq 0 ]
+}
