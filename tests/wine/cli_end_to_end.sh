@@ -96,7 +96,7 @@ cli_compare() {
     ok=
   fi
   for system in linux windows; do cp "$wine_tmp/$name-$system/out.txt" "$logs/cli-$name-$system.txt"; done
-  [ -n "$ok" ] && echo "cli: $name: Windows and Linux agree ($(wc -l <"$linux/out.txt") journal lines, log $(wc -c <"$linux/vesk_rz.log") bytes)"
+  [ -n "$ok" ] && wine_passed=$((wine_passed + 1)) && echo "cli: $name: Windows and Linux agree ($(wc -l <"$linux/out.txt") journal lines, log $(wc -c <"$linux/vesk_rz.log") bytes)"
   [ -n "$ok" ]
 }
 

@@ -20,6 +20,8 @@ trap 'wine_stop "$logs"' EXIT
 wine_start "$linux_build/bin/rzboard-sim" || { echo "wine: nothing was run" >&2; exit 1; }
 
 failed=()
+# Tests and command-line runs that passed, for the closing count.
+wine_passed=0
 # The tests a program holds, one "Suite.Test" a line.
 list_tests() {
   wine64_run 60 "$windows_build/bin/$1.exe" --gtest_list_tests 2>>"$wine_log" | tr -d '\r' |
@@ -75,6 +77,7 @@ run_tests() {  # run_tests PROGRAM SECONDS_PER_TEST
       failed+=("$test")
     fi
   done
+  wine_passed=$((wine_passed + passed))
   echo "wine: $program: $passed passed, $skipped not run under Wine, in $(($(date +%s) - started)) s"
 }
 
@@ -85,6 +88,6 @@ run_cli_end_to_end || failed+=(rzstation-cli)
 
 if [ ${#failed[@]} -gt 0 ]; then
   echo "wine: failed: ${failed[*]} (logs in $logs)"
-  exit 1
 fi
-echo "wine: all passed"
+echo "wine: $wine_passed passed, ${#failed[@]} failed"
+[ ${#failed[@]} -eq 0 ]
