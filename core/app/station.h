@@ -67,6 +67,9 @@ class Station {
   // The file of the transfer that runs (written to or read from Flash); set by
   // the transfer's handler, cleared when the next operation starts.
   std::string transferFile;
+  // What became of that file when the transfer did not complete (where its
+  // bytes were kept, why a write failed), or "".
+  std::string transferNote;
   // The row StartOperation is starting, handed to StartWorker (which tells the
   // observer of its end); nullptr otherwise. Used on the control's thread only.
   const OperationRow* startingRow = nullptr;

@@ -37,6 +37,7 @@ Outcome Write(Station& station, TransferFile& file, const ImageCheck& check) {
   for (;;) {
     std::uint32_t percent = 0;
     const std::size_t length = pieces.Next(buffer, percent);
+    if (length == 0 && pieces.Truncated()) return ImageFileShrank(station);
     if (length == 0) break;
     progress.Show(percent);
     const std::span<const std::uint8_t> piece(buffer.data(), length);

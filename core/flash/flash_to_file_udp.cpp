@@ -33,6 +33,11 @@ Outcome Transfer(Station& station, FlashToFileJob& job, TransferFile& file) {
       return station.flags.AbortRequested() ? Outcome::Aborted : Outcome::Failed;
     }
   }
+  // The file takes its name only now: a read that stops keeps what was there.
+  if (!file.Complete()) {
+    progress.Fail(text::kReadFailedUdp);
+    return Outcome::Failed;
+  }
   ui.AddJournalLine(-1, text::kReadDone);
   return Outcome::Success;
 }

@@ -1,77 +1,19 @@
-// What the run record needs of the host on POSIX. Atomic replacement: write a
-// temporary file in the same directory, fsync it, rename(2) it over the
-// target, fsync the directory.
+// What the run record needs of the host on POSIX. Atomic replacement goes
+// through the host system's new files: a temporary file in the same directory,
+// flushed, renamed over the target; a target that is not a regular file (a
+// device node, a FIFO, a directory) is refused and never replaced.
 
-#include <fcntl.h>
 #include <unistd.h>
 
-#include <cerrno>
-#include <cstring>
 #include <string>
 
+#include "app/host_system.h"
 #include "record/record_host.h"
 
 namespace rz {
-namespace {
-
-std::string DirectoryOf(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return path.substr(0, slash);
-}
-
-std::string Reason(const std::string& what) { return what + ": " + std::strerror(errno); }
-
-
-bool WriteAll(int fd, const std::string& content) {
-  std::size_t done = 0;
-  while (done < content.size()) {
-    const ssize_t n = ::write(fd, content.data() + done, content.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      if (n == 0) errno = EIO;
-      return false;
-    }
-    done += static_cast<std::size_t>(n);
-  }
-  return true;
-}
-
-}  // namespace
 
 bool ReplaceFileAtomically(const std::string& path, const std::string& content, std::string& reason) {
-  // One temporary name per process, so that two stations given the same
-  // record file cannot write into each other's temporary file.
-  const std::string temporary = path + ".tmp." + std::to_string(::getpid());
-  const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) {
-    reason = std::strerror(errno);
-    return false;
-  }
-  if (!WriteAll(fd, content) || ::fsync(fd) != 0) {
-    reason = Reason(temporary);
-    ::close(fd);
-    ::unlink(temporary.c_str());
-    return false;
-  }
-  if (::close(fd) != 0) {
-    reason = Reason(temporary);
-    ::unlink(temporary.c_str());
-    return false;
-  }
-  if (::rename(temporary.c_str(), path.c_str()) != 0) {
-    reason = Reason(path);
-    ::unlink(temporary.c_str());
-    return false;
-  }
-  // The rename itself reaches the disk with the directory.
-  const int dir = ::open(DirectoryOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dir >= 0) {
-    ::fsync(dir);
-    ::close(dir);
-  }
-  return true;
+  return ReplaceWholeFile(PlatformHostSystem(), path, content, reason);
 }
 
 std::string HostName() {

@@ -207,14 +207,30 @@ TEST_F(CliTest, SignalsAtStartUpAndAReaderThatGoesAwayLoseNothing) {
   EXPECT_EQ(lines, 3u) << piped.err;
 }
 
-TEST_F(CliTest, FullDiskFailsTheRunWithTheMessage) {
+TEST_F(CliTest, ALogThatCannotBeWrittenFailsTheRunAndKeepsTheOldOne) {
   WriteProgram();
-  // Every write to /dev/full fails as on a full disk.
-  std::filesystem::create_symlink("/dev/full", dir.File("vesk_rz.log"));
-  const ProcessResult result = Run({"port=NONE"});
+  // Past the file-size limit every write fails as on a full disk.
+  dir.Write("vesk_rz.log", {'o', 'l', 'd'});
+  std::vector<std::string> limited{"/bin/sh", "-c", "trap '' XFSZ; ulimit -f 0; exec \"$@\"", "sh"};
+  for (const std::string& arg : Command({"port=NONE"})) limited.push_back(arg);
+  ProcessResult result = ChildProcess(limited).Wait(std::chrono::seconds(20));
   EXPECT_EQ(result.exitCode, 1);
   EXPECT_NE(result.err.find("Ошибка создания файла <vesk_rz.log>"), std::string::npos) << result.err;
-  EXPECT_NE(result.err.find("disk full"), std::string::npos) << result.err;
+  EXPECT_NE(result.err.find("File too large"), std::string::npos) << result.err;
+  EXPECT_EQ(dir.Read("vesk_rz.log"), "old");
+
+  // A FIFO or a device node in its place is refused at once, never replaced.
+  std::filesystem::remove(dir.File("vesk_rz.log"));
+  ASSERT_EQ(::mkfifo(dir.File("vesk_rz.log").c_str(), 0600), 0);
+  result = Run({"port=NONE"}, std::chrono::seconds(10));
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_NE(result.err.find("not a regular file"), std::string::npos) << result.err;
+  EXPECT_TRUE(std::filesystem::is_fifo(dir.File("vesk_rz.log")));
+  std::filesystem::remove(dir.File("vesk_rz.log"));
+  std::filesystem::create_symlink("/dev/full", dir.File("vesk_rz.log"));
+  result = Run({"port=NONE"});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_TRUE(std::filesystem::is_symlink(dir.File("vesk_rz.log")));
 }
 
 TEST_F(CliTest, TestProgramMustBeARegularFile) {

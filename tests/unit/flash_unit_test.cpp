@@ -361,17 +361,25 @@ TEST_F(TransferButtons, FilesThatCannotBeOpenedOrCreated) {
   EXPECT_EQ(station.flags.focusIndex.load(), 11);
 }
 
-TEST_F(TransferButtons, ByteCountFromTheDialogLeavesTheEmptyFileBehindWhenBad) {
+TEST_F(TransferButtons, BadByteCountLeavesAnExistingFileAloneAndANewOneEmpty) {
   dir.Write("old.bin", Bytes(100, 7));
-  ui.saveFileAnswer = dir.File("old.bin");
   station.flags.RequestAbort();  // an old ESC: cleared only when the transfer starts
   for (std::uint32_t count : {0u, 8388609u, 9999999u}) {
+    ui.saveFileAnswer = dir.File("old.bin");
     ui.byteCountAnswer = count;
     EXPECT_EQ(Press(Button::FlashToFile), StartResult::Refused);
     EXPECT_EQ(ui.messages.back().text, "Кол-во байт чтения: " + std::to_string(count));
     EXPECT_EQ(ui.messages.back().caption, text::kErrorCaption);
-    EXPECT_EQ(dir.Read("old.bin"), "");
+    EXPECT_EQ(dir.Read("old.bin"), std::string(100, '\7'));
+    ui.saveFileAnswer = dir.File("new.bin");
+    EXPECT_EQ(Press(Button::FlashToFile), StartResult::Refused);
+    EXPECT_TRUE(std::filesystem::is_regular_file(dir.File("new.bin")));
+    EXPECT_EQ(dir.Read("new.bin"), "");
   }
+  for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
+    EXPECT_NE(entry.path().filename().string()[0], '.') << "temporary file left: " << entry.path();
+  }
+  ui.saveFileAnswer = dir.File("old.bin");
   EXPECT_EQ(station.flags.abort.load(), 1);
   ui.byteCountAnswer = 8388608;
   EXPECT_EQ(Press(Button::FlashToFile), StartResult::Started);
