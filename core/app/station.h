@@ -41,6 +41,11 @@ class Station {
 
   // The one open serial port, or nullptr.
   PortHandle Port() { return port.get(); }
+  // Makes `device` the open port (nullptr: none), closing the previous one.
+  void SetPort(std::unique_ptr<SerialDevice> device) {
+    port = std::move(device);
+    flags.portOpen.store(port != nullptr);
+  }
 
   // Sleeps on the calling worker thread (replaceable so tests need not wait).
   void Sleep(std::chrono::milliseconds duration) { sleeper(duration); }

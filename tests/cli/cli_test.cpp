@@ -140,6 +140,30 @@ TEST_F(CliTest, PortReselectionWithoutTheBoard) {
                             "Ошибка: Ошибка открытия <COM1> (" + dir.File("COM1") + missing);
 }
 
+// Without a port nobody is there to press ESC: each wait for the board ends
+// at once as ESC ends it, and the file of a read survives.
+TEST_F(CliTest, WithoutAPortEveryWaitEndsAtOnce) {
+  WriteProgram();
+  dir.Write("keep.bin", {'p', 'r', 'e', 'c', 'i', 'o', 'u', 's'});
+  const auto started = std::chrono::steady_clock::now();
+  const ProcessResult result =
+      Run({"--keep-going", "config", "read=" + dir.File("keep.bin") + ":100", "download", "port=NONE"},
+          std::chrono::seconds(20));
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
+  EXPECT_EQ(result.exitCode, 1);
+  for (const char* section : {" *Oшибка чтения параметров CPU.", " *Oшибка чтения параметров SDRAM.",
+                              " *Oшибка чтения параметров FLASH.", " *Oшибка чтения параметров Ethernet."}) {
+    EXPECT_NE(result.out.find(section), std::string::npos) << section;
+  }
+  EXPECT_NE(result.out.find(" Чтение Flash: 100% *ОШИБКА*\n Операция прервана.\n"), std::string::npos);
+  EXPECT_NE(result.out.find(std::string(text::kPressReset) + "\n Операция прервана.\n"), std::string::npos);
+  for (const char* word : {"config", "read=", "download"}) {
+    EXPECT_NE(result.err.find(std::string("no port is open: ") + word), std::string::npos) << result.err;
+  }
+  EXPECT_EQ(result.err.find("no port is open: port="), std::string::npos);
+  EXPECT_EQ(dir.Read("keep.bin"), "precious");
+}
+
 TEST_F(CliTest, FirstFailureStopsTheRunUnlessKeepGoing) {
   WriteProgram();
   StartBoard();
