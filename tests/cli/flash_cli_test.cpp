@@ -118,6 +118,19 @@ TEST_F(FlashCliTest, AFailedReadKeepsTheOldFileAndWhatItRead) {
   for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
     EXPECT_NE(entry.path().filename().string()[0], '.') << "temporary file left: " << entry.path();
   }
+
+  // A full disk (here: the file-size limit of one block) says so on stderr and
+  // keeps what did fit.
+  std::vector<std::string> limited{"/bin/sh", "-c", "trap '' XFSZ; ulimit -f 1; exec \"$@\"", "sh", RZ_CLI_PATH,
+                                   "--workdir", dir.Path(), "--com1", dir.File("COM1"), "download",
+                                   "read=" + dir.File("keep.bin") + ":8192"};
+  result = ChildProcess(limited).Wait(std::chrono::minutes(1));
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_NE(result.out.find(" *ОШИБКА*"), std::string::npos) << result.out;
+  EXPECT_NE(result.err.find("cannot write " + dir.File("keep.bin") + ": File too large"), std::string::npos)
+      << result.err;
+  EXPECT_EQ(dir.Read("keep.bin"), "precious");
+  EXPECT_GT(dir.Read("keep.bin.partial-3").size(), 0u);
 }
 
 // FIFOs and device nodes are refused at once as transfer files and as record

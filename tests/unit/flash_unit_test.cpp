@@ -98,6 +98,8 @@ TEST(ImageFile, PiecesLeaveOutTheChecksumByte) {
     MemoryFile file(c.isSigned ? SignedImage(image) : image);
     const ImageCheck check = CheckImageFile(file, true);
     ASSERT_EQ(check.refusal, nullptr);
+    // Bytes added after the check are never written: exactly the checked size is.
+    file.store->insert(file.store->end(), 700, 0xEE);
     ImagePieces pieces(file, check);
     std::array<std::uint8_t, 512> buffer{};
     Bytes written;
@@ -112,7 +114,18 @@ TEST(ImageFile, PiecesLeaveOutTheChecksumByte) {
     EXPECT_EQ(written, image) << c.imageBytes;
     EXPECT_EQ(lengths.size(), c.pieces) << c.imageBytes;
     EXPECT_EQ(lengths.empty() ? 0 : lengths.back(), c.lastPiece) << c.imageBytes;
+    EXPECT_FALSE(pieces.Truncated());
   }
+  // A file that became shorter than its check ends the pieces as truncated.
+  MemoryFile file(Pattern(1500));
+  const ImageCheck check = CheckImageFile(file, true);
+  file.store->resize(1000);
+  ImagePieces pieces(file, check);
+  std::array<std::uint8_t, 512> buffer{};
+  std::uint32_t percent = 0;
+  EXPECT_EQ(pieces.Next(buffer, percent), 512u);
+  EXPECT_EQ(pieces.Next(buffer, percent), 0u);
+  EXPECT_TRUE(pieces.Truncated());
 }
 
 TEST(ImageFile, ErasePercentagesOfTheWholeFlash) {
