@@ -152,8 +152,9 @@ void EndExchange(UdpChannel& channel, std::span<const std::uint8_t> request, int
     return;
   }
   // Every send may still be answered as late as the reply that came (taken
-  // as an answer to the first send), or, with no reply at all, about as late
-  // as the exchange lasted.
+  // as an answer to the first send). With no reply at all the board is taken
+  // as gone, and only a margin is kept: what comes later is judged as it
+  // arrives.
   const Clock::duration span = now - first;
   const Clock::duration margin = std::max<Clock::duration>(kMinQuietMargin, span / kQuietMarginDivisor);
   channel.quietUntil = std::max(channel.quietUntil, (answered ? last + span : now) + margin);

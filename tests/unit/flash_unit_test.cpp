@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 
 #include "app/operation_table.h"
@@ -361,7 +363,19 @@ TEST_F(TransferButtons, FilesThatCannotBeOpenedOrCreated) {
   EXPECT_EQ(ui.messages[0].text, "Ошибка открытия файла <missing.rzi>");
   EXPECT_TRUE(ui.messages[0].ownedByWindow);
   EXPECT_EQ(ui.messages[1].text, "Ошибка создания файла <out.bin>");
+  EXPECT_EQ(ui.messages[1].details, "No such file or directory");
   EXPECT_EQ(ui.byteCountAsked, 0);
+  // A FIFO picked in either dialog is refused at once, with the reason.
+  ASSERT_EQ(::mkfifo(dir.File("pipe").c_str(), 0600), 0);
+  ui.openFileAnswer = ui.saveFileAnswer = dir.File("pipe");
+  EXPECT_EQ(Press(Button::FileToFlash), StartResult::Refused);
+  EXPECT_EQ(Press(Button::FlashToFile), StartResult::Refused);
+  ASSERT_EQ(ui.messages.size(), 4u);
+  EXPECT_EQ(ui.messages[2].text, "Ошибка открытия файла <pipe>");
+  EXPECT_EQ(ui.messages[3].text, "Ошибка создания файла <pipe>");
+  EXPECT_EQ(ui.messages[3].details, NotARegularFileReason(PathKind::Other));
+  ui.messages.resize(2);
+  ui.dialogFolders.resize(2);
   EXPECT_EQ(ui.dialogFolders, (std::vector<std::string>(2, std::filesystem::current_path().string())));
   // Cancelling a dialog does nothing at all.
   ui.openFileAnswer.reset();
