@@ -43,8 +43,13 @@ void BlockStationSignals() {
 
 namespace {
 
-// Blocks them already while the program is being initialised, before main.
-[[gnu::constructor]] void BlockBeforeMain() { BlockStationSignals(); }
+// Blocks them while the program is being initialised, before main. An
+// ordinary constructor runs only after the shared libraries' initialisers
+// (the C++ runtime, the crypto and sound libraries: milliseconds at start),
+// and a signal in that time would end the process unhandled; the executable's
+// pre-initialisation array runs before all of them, right after loading.
+void BlockBeforeMain() { BlockStationSignals(); }
+[[gnu::section(".preinit_array"), gnu::used]] void (*const kBlockFirst)() = &BlockBeforeMain;
 
 }  // namespace
 
