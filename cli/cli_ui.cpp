@@ -162,4 +162,12 @@ void CliUi::ShowError(const MessageBox& box) {
   std::fflush(err_);
 }
 
+void CliUi::Note(const std::string& text) {
+  std::lock_guard lock(mutex_);
+  if (live_) CloseLiveRegion();
+  std::fflush(out_);
+  std::fprintf(err_, "rzstation-cli: %s\n", text.c_str());
+  std::fflush(err_);
+}
+
 }  // namespace rz::cli

@@ -33,6 +33,8 @@ class CliUi final : public StationUi {
   bool EthernetSwitch() override;
   void SetEthernetSwitch(bool checked) override;
   void ShowError(const MessageBox& box) override;
+  // Printed on stderr.
+  void Note(const std::string& text) override;
   // One operation of a debug= word, or the interactive --debug-console.
   Outcome RunDebugConsole(Station& station, const DebugRequest* request) override;
   // A command line has no dialogs: the transfers take their file and count

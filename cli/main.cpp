@@ -56,6 +56,9 @@ int main(int argc, char** argv) {
   station.flags.serviceComVariant.store(options->serviceComVariant);
   station.flags.flashServiceMode.store(options->flashService ? 1 : 0);
   station.flags.soundOption.store(options->sound ? 1 : 0);
+  // Nobody watches a command line to press ESC: without a port, every wait
+  // for the board ends at once as ESC would end it.
+  station.flags.escWhileNoPort.store(true);
 
   // The record files are written once before anything runs, so that a path
   // that cannot be written stops the run before the board is touched.
@@ -91,6 +94,11 @@ int main(int argc, char** argv) {
       // without waiting for it (its thread ends with the process).
       rz::WriteResultsLog(station);
       std::_Exit(kExitFailed);
+    }
+    if (*outcome != rz::Outcome::Success && station.Port() == nullptr && operation.word.rfind("port=", 0) != 0 &&
+        !watch.TerminateRequested()) {
+      std::fprintf(stderr, "rzstation-cli: no port is open: %s ended as if ESC had been pressed\n",
+                   operation.word.c_str());
     }
     if (*outcome != rz::Outcome::Success) {
       status = kExitFailed;

@@ -1,5 +1,8 @@
 #include "signal_watch.h"
 
+#include <sys/syscall.h>
+#include <unistd.h>
+
 #include <atomic>
 #include <cstdint>
 #include <ctime>
@@ -15,6 +18,10 @@ sigset_t StationSignals() {
   for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) sigaddset(&signals, signal);
   return signals;
 }
+
+// The size of the signal set the kernel takes (64 signals), smaller than
+// the C library's sigset_t.
+constexpr unsigned long kKernelSigsetBytes = 8;
 
 // How often the watcher looks at its stop request, and presses ESC again while
 // the run is to end (an operation may be made of several waits, and the next
@@ -43,7 +50,18 @@ void BlockStationSignals() {
 
 namespace {
 
-// Blocks them already while the program is being initialised, before main.
+// An ordinary constructor runs only after the shared libraries' initialisers
+// (the C++ runtime, the crypto and sound libraries: milliseconds at start),
+// and a signal in that time would end the process unhandled. The executable's
+// pre-initialisation array runs before all of them, right after loading: it
+// blocks the signals with the bare system call (nothing of the C library or
+// of a sanitizer's interceptors is ready yet), and the constructor then sets
+// the handlers; a signal that came in between waits, blocked, for the watcher.
+void BlockFirstOfAll() {
+  sigset_t signals = StationSignals();
+  ::syscall(SYS_rt_sigprocmask, SIG_BLOCK, &signals, nullptr, kKernelSigsetBytes);
+}
+[[gnu::section(".preinit_array"), gnu::used]] void (*const kBlockFirst)() = &BlockFirstOfAll;
 [[gnu::constructor]] void BlockBeforeMain() { BlockStationSignals(); }
 
 }  // namespace

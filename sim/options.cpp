@@ -239,6 +239,18 @@ const Option kOptions[] = {
        st.config.faults.udp.stranger = true;
        return {};
      }},
+    {Group::kFaults, "udp-stranger-port", "",
+     "before every answer, send a forged one (data zeroed) from the board's own address and port 13331",
+     [](std::string_view, ParseState& st) -> std::string {
+       st.config.faults.udp.strangerPort = true;
+       return {};
+     }},
+    {Group::kFaults, "udp-duplicate", "N", "send every N-th answer twice (1: every answer)",
+     [](std::string_view v, ParseState& st) { return Number(v, st.config.faults.udp.duplicateEvery, kMax32); }},
+    {Group::kFaults, "udp-duplicate-delay", "MS", "send the copy of a duplicated answer MS milliseconds after it",
+     [](std::string_view v, ParseState& st) {
+       return Number(v, st.config.faults.udp.duplicateDelayMs, kMaxDelayMs);
+     }},
     {Group::kFaults, "silent", "", "the board never sends anything",
      [](std::string_view, ParseState& st) -> std::string {
        st.config.faults.silent = true;

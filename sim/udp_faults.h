@@ -18,6 +18,9 @@ struct UdpFaults {
   std::string failStatus;           // commands answered with status 'F'
   std::uint32_t faultyReplies = 0;  // the four faults above hit only the first n such replies; 0: all
   bool stranger = false;            // every answer is preceded by a forged one from another address
+  bool strangerPort = false;        // ... and by one from the board's own address but another port
+  std::uint32_t duplicateEvery = 0;  // every n-th answer is sent twice; 0: none
+  std::uint32_t duplicateDelayMs = 0;  // the copy leaves this long after the answer
 };
 
 }  // namespace rzsim

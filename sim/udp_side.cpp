@@ -5,6 +5,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -23,18 +24,24 @@ sockaddr_in Sockaddr(const std::array<std::uint8_t, 4>& address, std::uint16_t p
   return sa;
 }
 
+UdpSide::Pending Forged(UdpSide::Pending answer) {
+  std::fill(answer.bytes.begin() + std::min<std::ptrdiff_t>(8, static_cast<std::ptrdiff_t>(answer.bytes.size())),
+            answer.bytes.end(), std::uint8_t{0});
+  return answer;
+}
+
 }  // namespace
 
 UdpSide::~UdpSide() { Close(); }
 
-int UdpSide::OpenSocket(const std::array<std::uint8_t, 4>& address) {
+int UdpSide::OpenSocket(const std::array<std::uint8_t, 4>& address, std::uint16_t port) {
   const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
   if (fd < 0) return -1;
-  const sockaddr_in sa = Sockaddr(address, kUdpPort);
+  const sockaddr_in sa = Sockaddr(address, port);
   if (::bind(fd, reinterpret_cast<const sockaddr*>(&sa), sizeof sa) != 0) {
     // Always reported: the station will wait for answers that cannot come.
     std::fprintf(stderr, "rzboard-sim: cannot bind %u.%u.%u.%u:%u: %s\n", address[0], address[1], address[2],
-                 address[3], kUdpPort, std::strerror(errno));
+                 address[3], port, std::strerror(errno));
     ::close(fd);
     return -1;
   }
@@ -46,11 +53,12 @@ void UdpSide::Follow(const std::optional<std::array<std::uint8_t, 4>>& address) 
   Close();
   bound_ = address;
   if (!address) return;
-  fd_ = OpenSocket(*address);
+  fd_ = OpenSocket(*address, kUdpPort);
+  if (faults_.strangerPort) strangerPortFd_ = OpenSocket(*address, kUdpPort + 1);
   if (faults_.stranger) {
     std::array<std::uint8_t, 4> other = *address;
     other[3] = static_cast<std::uint8_t>(other[3] + 1);
-    strangerFd_ = OpenSocket(other);
+    strangerFd_ = OpenSocket(other, kUdpPort);
   }
   if (log_ && fd_ >= 0) {
     std::fprintf(log_, "rzboard-sim: Ethernet on at %u.%u.%u.%u:%u\n", (*address)[0], (*address)[1], (*address)[2],
@@ -62,7 +70,8 @@ void UdpSide::Follow(const std::optional<std::array<std::uint8_t, 4>>& address) 
 void UdpSide::Close() {
   if (fd_ >= 0) ::close(fd_);
   if (strangerFd_ >= 0) ::close(strangerFd_);
-  fd_ = strangerFd_ = -1;
+  if (strangerPortFd_ >= 0) ::close(strangerPortFd_);
+  fd_ = strangerFd_ = strangerPortFd_ = -1;
   bound_.reset();
   pending_.clear();
 }
@@ -83,8 +92,20 @@ void UdpSide::ReceiveAll(BoardMemory& memory) {
     if (!answer) continue;
     Pending reply{Clock::now() + std::chrono::milliseconds(faults_.delayMs), *answer, {}, ntohs(from.sin_port)};
     std::memcpy(reply.toAddress.data(), &from.sin_addr.s_addr, 4);
-    pending_.push_back(std::move(reply));
+    ++answered_;
+    if (faults_.duplicateEvery != 0 && answered_ % faults_.duplicateEvery == 0) {
+      Pending copy = reply;
+      copy.due += std::chrono::milliseconds(faults_.duplicateDelayMs);
+      Queue(std::move(copy));
+    }
+    Queue(std::move(reply));
   }
+}
+
+void UdpSide::Queue(Pending answer) {
+  const auto at = std::upper_bound(pending_.begin(), pending_.end(), answer.due,
+                                   [](Clock::time_point due, const Pending& p) { return due < p.due; });
+  pending_.insert(at, std::move(answer));
 }
 
 void UdpSide::Send(int fd, const Pending& answer) {
@@ -94,14 +115,10 @@ void UdpSide::Send(int fd, const Pending& answer) {
 
 void UdpSide::SendDue(Clock::time_point now) {
   while (!pending_.empty() && pending_.front().due <= now) {
-    if (strangerFd_ >= 0) {
-      // The stranger answers first, with the shape of the real answer and
-      // its data zeroed.
-      Pending forged = pending_.front();
-      std::fill(forged.bytes.begin() + std::min<std::ptrdiff_t>(8, static_cast<std::ptrdiff_t>(forged.bytes.size())),
-                forged.bytes.end(), std::uint8_t{0});
-      Send(strangerFd_, forged);
-    }
+    // The strangers answer first, with the shape of the real answer and its
+    // data zeroed.
+    if (strangerFd_ >= 0) Send(strangerFd_, Forged(pending_.front()));
+    if (strangerPortFd_ >= 0) Send(strangerPortFd_, Forged(pending_.front()));
     Send(fd_, pending_.front());
     pending_.pop_front();
   }

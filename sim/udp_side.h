@@ -16,8 +16,9 @@ namespace rzsim {
 
 // The board's network side: while the station has switched Ethernet work on,
 // a UDP socket bound to the address it sent (port 13330) that answers the
-// Flash commands. Answers may be delayed; the forged answers of the stranger
-// fault come from the board's address with 1 added to its last byte.
+// Flash commands. Answers may be delayed or duplicated; the forged answers of
+// the stranger faults come from the board's address with 1 added to its last
+// byte, or from the board's own address and the port after 13330.
 class UdpSide {
  public:
   using Clock = std::chrono::steady_clock;
@@ -38,16 +39,20 @@ class UdpSide {
   // When the next queued answer is due.
   std::optional<Clock::time_point> NextDue() const;
 
- private:
+ public:
   struct Pending {
     Clock::time_point due;
     Bytes bytes;
     std::array<std::uint8_t, 4> toAddress;
     std::uint16_t toPort;
   };
+
+ private:
   void Close();
+  // Queues an answer in the order it is due.
+  void Queue(Pending answer);
   void Send(int fd, const Pending& answer);
-  int OpenSocket(const std::array<std::uint8_t, 4>& address);
+  int OpenSocket(const std::array<std::uint8_t, 4>& address, std::uint16_t port);
 
   const UdpFaults& faults_;
   UdpCommands commands_;
@@ -55,6 +60,8 @@ class UdpSide {
   std::optional<std::array<std::uint8_t, 4>> bound_;
   int fd_ = -1;
   int strangerFd_ = -1;
+  int strangerPortFd_ = -1;
+  std::uint32_t answered_ = 0;
   std::deque<Pending> pending_;
 };
 

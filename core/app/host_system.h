@@ -10,58 +10,108 @@
 namespace rz {
 
 // The path of a UTF-8 file name (the station's text is UTF-8 everywhere), for
-// the standard library's file streams: on Windows a plain std::string would
+// the standard library's file functions: on Windows a plain std::string would
 // be taken as the ANSI code page.
 inline std::filesystem::path Utf8Path(const std::string& utf8) {
   return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
 }
 
+// The files of the station (test program, transfer files, results log, run
+// record) reach the disk only through this interface, so the core calls no
+// system function of its own. Paths are UTF-8 strings; sizes and offsets are
+// 64-bit byte counts. Every failure comes with `reason`, the system's own text
+// for it (for example "No such file or directory", "No space left on device"),
+// or a plain sentence where the station itself refuses (a FIFO, a directory).
+// No call ever waits for another program: a FIFO or a device node is refused
+// by what it is, without being opened in a way that could block.
+
 // A file opened for reading by this process alone.
 class ExclusiveFile {
  public:
   virtual ~ExclusiveFile() = default;
-  // Current size in bytes.
+  // Current size in bytes (0 when the system cannot tell).
   virtual std::uint64_t Size() = 0;
-  // Back to the first byte.
-  virtual void Rewind() = 0;
-  // Reads up to n bytes; returns how many were read (0 at the end or on an error).
-  virtual std::size_t Read(std::uint8_t* data, std::size_t n) = 0;
-};
-
-// A file a transfer reads from or writes into, at a position of its own.
-class HostFile {
- public:
-  virtual ~HostFile() = default;
-  virtual std::uint64_t Size() = 0;
+  // Moves to byte `offset` from the start; false when the system refuses.
   virtual bool Seek(std::uint64_t offset) = 0;
-  // Reads up to n bytes; fewer only at the end of the file or on an error.
+  // Reads up to n bytes from the current offset, repeating short reads until n
+  // bytes, the end of the file or an error; returns how many were read.
   virtual std::size_t Read(std::uint8_t* data, std::size_t n) = 0;
-  // Writes all n bytes; false when they could not be.
-  virtual bool Write(const std::uint8_t* data, std::size_t n) = 0;
 };
 
-// How a transfer opens its file: an existing file to read, or a file to
-// write that is created or emptied.
-enum class FileAccess { Read, CreateOrEmpty };
+// A file being created: its bytes go into a temporary file in the target's
+// folder (a name of its own, created new, opened by this process alone), and
+// the target itself stays as it was until Commit(). Destroying the object
+// without a successful Commit() or KeepAs() removes the temporary file.
+class OutputFile {
+ public:
+  virtual ~OutputFile() = default;
+  // The path the file is created for.
+  virtual const std::string& Target() const = 0;
+  // Appends n bytes. False with the reason when not all of them could be
+  // written (a full disk, an I/O error); what was written before stays.
+  virtual bool Write(const std::uint8_t* data, std::size_t n, std::string& reason) = 0;
+  // Bytes written so far.
+  virtual std::uint64_t Written() const = 0;
+  // Flushes the bytes to the disk and puts the file in the target's place in
+  // one step: the target then holds either its old content or all of the new,
+  // whatever happens meanwhile. An existing target is replaced only when it is
+  // a regular file (anything else is refused and left alone). After success the
+  // object has nothing more to do; on failure the target is unchanged.
+  virtual bool Commit(std::string& reason) = 0;
+  // Flushes the bytes and gives them the name `path` (a path in the target's
+  // folder), never replacing anything: false with the reason when `path`
+  // exists or the move fails. The target is not touched.
+  virtual bool KeepAs(const std::string& path, std::string& reason) = 0;
+};
 
-// What the core needs of the host system besides the serial ports and the
-// sound: opening a file that nobody else may hold, and the local time. Each
-// platform supplies one implementation (platform/posix for POSIX systems, platform/win32 for Windows).
+// What a path names, looked at without opening it.
+enum class PathKind { Missing, RegularFile, Directory, Other };
+
+// What the core needs of the host system besides the serial ports, the
+// sockets and the sound: files and the local time. Each platform supplies one
+// implementation (platform/posix for POSIX systems, platform/win32 for
+// Windows).
 class HostSystem {
  public:
   virtual ~HostSystem() = default;
   // Opens an existing regular file for reading, not shared with other
-  // processes, without ever blocking (a FIFO or a directory of that name is
-  // refused at once). Returns nullptr and the system's reason on failure.
+  // programs that ask for the same, without ever blocking (a FIFO, a device
+  // node or a directory of that name is refused at once). Returns nullptr and
+  // the reason on failure.
   virtual std::unique_ptr<ExclusiveFile> OpenNotShared(const std::string& path, std::string& reason) = 0;
-  // Opens a regular file (nothing else: no folder, no device) in binary mode.
-  // Returns nullptr on failure.
-  virtual std::unique_ptr<HostFile> OpenFile(const std::string& path, FileAccess access) = 0;
+  // Starts a new file for `target` (see OutputFile). Refused when `target`
+  // exists and is not a regular file, or when the temporary file cannot be
+  // created (a missing folder, no right to write there): nullptr and the reason.
+  virtual std::unique_ptr<OutputFile> CreateOutput(const std::string& target, std::string& reason) = 0;
+  // What `path` names now (following a symbolic link), without opening it;
+  // Other for FIFOs, device nodes and sockets. Missing also when it cannot be
+  // looked at; `reason` then says why.
+  virtual PathKind Inspect(const std::string& path, std::string& reason) = 0;
   // The local date and time now.
   virtual std::tm LocalTimeNow() = 0;
 };
 
 // The host system of the platform the station was built for.
 HostSystem& PlatformHostSystem();
+
+// Creates or replaces the regular file `path` with `content` in one step
+// (CreateOutput, Write, Commit): it then holds either its old content or the
+// new, whatever happens meanwhile. False with the reason; `path` is unchanged.
+inline bool ReplaceWholeFile(HostSystem& system, const std::string& path, const std::string& content,
+                             std::string& reason) {
+  const std::unique_ptr<OutputFile> file = system.CreateOutput(path, reason);
+  return file != nullptr &&
+         file->Write(reinterpret_cast<const std::uint8_t*>(content.data()), content.size(), reason) &&
+         file->Commit(reason);
+}
+
+// Why a path that exists cannot be used as a file, or "" when it can (it is
+// missing or a regular file): the refusal text shared by every file the
+// station reads or creates.
+inline std::string NotARegularFileReason(PathKind kind) {
+  if (kind == PathKind::Directory) return "это каталог, а не файл";
+  if (kind == PathKind::Other) return "это не обычный файл (канал, устройство или сокет)";
+  return "";
+}
 
 }  // namespace rz

@@ -267,6 +267,7 @@ StartResult StartOperation(Station& station, const OperationRow& row, const Oper
   // that it cannot clear the running operation's abort flag.
   if (station.runner.Busy()) return StartResult::Busy;
   station.transferFile.clear();
+  station.transferNote.clear();
   OperationObserver* observer = station.observer;
   if (observer != nullptr) observer->OperationStarted(row);
   station.startingRow = &row;

@@ -1,7 +1,7 @@
 #include "app/results_log.h"
 
 #include <cstdio>
-#include <fstream>
+#include <memory>
 
 #include "app/cp1251.h"
 #include "app/station.h"
@@ -46,21 +46,14 @@ bool WriteResultsLog(Station& station) {
 
   const std::string bytes = FormatResultsLog(lines, station.System().LocalTimeNow());
 
+  // A new file beside the old log, put in its place once it is whole: a log
+  // that cannot be written (a full disk) leaves the previous one, and a path
+  // that is not a regular file (a FIFO) is refused without waiting on it.
   const std::string path = station.workDir + kResultsLogFileName;
-  std::ofstream file(Utf8Path(path), std::ios::binary | std::ios::trunc);
-  const char* failure = nullptr;
-  if (!file) {
-    failure = "cannot be created";
-  } else {
-    // A full disk shows only when the buffered bytes go out: check the write
-    // and the close, not only the creation.
-    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    file.close();
-    if (!file) failure = "could not be written completely (disk full?)";
-  }
-  if (failure == nullptr) return true;
+  std::string reason;
+  if (ReplaceWholeFile(station.System(), path, bytes, reason)) return true;
   ui.ShowError({text::kErrorCaption, std::string(text::kFileCreateError) + "<" + kResultsLogFileName + ">",
-                true, path + " " + failure});
+                true, path + ": " + reason});
   return false;
 }
 

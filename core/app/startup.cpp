@@ -16,7 +16,7 @@ bool StartStation(Station& station, const std::string& workDir) {
     return false;
   }
   station.workDir = dir;
-  station.port = OpenPort(station, 1);
+  station.SetPort(OpenPort(station, 1));
   station.udp.socket = CreateUdpSocket(station);
   return true;
 }
@@ -24,7 +24,7 @@ bool StartStation(Station& station, const std::string& workDir) {
 void StopStation(Station& station) {
   station.runner.Wait();
   station.testProgram.Close();
-  station.port.reset();
+  station.SetPort(nullptr);
   station.udp.socket.reset();
 }
 

@@ -41,6 +41,11 @@ class Station {
 
   // The one open serial port, or nullptr.
   PortHandle Port() { return port.get(); }
+  // Makes `device` the open port (nullptr: none), closing the previous one.
+  void SetPort(std::unique_ptr<SerialDevice> device) {
+    port = std::move(device);
+    flags.portOpen.store(port != nullptr);
+  }
 
   // Sleeps on the calling worker thread (replaceable so tests need not wait).
   void Sleep(std::chrono::milliseconds duration) { sleeper(duration); }
@@ -67,6 +72,9 @@ class Station {
   // The file of the transfer that runs (written to or read from Flash); set by
   // the transfer's handler, cleared when the next operation starts.
   std::string transferFile;
+  // What became of that file when the transfer did not complete (where its
+  // bytes were kept, why a write failed), or "".
+  std::string transferNote;
   // The row StartOperation is starting, handed to StartWorker (which tells the
   // observer of its end); nullptr otherwise. Used on the control's thread only.
   const OperationRow* startingRow = nullptr;

@@ -24,7 +24,13 @@ struct StationFlags {
   std::atomic<std::int32_t> flashServiceMode{0};   // 1 = on
   std::atomic<std::int32_t> soundOption{0};        // 1 = end-of-operation signal
 
-  bool AbortRequested() const { return abort.load() == 1; }
+  // Set by a front end that nobody watches (the command line): while no port
+  // is open, every wait for the board ends as if ESC had been pressed.
+  std::atomic<bool> escWhileNoPort{false};
+  // Whether a serial port is open (kept by Station::SetPort).
+  std::atomic<bool> portOpen{false};
+
+  bool AbortRequested() const { return abort.load() == 1 || (escWhileNoPort.load() && !portOpen.load()); }
   void ClearAbort() { abort.store(0); }
   void RequestAbort() { abort.store(1); }
 };

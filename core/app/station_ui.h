@@ -75,6 +75,11 @@ class StationUi {
 
   // Shows an error message box and returns when the operator has closed it.
   virtual void ShowError(const MessageBox& box) = 0;
+  // A remark beyond the journal for whoever runs the station: where the bytes
+  // of a read that did not complete were kept, the system's reason for a
+  // failure the journal shows only as an error line. The command line prints
+  // it on stderr; the window has no place for it.
+  virtual void Note(const std::string& text) { (void)text; }
 
   // Runs the debug console and returns when it has been left: the window's
   // modal console for `request` == nullptr, otherwise what the request asks

@@ -16,7 +16,7 @@ std::uint32_t TestProgramFile::Size() {
 
 void TestProgramFile::Rewind() {
   head_ = tail_ = 0;
-  if (file_ != nullptr) file_->Rewind();
+  if (file_ != nullptr) file_->Seek(0);
 }
 
 std::size_t TestProgramFile::ReadByte(std::uint8_t& byte) {

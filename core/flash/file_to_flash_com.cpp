@@ -32,6 +32,7 @@ Outcome Write(Station& station, TransferFile& file, const ImageCheck& check) {
   for (;;) {
     std::uint32_t percent = 0;
     const std::size_t length = pieces.Next(buffer, percent);
+    if (length == 0 && pieces.Truncated()) return ImageFileShrank(station);
     if (length == 0) break;
     const std::string line = ProgressText(text::kWriteProgress, percent);
     progress.Show(line);

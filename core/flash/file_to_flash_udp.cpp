@@ -27,9 +27,8 @@ Outcome Erase(Station& station, std::uint32_t bound) {
   return Outcome::Success;
 }
 
-// The write command clears the abort flag whenever it returns: an ESC fails
-// only the exchange in progress, the piece is sent once more, and only an ESC
-// during that repetition ends the writing.
+// ESC fails the exchange in progress and, as the flag stays set, its
+// repetition at once: the writing ends within a wait's slice.
 Outcome Write(Station& station, TransferFile& file, const ImageCheck& check) {
   UdpProgressLine progress(station, text::kWriteProgress);
   ImagePieces pieces(file, check);
@@ -37,13 +36,18 @@ Outcome Write(Station& station, TransferFile& file, const ImageCheck& check) {
   for (;;) {
     std::uint32_t percent = 0;
     const std::size_t length = pieces.Next(buffer, percent);
+    if (length == 0 && pieces.Truncated()) return ImageFileShrank(station);
     if (length == 0) break;
     progress.Show(percent);
     const std::span<const std::uint8_t> piece(buffer.data(), length);
     if (WithOneRepetition([&] { return WriteFlashBlockUdp(station, pieces.Address(), piece); }) != kExchangeOk) {
       progress.Fail(text::kWriteFailedUdp);
-      return Outcome::Failed;
+      return station.flags.AbortRequested() ? Outcome::Aborted : Outcome::Failed;
     }
+  }
+  if (!SettleUdpTransfer(station)) {
+    progress.Fail(text::kWriteFailedUdp);
+    return station.flags.AbortRequested() ? Outcome::Aborted : Outcome::Failed;
   }
   station.Ui().AddJournalLine(-1, text::kWriteDone);
   return Outcome::Success;
@@ -66,6 +70,7 @@ Outcome FileToFlashOverUdp(Station& station, FileToFlashJob& job) {
   // Declared first, so the file is closed last, after the frame's steps.
   const std::unique_ptr<TransferFile> file = std::move(job.file);
   const WorkerFrame frame(station);
+  BeginUdpTransfer(station);
   const Outcome outcome = Transfer(station, job, *file);
   station.Ui().AddJournalLine(0, outcome == Outcome::Success ? text::kWritePassed : text::kAborted);
   PlayEndSignal(station.Sound(), station.flags.soundOption.load());

@@ -31,6 +31,11 @@ Outcome Transfer(Station& station, FlashToFileJob& job, TransferFile& file) {
       return station.flags.AbortRequested() ? Outcome::Aborted : Outcome::Failed;
     }
   }
+  // The file takes its name only now: a read that stops keeps what was there.
+  if (!file.Complete()) {
+    ui.AddJournalLine(-1, ProgressText(text::kReadProgress, 100) + text::kReadFailed);
+    return Outcome::Failed;
+  }
   ui.AddJournalLine(-1, text::kReadDone);
   return Outcome::Success;
 }

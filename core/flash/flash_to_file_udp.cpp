@@ -33,6 +33,11 @@ Outcome Transfer(Station& station, FlashToFileJob& job, TransferFile& file) {
       return station.flags.AbortRequested() ? Outcome::Aborted : Outcome::Failed;
     }
   }
+  // The file takes its name only now: a read that stops keeps what was there.
+  if (!SettleUdpTransfer(station) || !file.Complete()) {
+    progress.Fail(text::kReadFailedUdp);
+    return station.flags.AbortRequested() ? Outcome::Aborted : Outcome::Failed;
+  }
   ui.AddJournalLine(-1, text::kReadDone);
   return Outcome::Success;
 }
@@ -43,6 +48,7 @@ Outcome FlashToFileOverUdp(Station& station, FlashToFileJob& job) {
   // Declared first, so the file is closed last, after the frame's steps.
   const std::unique_ptr<TransferFile> file = std::move(job.file);
   const WorkerFrame frame(station);
+  BeginUdpTransfer(station);
   const Outcome outcome = Transfer(station, job, *file);
   station.Ui().AddJournalLine(0, outcome == Outcome::Success ? text::kReadPassed : text::kAborted);
   return outcome;

@@ -11,35 +11,95 @@ namespace rz {
 namespace {
 
 constexpr std::array<std::uint8_t, kSignatureBytes> kSignature = {'V', 'E', 'S', 'K'};
+// How many "<path>.partial-N" names are tried for the bytes of a read that
+// did not complete.
+constexpr int kPartialNames = 9;
 
-// A file on disk, through the host system (binary, regular files only).
-class DiskFile final : public TransferFile {
+class DiskInput final : public TransferFile {
  public:
-  explicit DiskFile(std::unique_ptr<HostFile> file) : file_(std::move(file)) {}
-
+  explicit DiskInput(std::unique_ptr<ExclusiveFile> file) : file_(std::move(file)) {}
   std::uint64_t Size() override { return file_->Size(); }
   bool Seek(std::uint64_t offset) override { return file_->Seek(offset); }
   std::size_t Read(std::uint8_t* bytes, std::size_t n) override { return file_->Read(bytes, n); }
-  bool Write(const std::uint8_t* bytes, std::size_t n) override { return file_->Write(bytes, n); }
+  bool Write(const std::uint8_t*, std::size_t) override { return false; }
 
  private:
-  std::unique_ptr<HostFile> file_;
+  std::unique_ptr<ExclusiveFile> file_;
 };
 
-std::unique_ptr<TransferFile> OpenDiskFile(const std::string& path, FileAccess access) {
-  std::unique_ptr<HostFile> file = PlatformHostSystem().OpenFile(path, access);
-  if (file == nullptr) return nullptr;
-  return std::make_unique<DiskFile>(std::move(file));
-}
+class DiskOutput final : public TransferFile {
+ public:
+  DiskOutput(HostSystem& system, std::unique_ptr<OutputFile> file, KeptFileReport report)
+      : system_(system), file_(std::move(file)), report_(std::move(report)) {}
+  ~DiskOutput() override {
+    if (!completed_) Abandon();
+  }
+  DiskOutput(const DiskOutput&) = delete;
+  DiskOutput& operator=(const DiskOutput&) = delete;
+
+  std::uint64_t Size() override { return file_->Written(); }
+  bool Seek(std::uint64_t offset) override { return offset == file_->Written(); }
+  std::size_t Read(std::uint8_t*, std::size_t) override { return 0; }
+  bool Write(const std::uint8_t* bytes, std::size_t n) override { return file_->Write(bytes, n, problem_); }
+  bool Complete() override {
+    std::string reason;
+    completed_ = file_->Commit(reason);
+    if (!completed_) problem_ = "cannot store " + file_->Target() + ": " + reason;
+    return completed_;
+  }
+
+ private:
+  // Keeps what was written where nothing gets lost: under the target's own
+  // name when that is free, else under a name of its own.
+  void Abandon() {
+    const std::string& target = file_->Target();
+    std::string problem = problem_;
+    if (!problem.empty() && problem.rfind("cannot store ", 0) != 0) problem = "cannot write " + target + ": " + problem;
+    const std::string bytes = std::to_string(file_->Written()) + " bytes";
+    std::string reason;
+    const auto report = [&](const std::string& kept, const std::string& what) {
+      if (report_) report_(kept, problem.empty() ? what : what.empty() ? problem : problem + "; " + what);
+    };
+    if (system_.Inspect(target, reason) == PathKind::Missing && file_->KeepAs(target, reason)) {
+      report(target, file_->Written() == 0 ? "" : target + " keeps the " + bytes + " read");
+      return;
+    }
+    if (file_->Written() == 0) {
+      report("", "");
+      return;
+    }
+    for (int n = 1; n <= kPartialNames; ++n) {
+      const std::string name = target + ".partial" + (n > 1 ? "-" + std::to_string(n) : "");
+      std::string why;
+      if (system_.Inspect(name, why) != PathKind::Missing) continue;
+      if (file_->KeepAs(name, reason)) {
+        report(name, "the " + bytes + " read are kept in " + name + "; " + target + " is unchanged");
+        return;
+      }
+    }
+    report("", "the " + bytes + " read could not be kept: " + reason);
+  }
+
+  HostSystem& system_;
+  std::unique_ptr<OutputFile> file_;
+  KeptFileReport report_;
+  std::string problem_;
+  bool completed_ = false;
+};
 
 }  // namespace
 
-std::unique_ptr<TransferFile> OpenFileForReading(const std::string& path) {
-  return OpenDiskFile(path, FileAccess::Read);
+std::unique_ptr<TransferFile> OpenFileForReading(HostSystem& system, const std::string& path, std::string& reason) {
+  std::unique_ptr<ExclusiveFile> file = system.OpenNotShared(path, reason);
+  if (!file) return nullptr;
+  return std::make_unique<DiskInput>(std::move(file));
 }
 
-std::unique_ptr<TransferFile> CreateFileForWriting(const std::string& path) {
-  return OpenDiskFile(path, FileAccess::CreateOrEmpty);
+std::unique_ptr<TransferFile> CreateFileForWriting(HostSystem& system, const std::string& path, std::string& reason,
+                                                   KeptFileReport report) {
+  std::unique_ptr<OutputFile> file = system.CreateOutput(path, reason);
+  if (!file) return nullptr;
+  return std::make_unique<DiskOutput>(system, std::move(file), std::move(report));
 }
 
 std::string FileNameOf(const std::string& path) {
@@ -96,8 +156,14 @@ ImagePieces::ImagePieces(TransferFile& file, const ImageCheck& check)
 
 std::size_t ImagePieces::Next(std::span<std::uint8_t> buffer, std::uint32_t& percent) {
   const std::uint64_t remaining = size_ > offset_ ? size_ - offset_ : 0;
-  std::size_t length = file_.Read(buffer.data(), std::min(buffer.size(), kFlashPieceBytes));
-  if (length == 0) return 0;
+  const std::size_t wanted =
+      static_cast<std::size_t>(std::min<std::uint64_t>(remaining, std::min(buffer.size(), kFlashPieceBytes)));
+  if (wanted == 0) return 0;
+  std::size_t length = file_.Read(buffer.data(), wanted);
+  if (length < wanted) {
+    truncated_ = true;
+    return 0;
+  }
   offset_ += length;
   percent = size_ == 0 ? 0 : static_cast<std::uint32_t>(100 * written_ / size_);
   // The last piece of a signed file ends in the checksum byte, which is not image.

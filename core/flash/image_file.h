@@ -2,12 +2,15 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
 #include <string_view>
 
 namespace rz {
+
+class HostSystem;
 
 // The little a transfer needs of a file: its size, moving to an offset,
 // reading and writing. Transfers and checks see files only through this, so
@@ -21,13 +24,31 @@ class TransferFile {
   virtual std::size_t Read(std::uint8_t* bytes, std::size_t n) = 0;
   // Writes all n bytes at the current offset; false when they could not be.
   virtual bool Write(const std::uint8_t* bytes, std::size_t n) = 0;
+  // Called once all bytes of a created file have been written: puts the file
+  // in place; false when that failed (the transfer has then failed).
+  virtual bool Complete() { return true; }
 };
 
-// A file on disk: opened for reading (an existing file only), or created for
-// writing (an existing file is emptied). nullptr when that fails. Each write
-// goes straight to the file, so what was written survives a later failure.
-std::unique_ptr<TransferFile> OpenFileForReading(const std::string& path);
-std::unique_ptr<TransferFile> CreateFileForWriting(const std::string& path);
+// An existing regular file on disk opened for reading, not shared with other
+// programs; nullptr with the system's reason when that fails (a FIFO, a device
+// or a directory is refused without waiting).
+std::unique_ptr<TransferFile> OpenFileForReading(HostSystem& system, const std::string& path, std::string& reason);
+
+// Hears what became of a created file that was closed without Complete():
+// `keptPath` holds the bytes written ("" when nothing was kept), `note` says
+// so, with the reason of a failed write ("" when there is nothing to say).
+using KeptFileReport = std::function<void(const std::string& keptPath, const std::string& note)>;
+
+// A file created on disk for `path` (nullptr with the reason when it cannot
+// be, or when `path` exists and is not a regular file). The bytes go into a
+// temporary file beside it; `path` takes them when Complete() succeeds, so an
+// existing file is replaced only by a transfer that completed. Closed without
+// Complete(): when nothing of the name exists, the bytes written (maybe none)
+// take the name itself; otherwise the existing file stays as it was and the
+// bytes written, if any, are kept as "<path>.partial" (or "<path>.partial-2",
+// ... when that name is taken). `report` hears of it.
+std::unique_ptr<TransferFile> CreateFileForWriting(HostSystem& system, const std::string& path, std::string& reason,
+                                                   KeptFileReport report);
 
 // The file name without its folder, as the journal and the messages show it.
 std::string FileNameOf(const std::string& path);
@@ -66,10 +87,13 @@ class ImagePieces {
   ImagePieces(TransferFile& file, const ImageCheck& check);
   // Reads the next piece into `buffer` (512 bytes). Returns its length, 0 when
   // the image is complete. `percent` is the share of the file written so far
-  // (before this piece), computed over the whole file's size.
+  // (before this piece), computed over the whole file's size. Exactly the
+  // checked size is read, however the file changes meanwhile.
   std::size_t Next(std::span<std::uint8_t> buffer, std::uint32_t& percent);
   // Flash address of the piece that Next() returned last.
   std::uint32_t Address() const { return address_; }
+  // True when the file ended before its checked size (it shrank since the check).
+  bool Truncated() const { return truncated_; }
 
  private:
   TransferFile& file_;
@@ -78,6 +102,7 @@ class ImagePieces {
   std::uint64_t offset_;
   std::uint32_t address_ = 0;
   std::uint64_t written_ = 0;
+  bool truncated_ = false;
 };
 
 // The read count: the number in the leading decimal digits of `text`, 0 when

@@ -18,8 +18,19 @@ std::string CurrentFolder() {
   return error ? std::string(".") : folder.string();
 }
 
-void ShowFileError(Station& station, const char* pattern, const std::string& name) {
-  station.Ui().ShowError({text::kErrorCaption, FormatText(pattern, name), true});
+void ShowFileError(Station& station, const char* pattern, const std::string& name, const std::string& reason) {
+  station.Ui().ShowError({text::kErrorCaption, FormatText(pattern, name), true, reason});
+}
+
+// Creates the output file of a read. What a read that does not complete got
+// is kept and named to the operator and to the run record.
+std::unique_ptr<TransferFile> CreateOutput(Station& station, const std::string& path, std::string& reason) {
+  return CreateFileForWriting(station.System(), path, reason,
+                              [&station](const std::string& kept, const std::string& note) {
+                                station.transferFile = kept;
+                                station.transferNote = note;
+                                if (!note.empty()) station.Ui().Note(note);
+                              });
 }
 
 void ShowCountError(Station& station, std::uint32_t count) {
@@ -85,6 +96,11 @@ std::optional<CheckedImage> BeginFileToFlash(Station& station, const char* headi
   return CheckedImage{check, EraseBound(check, serviceMode)};
 }
 
+Outcome ImageFileShrank(Station& station) {
+  station.Ui().Note(station.transferFile + " became shorter than when it was checked");
+  return Outcome::Failed;
+}
+
 StartResult StartFileToFlash(Station& station, const OperationRow&, const OperationArgs* args) {
   const std::optional<TransferWorkers> workers = ChannelWorkers(station);
   if (!workers) return StartResult::Refused;
@@ -98,9 +114,10 @@ StartResult StartFileToFlash(Station& station, const OperationRow&, const Operat
   }
   auto job = std::make_shared<FileToFlashJob>();
   job->fileName = FileNameOf(path);
-  job->file = OpenFileForReading(path);
+  std::string reason;
+  job->file = OpenFileForReading(station.System(), path, reason);
   if (!job->file) {
-    ShowFileError(station, text::kOpenFileFailed, job->fileName);
+    ShowFileError(station, text::kOpenFileFailed, job->fileName, reason);
     return StartResult::Refused;
   }
   return StartTransfer(station, path,
@@ -112,6 +129,7 @@ StartResult StartFlashToFile(Station& station, const OperationRow&, const Operat
   if (!workers) return StartResult::Refused;
   auto job = std::make_shared<FlashToFileJob>();
   std::string path;
+  std::string reason;
   if (args != nullptr) {
     job->fileName = FileNameOf(args->file);
     job->count = args->readCount;
@@ -120,9 +138,9 @@ StartResult StartFlashToFile(Station& station, const OperationRow&, const Operat
       return StartResult::Refused;
     }
     path = args->file;
-    job->file = CreateFileForWriting(path);
+    job->file = CreateOutput(station, path, reason);
     if (!job->file) {
-      ShowFileError(station, text::kCreateFileFailed, job->fileName);
+      ShowFileError(station, text::kCreateFileFailed, job->fileName, reason);
       return StartResult::Refused;
     }
   } else {
@@ -130,15 +148,16 @@ StartResult StartFlashToFile(Station& station, const OperationRow&, const Operat
     if (!chosen) return StartResult::Refused;
     path = *chosen;
     job->fileName = FileNameOf(path);
-    job->file = CreateFileForWriting(path);
+    job->file = CreateOutput(station, path, reason);
     if (!job->file) {
-      ShowFileError(station, text::kCreateFileFailed, job->fileName);
+      ShowFileError(station, text::kCreateFileFailed, job->fileName, reason);
       return StartResult::Refused;
     }
     job->count = station.Ui().AskByteCount();
     if (!ReadCountValid(job->count)) {
       ShowCountError(station, job->count);
-      return StartResult::Refused;  // the file stays behind, empty
+      job->file.reset();  // a new file stays behind, empty; an existing one unchanged
+      return StartResult::Refused;
     }
   }
   return StartTransfer(station, path,

@@ -68,6 +68,10 @@ struct CheckedImage {
 std::optional<CheckedImage> BeginFileToFlash(Station& station, const char* heading, FileToFlashJob& job,
                                              TransferFile& file);
 
+// Ends a write whose image file became shorter than its checked size: says
+// so through the station's note and gives the failed outcome.
+Outcome ImageFileShrank(Station& station);
+
 // The workers over the serial channel.
 Outcome FileToFlashOverCom(Station& station, FileToFlashJob& job);
 Outcome FlashToFileOverCom(Station& station, FlashToFileJob& job);

@@ -8,7 +8,7 @@ namespace {
 
 // Opens COM`n` for the selector; on failure falls back to "NONE".
 bool OpenSelectedPort(Station& station, int n, const char* openedLine, const char* failedLine) {
-  station.port = OpenPort(station, n);
+  station.SetPort(OpenPort(station, n));
   if (station.port) {
     station.Ui().AddJournalLine(0, openedLine);
     return true;
@@ -23,7 +23,7 @@ bool OpenSelectedPort(Station& station, int n, const char* openedLine, const cha
 Outcome ReselectPort(Station& station) {
   StationUi& ui = station.Ui();
   const WorkerFrame frame(station, {.showAbortHint = false, .restoreIdleHint = false, .clearAbort = false});
-  station.port.reset();
+  station.SetPort(nullptr);
   ui.AddJournalLine(0, "");
 
   Outcome outcome = Outcome::Success;
@@ -36,7 +36,7 @@ Outcome ReselectPort(Station& station) {
     outcome = Outcome::Failed;
   }
   if (ui.SelectorIndex(Selector::Port) == kPortEntryNone) {
-    station.port.reset();
+    station.SetPort(nullptr);
     ui.AddJournalLine(0, text::kNoPort);
   }
   return outcome;

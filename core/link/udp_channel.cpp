@@ -1,6 +1,7 @@
 #include "link/udp_channel.h"
 
 #include <algorithm>
+#include <span>
 #include <thread>
 
 #include "app/station.h"
@@ -15,52 +16,148 @@ using Clock = std::chrono::steady_clock;
 
 // The pause after starting the socket layer, before the socket is created.
 constexpr std::chrono::milliseconds kStartupPause{100};
-// At most this many datagrams left over from earlier exchanges are discarded
-// before a new request, so that a flood cannot hold the exchange up.
-constexpr int kStaleDatagramLimit = 64;
+// Every wait looks at the abort flag this often, so ESC ends it at once.
+constexpr std::chrono::milliseconds kAbortPoll{100};
+// The least quiet time after an exchange that needed a resend, and the share
+// of the observed reply time added to it as a margin.
+constexpr std::chrono::milliseconds kMinQuietMargin{100};
+constexpr int kQuietMarginDivisor = 4;
+// The least time the end of a transfer waits for answers still on their way.
+constexpr std::chrono::milliseconds kMinSettle{20};
+// The longest moment the next request waits for copies of a reply before any
+// copy has been seen (spent polling, as it is shorter than a poll's tick), and
+// the least once copies have been seen.
+constexpr std::chrono::microseconds kFirstLinger{200};
+constexpr std::chrono::milliseconds kCopiesLinger{1};
+constexpr std::chrono::milliseconds kPollTick{1};
+// A flood of datagrams cannot hold a drain up longer than its wait.
+constexpr int kDrainBurst = 256;
 
 void ShowSocketError(Station& station, const char* message) {
   station.Ui().ShowError({text::kErrorCaption, message, false});
 }
 
-// Discards the datagrams that are already waiting: late replies to an earlier
-// request must not be taken as the reply to this one.
-void DiscardWaiting(UdpChannel& channel) {
-  for (int i = 0; i < kStaleDatagramLimit; ++i) {
-    Ipv4Endpoint from;
-    bool wouldBlock = false;
-    const long n = channel.socket->ReceiveFrom(channel.reply.data(), channel.reply.size(), from, wouldBlock);
-    if (n < 0 || wouldBlock) return;
+std::chrono::microseconds Micro(Clock::duration d) {
+  return std::chrono::duration_cast<std::chrono::microseconds>(d);
+}
+
+enum class Received { Board, Stranger, Nothing, Error };
+
+// Takes one waiting datagram without blocking. Only the board's address and
+// port count: a reply from anywhere else is no reply, whatever it holds.
+Received TakeDatagram(UdpChannel& channel) {
+  Ipv4Endpoint from;
+  bool wouldBlock = false;
+  const long n = channel.socket->ReceiveFrom(channel.reply.data(), channel.reply.size(), from, wouldBlock);
+  if (n < 0) return Received::Error;
+  if (wouldBlock) return Received::Nothing;
+  if (!(from == channel.boardAddress)) {
+    ++channel.strangersIgnored;
+    return Received::Stranger;
+  }
+  channel.replyOversized = static_cast<std::size_t>(n) > channel.reply.size();
+  channel.replyLength = std::min(static_cast<std::size_t>(n), channel.reply.size());
+  return Received::Board;
+}
+
+void MarkInDoubt(Station& station) {
+  if (!station.udp.repliesInDoubt) {
+    station.Ui().Note("replies from the board could not be matched to their requests (late or repeated "
+                      "datagrams that differ); the transfer is not trusted");
+  }
+  station.udp.repliesInDoubt = true;
+}
+
+// Drops a datagram of the board that arrived while no reply was awaited,
+// judging it against the reply taken last.
+void DropSurplus(Station& station, bool judge) {
+  UdpChannel& channel = station.udp;
+  ++channel.surplusDropped;
+  const std::span<const std::uint8_t> reply = channel.Reply();
+  const bool same = !channel.replyOversized && reply.size() == channel.lastReply.size() &&
+                    std::equal(reply.begin(), reply.end(), channel.lastReply.begin());
+  if (judge && channel.lastExchangeAnswered && !same) MarkInDoubt(station);
+  // A surplus after an exchange with one send is a copy (or an answer later
+  // than any wait): from now on every request waits for such longer.
+  if (judge && channel.lastExchangeAnswered && channel.lastExchangeSends == 1) channel.copiesSeen = true;
+}
+
+// Drops what has arrived, and keeps dropping until `until`. False on ESC.
+bool Drain(Station& station, Clock::time_point until, bool judge) {
+  UdpChannel& channel = station.udp;
+  for (;;) {
+    for (int i = 0; i < kDrainBurst; ++i) {
+      const Received got = TakeDatagram(channel);
+      if (got == Received::Board) DropSurplus(station, judge);
+      if (got == Received::Nothing || got == Received::Error) break;
+    }
+    if (station.flags.AbortRequested()) return false;
+    const auto now = Clock::now();
+    if (now >= until) return true;
+    if (until - now < kPollTick) {
+      std::this_thread::yield();  // a moment shorter than a poll can wait
+    } else {
+      WaitReadable(*channel.socket, std::min(Micro(until - now), Micro(kAbortPoll)));
+    }
   }
 }
 
-enum class WaitResult { Reply, TimedOut, Error };
+// Until when copies of the last reply may still come close behind it.
+Clock::time_point CopiesDueBy(const UdpChannel& channel) {
+  if (!channel.lastExchangeAnswered) return {};
+  if (channel.copiesSeen) {
+    return channel.lastReplyAt + std::max<Clock::duration>(kCopiesLinger, 2 * channel.longestRoundTrip);
+  }
+  return channel.lastReplyAt + std::min<Clock::duration>(kFirstLinger, channel.lastRoundTrip);
+}
 
-// One wait of up to `channel.replyWait` for a datagram from the board. Datagrams
-// from other IP addresses are dropped and the wait goes on for what is left of
-// its time. A reply's sender port becomes the board's port.
-WaitResult AwaitReply(UdpChannel& channel) {
+enum class WaitResult { Reply, TimedOut, Error, Aborted };
+
+// One wait of up to `channel.replyWait` for a datagram from the board, in
+// slices that look at the abort flag. Datagrams from elsewhere are dropped
+// and the wait goes on for what is left of its time.
+WaitResult AwaitReply(Station& station) {
+  UdpChannel& channel = station.udp;
   const Clock::time_point deadline = Clock::now() + channel.replyWait;
-  std::chrono::microseconds left = channel.replyWait;
   for (;;) {
-    if (WaitReadable(*channel.socket, left) == 0) return WaitResult::TimedOut;
-    Ipv4Endpoint from;
-    bool wouldBlock = false;
-    const long n = channel.socket->ReceiveFrom(channel.reply.data(), channel.reply.size(), from, wouldBlock);
-    if (n < 0) return WaitResult::Error;
-    if (!wouldBlock) {
-      if (from.address == channel.boardAddress.address) {
-        channel.boardAddress = from;
-        channel.replyOversized = static_cast<std::size_t>(n) > channel.reply.size();
-        channel.replyLength = std::min(static_cast<std::size_t>(n), channel.reply.size());
-        return WaitResult::Reply;
-      }
-      ++channel.strangersIgnored;
-    }
+    if (station.flags.AbortRequested()) return WaitResult::Aborted;
     const auto now = Clock::now();
     if (now >= deadline) return WaitResult::TimedOut;
-    left = std::chrono::duration_cast<std::chrono::microseconds>(deadline - now);
+    if (WaitReadable(*channel.socket, std::min(Micro(deadline - now), Micro(kAbortPoll))) == 0) continue;
+    switch (TakeDatagram(channel)) {
+      case Received::Board: return WaitResult::Reply;
+      case Received::Error: return WaitResult::Error;
+      case Received::Stranger:
+      case Received::Nothing: break;
+    }
   }
+}
+
+// Remembers what the exchange that just ended leaves behind: its request, its
+// reply, and until when answers to its other sends may still arrive.
+void EndExchange(UdpChannel& channel, std::span<const std::uint8_t> request, int sends, Clock::time_point first,
+                 Clock::time_point last, bool answered) {
+  const auto now = Clock::now();
+  channel.lastRequest.assign(request.begin(), request.end());
+  channel.lastExchangeAnswered = answered;
+  channel.lastExchangeSends = sends;
+  if (answered) {
+    channel.lastReplyAt = now;
+    channel.lastRoundTrip = Micro(now - last);
+    const std::span<const std::uint8_t> reply = channel.Reply();
+    channel.lastReply.assign(reply.begin(), reply.end());
+  }
+  if (answered && sends == 1) {
+    channel.longestRoundTrip = std::max(channel.longestRoundTrip, Micro(now - first));
+    return;
+  }
+  // Every send may still be answered as late as the reply that came (taken
+  // as an answer to the first send). With no reply at all the board is taken
+  // as gone, and only a margin is kept: what comes later is judged as it
+  // arrives.
+  const Clock::duration span = now - first;
+  const Clock::duration margin = std::max<Clock::duration>(kMinQuietMargin, span / kQuietMarginDivisor);
+  channel.quietUntil = std::max(channel.quietUntil, (answered ? last + span : now) + margin);
 }
 
 }  // namespace
@@ -120,9 +217,19 @@ bool ValidReply(std::span<const std::uint8_t> reply, ReplyRule rule) {
 int ExchangeDatagram(Station& station, std::size_t length, ReplyRule rule) {
   UdpChannel& channel = station.udp;
   if (!channel.socket || length > kExchangeBufferBytes) return kExchangeFailed;
-  DiscardWaiting(channel);
+  const std::span<const std::uint8_t> request(channel.buffer.data(), length);
+  // Answers to a repetition of the same request are as good as its own.
+  const bool sameRequest = std::equal(request.begin(), request.end(), channel.lastRequest.begin(),
+                                      channel.lastRequest.end());
+  if (!Drain(station, sameRequest ? Clock::now() : std::max(channel.quietUntil, CopiesDueBy(channel)), true)) {
+    return kExchangeFailed;
+  }
+  if (channel.repliesInDoubt) return kExchangeFailed;
+  const Clock::time_point first = Clock::now();
+  Clock::time_point last = first;
   for (int send = 1; send <= kDatagramSends; ++send) {
-    if (station.flags.AbortRequested()) return kExchangeFailed;
+    if (station.flags.AbortRequested()) break;
+    last = Clock::now();
     channel.socket->SendTo(channel.buffer.data(), length, channel.boardAddress);
     if (send > 1) {
       SetProgressSuffix(station, "");
@@ -130,10 +237,13 @@ int ExchangeDatagram(Station& station, std::size_t length, ReplyRule rule) {
       SetProgressSuffix(station, kSuffixRepeating);
     }
     for (int wait = 1; wait <= kWaitsPerSend; ++wait) {
-      const WaitResult result = AwaitReply(channel);
-      if (station.flags.AbortRequested()) return kExchangeFailed;
-      if (result == WaitResult::Error) return kExchangeFailed;
+      const WaitResult result = AwaitReply(station);
+      if (result == WaitResult::Aborted || result == WaitResult::Error) {
+        EndExchange(channel, request, send, first, last, false);
+        return kExchangeFailed;
+      }
       if (result == WaitResult::Reply) {
+        EndExchange(channel, request, send, first, last, true);
         const bool valid = !channel.replyOversized && ValidReply(channel.Reply(), rule);
         return valid ? kExchangeOk : kExchangeFailed;
       }
@@ -142,7 +252,24 @@ int ExchangeDatagram(Station& station, std::size_t length, ReplyRule rule) {
       SetProgressSuffix(station, kSuffixWaiting);
     }
   }
+  EndExchange(channel, request, kDatagramSends, first, last, false);
   return kExchangeFailed;
+}
+
+void BeginUdpTransfer(Station& station) {
+  UdpChannel& channel = station.udp;
+  channel.repliesInDoubt = false;
+  channel.lastExchangeAnswered = false;
+  channel.longestRoundTrip = {};
+  channel.copiesSeen = false;
+  if (channel.socket) Drain(station, Clock::now(), false);
+}
+
+bool SettleUdpTransfer(Station& station) {
+  UdpChannel& channel = station.udp;
+  if (!channel.socket) return !channel.repliesInDoubt;
+  const auto until = std::max(channel.quietUntil, Clock::now() + 2 * channel.longestRoundTrip + kMinSettle);
+  return Drain(station, until, true) && !channel.repliesInDoubt;
 }
 
 void SetProgressSuffix(Station& station, const std::string& suffix) {

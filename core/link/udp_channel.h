@@ -73,9 +73,34 @@ struct UdpChannel {
   std::string progressPercent;
   // The suffix shown last behind the percentage ("" when none).
   std::string progressSuffix;
-  // Datagrams from other hosts that were ignored (for the journal of tests
-  // and benchmarks; the operator never sees them).
+  // Datagrams from other addresses or ports that were ignored (for the
+  // journal of tests and benchmarks; the operator never sees them).
   std::uint64_t strangersIgnored = 0;
+
+  // Matching replies to requests. Replies carry nothing that names their
+  // request, so after an exchange that needed a resend the answers to its
+  // other sends may still be on their way: no different request goes out
+  // before `quietUntil`, and what arrives meanwhile is dropped. A dropped
+  // datagram must equal the reply taken last (a copy, or the answer to
+  // another send of the same request); one that differs shows that a reply
+  // was taken for the wrong request, and the transfer is no longer trusted.
+  std::chrono::steady_clock::time_point quietUntil{};
+  std::vector<std::uint8_t> lastRequest;
+  std::vector<std::uint8_t> lastReply;
+  bool lastExchangeAnswered = false;
+  // When the last reply was taken, and whether copies of replies have been
+  // seen in this transfer: copies follow their reply closely, so the next
+  // request waits a moment for them (a little while always, twice the longest
+  // round trip once copies have been seen).
+  std::chrono::steady_clock::time_point lastReplyAt{};
+  std::chrono::microseconds lastRoundTrip{0};
+  bool copiesSeen = false;
+  int lastExchangeSends = 0;
+  bool repliesInDoubt = false;
+  // The longest time a reply to a single send took in this transfer.
+  std::chrono::microseconds longestRoundTrip{0};
+  // Datagrams from the board that answered nothing (late replies, copies).
+  std::uint64_t surplusDropped = 0;
 
   std::span<const std::uint8_t> Reply() const { return {reply.data(), replyLength}; }
 };
@@ -101,9 +126,21 @@ std::size_t BuildRequest(UdpChannel& channel, std::uint8_t command, std::span<co
 // repeating suffixes on the progress line. Returns kExchangeOk when a valid
 // reply arrived (it is then in the buffer), kExchangeFailed otherwise: no
 // socket, the abort flag, a receive error, an invalid reply (never answered by
-// a resend) or five sends without a reply. Only datagrams from the board's IP
-// address are taken; others are ignored within the wait they arrive in.
+// a resend), five sends without a reply, or replies in doubt (see UdpChannel).
+// Only datagrams from the board's address and port 13330 are taken; others
+// are ignored within the wait they arrive in. Before a request that differs
+// from the previous one, waits out the quiet time of the previous exchange.
+// The abort flag is looked at every 100 ms of every wait.
 int ExchangeDatagram(Station& station, std::size_t length, ReplyRule rule);
+
+// A transfer over UDP begins: datagrams left from earlier operations are
+// dropped without judging them, and the doubt of an earlier transfer is gone.
+void BeginUdpTransfer(Station& station);
+// A transfer over UDP has had its last reply: waits until every answer still
+// on its way has had time to arrive (at least twice the longest round trip
+// seen) and drops them. False when a reply was in doubt at any time of the
+// transfer (or ESC came meanwhile): the transfer has then failed.
+bool SettleUdpTransfer(Station& station);
 
 // True when `reply` is a valid reply by `rule`: long enough (or exactly as
 // long), the magic, and a status other than 'F'. (A datagram larger than the

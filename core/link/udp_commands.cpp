@@ -15,12 +15,6 @@ void Put32(std::uint8_t* at, std::uint32_t value) {
   for (int k = 0; k < 4; ++k) at[k] = static_cast<std::uint8_t>(value >> (8 * k));
 }
 
-// Clears the abort flag when the scope ends, on every way out.
-struct ClearAbortOnReturn {
-  StationFlags& flags;
-  ~ClearAbortOnReturn() { flags.ClearAbort(); }
-};
-
 }  // namespace
 
 int EraseFlashBlockUdp(Station& station, std::uint32_t address) {
@@ -31,7 +25,6 @@ int EraseFlashBlockUdp(Station& station, std::uint32_t address) {
 }
 
 int WriteFlashBlockUdp(Station& station, std::uint32_t address, std::span<const std::uint8_t> data) {
-  const ClearAbortOnReturn clear{station.flags};
   if (data.size() > kUdpPieceBytes) return kExchangeFailed;
   std::array<std::uint8_t, 8 + kUdpPieceBytes> arguments{};
   Put32(arguments.data(), address);

@@ -21,8 +21,8 @@ inline constexpr std::size_t kUdpPieceBytes = 512;
 int EraseFlashBlockUdp(Station& station, std::uint32_t address);
 
 // 'W' + address + length L + L data bytes (16 + L bytes). Reply: at least 8
-// bytes. Clears the abort flag whenever it returns, so an ESC fails only the
-// exchange in progress. More than 512 bytes fail without sending.
+// bytes. Leaves the abort flag as it is, so that ESC ends the writing as it
+// ends the erasing and the reading. More than 512 bytes fail without sending.
 int WriteFlashBlockUdp(Station& station, std::uint32_t address, std::span<const std::uint8_t> data);
 
 // 'R' + address + length L (16 bytes). Reply: exactly 8 + L bytes, whose last L

@@ -5,7 +5,6 @@
 #include <cmath>
 #include <cstdio>
 #include <ctime>
-#include <fstream>
 #include <memory>
 
 #include "app/operation_table.h"
@@ -126,10 +125,13 @@ BoardIdentity ParseBoardIdentity(const std::vector<std::string>& journalLines) {
   return identity;
 }
 
-bool HashFile(const std::string& path, std::string& sha256, std::uint64_t& size, std::string& reason) {
-  std::ifstream in(Utf8Path(path), std::ios::binary);
+bool HashFile(HostSystem& system, const std::string& path, std::string& sha256, std::uint64_t& size,
+              std::string& reason) {
+  // Through the host system: a path that is no longer a regular file is
+  // refused instead of waited on.
+  const std::unique_ptr<ExclusiveFile> in = system.OpenNotShared(path, reason);
   if (!in) {
-    reason = "cannot open " + path;
+    reason = "cannot open " + path + ": " + reason;
     return false;
   }
   Sha256 hash;
@@ -138,19 +140,16 @@ bool HashFile(const std::string& path, std::string& sha256, std::uint64_t& size,
     return false;
   }
   size = 0;
-  std::array<char, 65536> buffer;
-  while (in) {
-    in.read(buffer.data(), buffer.size());
-    const auto got = static_cast<std::size_t>(in.gcount());
-    if (got == 0) break;
+  std::array<std::uint8_t, 65536> buffer;
+  for (std::size_t got; (got = in->Read(buffer.data(), buffer.size())) > 0;) {
     hash.Update(buffer.data(), got);
     size += got;
   }
-  Sha256::Digest digest{};
-  if (in.bad()) {
+  if (size != in->Size()) {
     reason = "cannot read " + path;
     return false;
   }
+  Sha256::Digest digest{};
   if (!hash.Finish(digest)) {
     reason = "SHA-256 is not available";
     return false;
@@ -221,10 +220,15 @@ void RunRecord::OperationEnded(const OperationRow& row, std::optional<Outcome> o
   for (int line = std::min(from, count); line < count; ++line) {
     entry.journal.push_back(ValidText(ui.JournalLineText(line), false));
   }
-  if (!station_.transferFile.empty()) {
+  if (!station_.transferFile.empty() || !station_.transferNote.empty()) {
     Transfer transfer;
     transfer.file = station_.transferFile;
-    if (!HashFile(transfer.file, transfer.sha256, transfer.size, transfer.error)) transfer.size = 0;
+    transfer.note = station_.transferNote;
+    if (transfer.file.empty()) {
+      transfer.error = "no file was kept";
+    } else if (!HashFile(station_.System(), transfer.file, transfer.sha256, transfer.size, transfer.error)) {
+      transfer.size = 0;
+    }
     entry.transfer = std::move(transfer);
   }
   std::optional<BoardIdentity> identity;
@@ -273,6 +277,7 @@ nlohmann::json RunRecord::JsonLocked() const {
       } else {
         transfer["error"] = entry.transfer->error;
       }
+      if (!entry.transfer->note.empty()) transfer["note"] = entry.transfer->note;
       operation["transfer"] = std::move(transfer);
     }
     operations.push_back(std::move(operation));
@@ -360,6 +365,7 @@ std::string RunRecord::JUnitLocked() const {
                                                    ? ", " + std::to_string(entry.transfer->size) +
                                                          " bytes, SHA-256 " + entry.transfer->sha256
                                                    : ": " + entry.transfer->error) + "\n";
+      if (!entry.transfer->note.empty()) out += entry.transfer->note + "\n";
     }
     xml.Open("system-out");
     xml.Text(XmlText(out));
@@ -377,12 +383,12 @@ void RunRecord::WriteLocked() {
   std::string reason;
   if (!files_.json.empty()) {
     const std::string text = JsonLocked().dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
-    if (!ReplaceFileAtomically(files_.json, text, reason) && writeError_.empty()) {
+    if (!ReplaceWholeFile(station_.System(), files_.json, text, reason) && writeError_.empty()) {
       writeError_ = "cannot write the run record " + files_.json + ": " + reason;
     }
   }
   if (!files_.junit.empty()) {
-    if (!ReplaceFileAtomically(files_.junit, JUnitLocked(), reason) && writeError_.empty()) {
+    if (!ReplaceWholeFile(station_.System(), files_.junit, JUnitLocked(), reason) && writeError_.empty()) {
       writeError_ = "cannot write the JUnit report " + files_.junit + ": " + reason;
     }
   }

@@ -13,6 +13,7 @@
 
 namespace rz {
 
+class HostSystem;
 class Station;
 
 // The board as its last configuration readout described it; what the readout
@@ -31,7 +32,7 @@ BoardIdentity ParseBoardIdentity(const std::vector<std::string>& journalLines);
 
 // The SHA-256 of a file as lower-case hex, and its size; false with the reason
 // when the file cannot be read.
-bool HashFile(const std::string& path, std::string& sha256, std::uint64_t& size, std::string& reason);
+bool HashFile(HostSystem& system, const std::string& path, std::string& sha256, std::uint64_t& size, std::string& reason);
 
 // A moment as ISO 8601 local time with milliseconds and the UTC offset,
 // e.g. "2026-12-09T07:05:31.042+03:00".
@@ -77,6 +78,7 @@ class RunRecord final : public OperationObserver {
     std::uint64_t size = 0;
     std::string sha256;
     std::string error;
+    std::string note;  // what became of a file the transfer did not complete
   };
   struct Entry {
     std::string name;

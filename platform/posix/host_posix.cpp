@@ -1,11 +1,14 @@
 // The host system on POSIX: files through open(2) with flock(2) for "not
-// shared", and localtime_r for the local time.
+// shared", new files as a temporary beside the target renamed over it, and
+// localtime_r for the local time. Nothing here opens a path in a way that can
+// wait for another program: a FIFO is opened with O_NONBLOCK and refused.
 
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 
@@ -14,6 +17,39 @@
 
 namespace rz {
 namespace {
+
+std::string ErrnoText() { return SystemReasonText(errno); }
+
+std::string DirectoryOf(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+PathKind KindOf(const struct stat& info) {
+  if (S_ISREG(info.st_mode)) return PathKind::RegularFile;
+  if (S_ISDIR(info.st_mode)) return PathKind::Directory;
+  return PathKind::Other;
+}
+
+PathKind InspectPath(const std::string& path, std::string& reason) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) {
+    reason = ErrnoText();
+    return PathKind::Missing;
+  }
+  return KindOf(info);
+}
+
+// Makes a rename or a new name reach the disk with its directory.
+void SyncDirectoryOf(const std::string& path) {
+  const int dir = ::open(DirectoryOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir >= 0) {
+    ::fsync(dir);
+    ::close(dir);
+  }
+}
 
 class PosixExclusiveFile final : public ExclusiveFile {
  public:
@@ -28,58 +64,119 @@ class PosixExclusiveFile final : public ExclusiveFile {
     return static_cast<std::uint64_t>(info.st_size);
   }
 
-  void Rewind() override { ::lseek(fd_, 0, SEEK_SET); }
+  bool Seek(std::uint64_t offset) override {
+    const auto to = static_cast<off_t>(offset);
+    return to >= 0 && ::lseek(fd_, to, SEEK_SET) == to;
+  }
 
   std::size_t Read(std::uint8_t* data, std::size_t n) override {
-    for (;;) {
-      const ssize_t got = ::read(fd_, data, n);
-      if (got >= 0) return static_cast<std::size_t>(got);
-      if (errno != EINTR) return 0;
-    }
-  }
-
- private:
-  int fd_;
-};
-
-// A transfer's file: plain reads and writes on the descriptor.
-class PosixHostFile final : public HostFile {
- public:
-  explicit PosixHostFile(int fd) : fd_(fd) {}
-  ~PosixHostFile() override { ::close(fd_); }
-  PosixHostFile(const PosixHostFile&) = delete;
-  PosixHostFile& operator=(const PosixHostFile&) = delete;
-
-  std::uint64_t Size() override {
-    struct stat info {};
-    return ::fstat(fd_, &info) == 0 ? static_cast<std::uint64_t>(info.st_size) : 0;
-  }
-  bool Seek(std::uint64_t offset) override {
-    return ::lseek(fd_, static_cast<off_t>(offset), SEEK_SET) == static_cast<off_t>(offset);
-  }
-  std::size_t Read(std::uint8_t* bytes, std::size_t n) override {
     std::size_t got = 0;
     while (got < n) {
-      const ssize_t r = ::read(fd_, bytes + got, n - got);
+      const ssize_t r = ::read(fd_, data + got, n - got);
       if (r < 0 && errno == EINTR) continue;
       if (r <= 0) break;
       got += static_cast<std::size_t>(r);
     }
     return got;
   }
-  bool Write(const std::uint8_t* bytes, std::size_t n) override {
-    std::size_t done = 0;
-    while (done < n) {
-      const ssize_t w = ::write(fd_, bytes + done, n - done);
-      if (w < 0 && errno == EINTR) continue;
-      if (w <= 0) return false;
-      done += static_cast<std::size_t>(w);
-    }
-    return true;
-  }
 
  private:
   int fd_;
+};
+
+class PosixOutputFile final : public OutputFile {
+ public:
+  PosixOutputFile(std::string target, std::string temporary, int fd)
+      : target_(std::move(target)), temporary_(std::move(temporary)), fd_(fd) {}
+  ~PosixOutputFile() override {
+    if (fd_ >= 0) ::close(fd_);
+    if (!temporary_.empty()) ::unlink(temporary_.c_str());
+  }
+  PosixOutputFile(const PosixOutputFile&) = delete;
+  PosixOutputFile& operator=(const PosixOutputFile&) = delete;
+
+  const std::string& Target() const override { return target_; }
+
+  bool Write(const std::uint8_t* data, std::size_t n, std::string& reason) override {
+    if (fd_ < 0) {
+      reason = "the file is already closed";
+      return false;
+    }
+    std::size_t done = 0;
+    while (done < n) {
+      const ssize_t w = ::write(fd_, data + done, n - done);
+      if (w < 0 && errno == EINTR) continue;
+      if (w <= 0) {
+        reason = w == 0 ? SystemReasonText(EIO) : ErrnoText();
+        written_ += done;
+        return false;
+      }
+      done += static_cast<std::size_t>(w);
+    }
+    written_ += done;
+    return true;
+  }
+
+  std::uint64_t Written() const override { return written_; }
+
+  bool Commit(std::string& reason) override {
+    std::string why;
+    const PathKind kind = InspectPath(target_, why);
+    if (kind != PathKind::Missing && kind != PathKind::RegularFile) {
+      reason = NotARegularFileReason(kind);
+      return false;
+    }
+    return Close(reason) && Move(target_, true, reason);
+  }
+
+  bool KeepAs(const std::string& path, std::string& reason) override {
+    return Close(reason) && Move(path, false, reason);
+  }
+
+ private:
+  // Flushes and closes the temporary file (once).
+  bool Close(std::string& reason) {
+    if (fd_ < 0) {
+      // Closed by an earlier Commit() or KeepAs() that could not move it.
+      if (!temporary_.empty()) return true;
+      reason = "the file has already been stored";
+      return false;
+    }
+    const bool synced = ::fsync(fd_) == 0;
+    if (!synced) reason = ErrnoText();
+    const bool closed = ::close(fd_) == 0;
+    if (synced && !closed) reason = ErrnoText();
+    fd_ = -1;
+    return synced && closed;
+  }
+
+  // Gives the temporary file the name `path`: over an existing file, or only
+  // where nothing of that name exists (a hard link fails with EEXIST).
+  bool Move(const std::string& path, bool replace, std::string& reason) {
+    if (temporary_.empty()) {
+      reason = "the file has already been stored";
+      return false;
+    }
+    if (replace) {
+      if (::rename(temporary_.c_str(), path.c_str()) != 0) {
+        reason = ErrnoText();
+        return false;
+      }
+    } else if (::link(temporary_.c_str(), path.c_str()) == 0) {
+      ::unlink(temporary_.c_str());
+    } else {
+      reason = ErrnoText();
+      return false;
+    }
+    temporary_.clear();
+    SyncDirectoryOf(path);
+    return true;
+  }
+
+  std::string target_;
+  std::string temporary_;  // "" once the file has a name of its own
+  int fd_;
+  std::uint64_t written_ = 0;
 };
 
 class PosixHostSystem final : public HostSystem {
@@ -88,12 +185,17 @@ class PosixHostSystem final : public HostSystem {
     // O_NONBLOCK: opening a FIFO must not wait for a writer.
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0) {
-      reason = SystemReasonText(errno);
+      reason = ErrnoText();
       return nullptr;
     }
     struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-      reason = S_ISDIR(info.st_mode) ? "это каталог, а не файл" : "это не обычный файл";
+    if (::fstat(fd, &info) != 0) {
+      reason = ErrnoText();
+      ::close(fd);
+      return nullptr;
+    }
+    if (KindOf(info) != PathKind::RegularFile) {
+      reason = NotARegularFileReason(KindOf(info));
       ::close(fd);
       return nullptr;
     }
@@ -107,27 +209,41 @@ class PosixHostSystem final : public HostSystem {
     return std::make_unique<PosixExclusiveFile>(fd);
   }
 
-  std::unique_ptr<HostFile> OpenFile(const std::string& path, FileAccess access) override {
-    const int flags = access == FileAccess::Read ? O_RDONLY : O_WRONLY | O_CREAT | O_TRUNC;
-    int fd = -1;
-    do {
-      fd = ::open(path.c_str(), flags | O_CLOEXEC, 0666);
-    } while (fd < 0 && errno == EINTR);
-    if (fd < 0) return nullptr;
-    // A folder opens for reading on POSIX but is no file to transfer.
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-      ::close(fd);
+  std::unique_ptr<OutputFile> CreateOutput(const std::string& target, std::string& reason) override {
+    std::string why;
+    const PathKind kind = InspectPath(target, why);
+    if (kind != PathKind::Missing && kind != PathKind::RegularFile) {
+      reason = NotARegularFileReason(kind);
       return nullptr;
     }
-    return std::make_unique<PosixHostFile>(fd);
+    // A name no other process or earlier call uses: the process id and a count.
+    static std::atomic<unsigned> serial{0};
+    const std::string temporary = DirectoryOf(target) + "/." + NameOf(target) + ".tmp." +
+                                  std::to_string(::getpid()) + "." + std::to_string(serial.fetch_add(1));
+    int fd = -1;
+    do {
+      fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+      reason = ErrnoText();
+      return nullptr;
+    }
+    return std::make_unique<PosixOutputFile>(target, temporary, fd);
   }
+
+  PathKind Inspect(const std::string& path, std::string& reason) override { return InspectPath(path, reason); }
 
   std::tm LocalTimeNow() override {
     const std::time_t now = std::time(nullptr);
     std::tm local{};
     ::localtime_r(&now, &local);
     return local;
+  }
+
+ private:
+  static std::string NameOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
   }
 };
 

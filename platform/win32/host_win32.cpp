@@ -1,10 +1,18 @@
 // The host system on Windows: files through CreateFileW (binary always; "not
 // shared" through a share mode of 0, so that another program's open fails
-// while the station holds the file), and GetLocalTime for the local time.
+// while the station holds the file), new files as a temporary file beside the
+// target moved over it with MoveFileExW, and GetLocalTime for the local time.
+// Nothing here opens a device: a path in the device namespace (\\.\COM1) or a
+// reserved name (NUL, CON, COM1, ...) is refused by its name, before any
+// system call could open it, block on it or raise a line of a serial port.
 
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cwctype>
+#include <limits>
+#include <string_view>
 
 #include "app/host_system.h"
 #include "win32/win32_text.h"
@@ -12,26 +20,113 @@
 namespace rz {
 namespace {
 
-// A handle to a regular file: reads, writes and moves of the file pointer.
-class Win32File {
- public:
-  explicit Win32File(HANDLE handle) : handle_(handle) {}
-  ~Win32File() { ::CloseHandle(handle_); }
-  Win32File(const Win32File&) = delete;
-  Win32File& operator=(const Win32File&) = delete;
+// The names Windows gives to devices in every folder (NUL.txt included).
+bool IsReservedName(std::wstring_view component) {
+  std::wstring stem(component.substr(0, component.find_first_of(L".:")));
+  while (!stem.empty() && stem.back() == L' ') stem.pop_back();
+  for (wchar_t& c : stem) c = static_cast<wchar_t>(std::towupper(c));
+  for (const wchar_t* name : {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$", L"CLOCK$"}) {
+    if (stem == name) return true;
+  }
+  return stem.size() == 4 && (stem.starts_with(L"COM") || stem.starts_with(L"LPT")) && stem[3] >= L'1' &&
+         stem[3] <= L'9';
+}
 
-  std::uint64_t Size() const {
+bool IsDriveLetterPath(std::wstring_view rest) {
+  return rest.size() >= 2 && std::iswalpha(rest[0]) != 0 && rest[1] == L':';
+}
+
+// A path in the device namespace (\\.\COM1, \\?\GLOBALROOT\...), except the
+// forms that name a file on a disk (\\?\C:\..., \\?\UNC\..., \\?\Volume{...}).
+bool IsDeviceNamespace(std::wstring_view path) {
+  if (path.size() < 4 || (path[0] != L'\\' && path[0] != L'/') || (path[1] != L'\\' && path[1] != L'/') ||
+      (path[2] != L'.' && path[2] != L'?') || (path[3] != L'\\' && path[3] != L'/')) {
+    return false;
+  }
+  const std::wstring_view rest = path.substr(4);
+  if (IsDriveLetterPath(rest)) return false;
+  std::wstring head(rest.substr(0, std::min<std::size_t>(rest.size(), 7)));
+  for (wchar_t& c : head) c = static_cast<wchar_t>(std::towupper(c));
+  return !(head.starts_with(L"UNC\\") || head.starts_with(L"VOLUME{"));
+}
+
+// True when `wide` names a device rather than a file: its own spelling, or the
+// full path the system makes of it (GetFullPathNameW turns "COM1" into
+// "\\.\COM1").
+bool NamesADevice(const std::wstring& wide) {
+  if (IsDeviceNamespace(wide)) return true;
+  const std::size_t separator = wide.find_last_of(L"\\/");
+  if (IsReservedName(separator == std::wstring::npos ? std::wstring_view(wide)
+                                                     : std::wstring_view(wide).substr(separator + 1))) {
+    return true;
+  }
+  const DWORD needed = ::GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+  if (needed == 0) return false;
+  std::wstring full(needed, L'\0');
+  const DWORD length = ::GetFullPathNameW(wide.c_str(), needed, full.data(), nullptr);
+  if (length == 0 || length >= needed) return false;
+  full.resize(length);
+  return IsDeviceNamespace(full);
+}
+
+PathKind KindOfHandle(HANDLE handle) {
+  if (::GetFileType(handle) != FILE_TYPE_DISK) return PathKind::Other;
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!::GetFileInformationByHandle(handle, &info)) return PathKind::Other;
+  return (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? PathKind::Directory : PathKind::RegularFile;
+}
+
+// What `wide` names now, following a symbolic link or junction, opening
+// nothing but (for a reparse point) a handle without any access right.
+PathKind InspectWide(const std::wstring& wide, std::string& reason) {
+  if (NamesADevice(wide)) return PathKind::Other;
+  const DWORD attributes = ::GetFileAttributesW(wide.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    reason = win32::LastErrorReason();
+    return PathKind::Missing;
+  }
+  if ((attributes & FILE_ATTRIBUTE_DEVICE) != 0) return PathKind::Other;
+  if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? PathKind::Directory : PathKind::RegularFile;
+  }
+  const HANDLE handle =
+      ::CreateFileW(wide.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    // A link whose target is gone.
+    reason = win32::LastErrorReason();
+    return PathKind::Missing;
+  }
+  const PathKind kind = KindOfHandle(handle);
+  ::CloseHandle(handle);
+  return kind;
+}
+
+std::string FailureReason(DWORD error) {
+  return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ? "in use by another program"
+                                                                           : win32::SystemReason(error);
+}
+
+class Win32ExclusiveFile final : public ExclusiveFile {
+ public:
+  explicit Win32ExclusiveFile(HANDLE handle) : handle_(handle) {}
+  ~Win32ExclusiveFile() override { ::CloseHandle(handle_); }
+  Win32ExclusiveFile(const Win32ExclusiveFile&) = delete;
+  Win32ExclusiveFile& operator=(const Win32ExclusiveFile&) = delete;
+
+  std::uint64_t Size() override {
     LARGE_INTEGER size{};
     return ::GetFileSizeEx(handle_, &size) && size.QuadPart >= 0 ? static_cast<std::uint64_t>(size.QuadPart) : 0;
   }
 
-  bool Seek(std::uint64_t offset) {
+  bool Seek(std::uint64_t offset) override {
+    if (offset > static_cast<std::uint64_t>(std::numeric_limits<LONGLONG>::max())) return false;
     LARGE_INTEGER to{};
     to.QuadPart = static_cast<LONGLONG>(offset);
     return ::SetFilePointerEx(handle_, to, nullptr, FILE_BEGIN) != 0;
   }
 
-  std::size_t Read(std::uint8_t* data, std::size_t n) {
+  std::size_t Read(std::uint8_t* data, std::size_t n) override {
     std::size_t got = 0;
     while (got < n) {
       const DWORD ask = static_cast<DWORD>(std::min<std::size_t>(n - got, 1u << 20));
@@ -42,84 +137,173 @@ class Win32File {
     return got;
   }
 
-  bool Write(const std::uint8_t* data, std::size_t n) {
-    std::size_t done = 0;
-    while (done < n) {
-      const DWORD ask = static_cast<DWORD>(std::min<std::size_t>(n - done, 1u << 20));
-      DWORD written = 0;
-      if (!::WriteFile(handle_, data + done, ask, &written, nullptr) || written == 0) return false;
-      done += written;
-    }
-    return true;
-  }
-
  private:
   HANDLE handle_;
 };
 
-class Win32ExclusiveFile final : public ExclusiveFile {
+class Win32OutputFile final : public OutputFile {
  public:
-  explicit Win32ExclusiveFile(HANDLE handle) : file_(handle) {}
-  std::uint64_t Size() override { return file_.Size(); }
-  void Rewind() override { file_.Seek(0); }
-  std::size_t Read(std::uint8_t* data, std::size_t n) override { return file_.Read(data, n); }
+  Win32OutputFile(std::string target, std::wstring temporary, HANDLE handle)
+      : target_(std::move(target)), temporary_(std::move(temporary)), handle_(handle) {}
+  ~Win32OutputFile() override {
+    if (handle_ != INVALID_HANDLE_VALUE) ::CloseHandle(handle_);
+    if (!temporary_.empty()) ::DeleteFileW(temporary_.c_str());
+  }
+  Win32OutputFile(const Win32OutputFile&) = delete;
+  Win32OutputFile& operator=(const Win32OutputFile&) = delete;
+
+  const std::string& Target() const override { return target_; }
+
+  bool Write(const std::uint8_t* data, std::size_t n, std::string& reason) override {
+    if (handle_ == INVALID_HANDLE_VALUE) {
+      reason = "the file is already closed";
+      return false;
+    }
+    std::size_t done = 0;
+    while (done < n) {
+      const DWORD ask = static_cast<DWORD>(std::min<std::size_t>(n - done, 1u << 20));
+      DWORD written = 0;
+      const bool ok = ::WriteFile(handle_, data + done, ask, &written, nullptr) != 0;
+      if (!ok || written == 0) {
+        reason = win32::SystemReason(ok ? ERROR_WRITE_FAULT : ::GetLastError());
+        written_ += done;
+        return false;
+      }
+      done += written;
+    }
+    written_ += done;
+    return true;
+  }
+
+  std::uint64_t Written() const override { return written_; }
+
+  bool Commit(std::string& reason) override {
+    std::string why;
+    const PathKind kind = InspectWide(win32::Wide(target_), why);
+    if (kind != PathKind::Missing && kind != PathKind::RegularFile) {
+      reason = NotARegularFileReason(kind);
+      return false;
+    }
+    return Close(reason) && Move(target_, MOVEFILE_REPLACE_EXISTING, reason);
+  }
+
+  bool KeepAs(const std::string& path, std::string& reason) override {
+    if (NamesADevice(win32::Wide(path))) {
+      reason = NotARegularFileReason(PathKind::Other);
+      return false;
+    }
+    return Close(reason) && Move(path, 0, reason);
+  }
 
  private:
-  Win32File file_;
+  // Flushes and closes the temporary file (once).
+  bool Close(std::string& reason) {
+    if (handle_ == INVALID_HANDLE_VALUE) {
+      // Closed by an earlier Commit() or KeepAs() that could not move it.
+      if (!temporary_.empty()) return true;
+      reason = "the file has already been stored";
+      return false;
+    }
+    const bool flushed = ::FlushFileBuffers(handle_) != 0;
+    if (!flushed) reason = win32::LastErrorReason();
+    const bool closed = ::CloseHandle(handle_) != 0;
+    if (flushed && !closed) reason = win32::LastErrorReason();
+    handle_ = INVALID_HANDLE_VALUE;
+    return flushed && closed;
+  }
+
+  // Gives the temporary file the name `path`: over an existing file with
+  // MOVEFILE_REPLACE_EXISTING, else only where nothing of that name exists.
+  bool Move(const std::string& path, DWORD replace, std::string& reason) {
+    if (temporary_.empty()) {
+      reason = "the file has already been stored";
+      return false;
+    }
+    if (!::MoveFileExW(temporary_.c_str(), win32::Wide(path).c_str(), replace | MOVEFILE_WRITE_THROUGH)) {
+      reason = FailureReason(::GetLastError());
+      return false;
+    }
+    temporary_.clear();
+    return true;
+  }
+
+  std::string target_;
+  std::wstring temporary_;  // empty once the file has a name of its own
+  HANDLE handle_;
+  std::uint64_t written_ = 0;
 };
 
-class Win32HostFile final : public HostFile {
- public:
-  explicit Win32HostFile(HANDLE handle) : file_(handle) {}
-  std::uint64_t Size() override { return file_.Size(); }
-  bool Seek(std::uint64_t offset) override { return file_.Seek(offset); }
-  std::size_t Read(std::uint8_t* data, std::size_t n) override { return file_.Read(data, n); }
-  bool Write(const std::uint8_t* data, std::size_t n) override { return file_.Write(data, n); }
-
- private:
-  Win32File file_;
-};
-
-// Opens `path` as a regular file on disk; INVALID_HANDLE_VALUE with the reason
-// otherwise. A folder, a device (COM1, NUL, CON) or a pipe is refused.
-HANDLE OpenRegular(const std::string& path, DWORD access, DWORD share, DWORD disposition, std::string& reason) {
-  const std::wstring wide = win32::Wide(path);
-  const DWORD attributes = ::GetFileAttributesW(wide.c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-    reason = "it is a directory, not a file";
-    return INVALID_HANDLE_VALUE;
-  }
-  const HANDLE handle =
-      ::CreateFileW(wide.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) {
-    const DWORD error = ::GetLastError();
-    reason = error == ERROR_SHARING_VIOLATION ? "in use by another program" : win32::SystemReason(error);
-    return INVALID_HANDLE_VALUE;
-  }
-  if (::GetFileType(handle) != FILE_TYPE_DISK) {
-    reason = "it is not a regular file";
-    ::CloseHandle(handle);
-    return INVALID_HANDLE_VALUE;
-  }
-  return handle;
+// The folder part of `path` with its trailing separator ("" for a bare name;
+// "C:" for a drive-relative name), so that a temporary file lands beside it.
+std::string FolderPrefixOf(const std::string& path) {
+  std::size_t end = path.find_last_of("/\\");
+  if (end == std::string::npos && path.size() >= 2 && path[1] == ':') end = 1;
+  return end == std::string::npos ? std::string() : path.substr(0, end + 1);
 }
 
 class Win32HostSystem final : public HostSystem {
  public:
   std::unique_ptr<ExclusiveFile> OpenNotShared(const std::string& path, std::string& reason) override {
-    const HANDLE handle = OpenRegular(path, GENERIC_READ, 0, OPEN_EXISTING, reason);
-    if (handle == INVALID_HANDLE_VALUE) return nullptr;
+    const std::wstring wide = win32::Wide(path);
+    const PathKind kind = InspectWide(wide, reason);
+    if (kind == PathKind::Missing) return nullptr;
+    if (kind != PathKind::RegularFile) {
+      reason = NotARegularFileReason(kind);
+      return nullptr;
+    }
+    const HANDLE handle =
+        ::CreateFileW(wide.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+      reason = FailureReason(::GetLastError());
+      return nullptr;
+    }
+    // The name may have been replaced by something else since it was looked at.
+    const PathKind opened = KindOfHandle(handle);
+    if (opened != PathKind::RegularFile) {
+      reason = NotARegularFileReason(opened);
+      ::CloseHandle(handle);
+      return nullptr;
+    }
     return std::make_unique<Win32ExclusiveFile>(handle);
   }
 
-  std::unique_ptr<HostFile> OpenFile(const std::string& path, FileAccess access) override {
-    std::string reason;
-    const HANDLE handle =
-        access == FileAccess::Read
-            ? OpenRegular(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING, reason)
-            : OpenRegular(path, GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS, reason);
-    if (handle == INVALID_HANDLE_VALUE) return nullptr;
-    return std::make_unique<Win32HostFile>(handle);
+  std::unique_ptr<OutputFile> CreateOutput(const std::string& target, std::string& reason) override {
+    std::string why;
+    const PathKind kind = InspectWide(win32::Wide(target), why);
+    if (kind != PathKind::Missing && kind != PathKind::RegularFile) {
+      reason = NotARegularFileReason(kind);
+      return nullptr;
+    }
+    const std::size_t nameStart = FolderPrefixOf(target).size();
+    const std::string stem = FolderPrefixOf(target) + "." + target.substr(nameStart) + ".tmp." +
+                             std::to_string(::GetCurrentProcessId()) + ".";
+    // A name no other process or earlier call uses: the process id and a
+    // count, created new so that nothing of that name is ever opened.
+    static std::atomic<unsigned> serial{0};
+    for (int attempt = 0; attempt < 16; ++attempt) {
+      std::wstring temporary = win32::Wide(stem + std::to_string(serial.fetch_add(1)));
+      const HANDLE handle = ::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                          FILE_ATTRIBUTE_NORMAL, nullptr);
+      if (handle != INVALID_HANDLE_VALUE) {
+        if (::GetFileType(handle) != FILE_TYPE_DISK) {
+          ::CloseHandle(handle);
+          reason = NotARegularFileReason(PathKind::Other);
+          return nullptr;
+        }
+        return std::make_unique<Win32OutputFile>(target, std::move(temporary), handle);
+      }
+      const DWORD error = ::GetLastError();
+      if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) {
+        reason = FailureReason(error);
+        return nullptr;
+      }
+    }
+    reason = win32::SystemReason(ERROR_FILE_EXISTS);
+    return nullptr;
+  }
+
+  PathKind Inspect(const std::string& path, std::string& reason) override {
+    return InspectWide(win32::Wide(path), reason);
   }
 
   std::tm LocalTimeNow() override {

@@ -1,12 +1,11 @@
-// What the run record needs of the host on Windows. Atomic replacement: write
-// a temporary file in the same folder, FlushFileBuffers it, and move it over
-// the target with MoveFileExW (replace existing, write through). The UTC
-// offset is the difference between the local and the UTC calendar time of
-// the moment, as the system's time zone rules give it.
+// What the run record needs of the host on Windows: the computer's name and
+// the local time with its offset from UTC (the record's files are replaced
+// through the host system's new files, ReplaceWholeFile). The UTC offset is
+// the difference between the local and the UTC calendar time of the moment,
+// as the system's time zone rules give it.
 
 #include <windows.h>
 
-#include <algorithm>
 #include <cstdint>
 #include <iterator>
 #include <string>
@@ -37,51 +36,7 @@ std::int64_t SecondsOf(const SYSTEMTIME& calendar) {
   return (ticks - kEpochDifference) / kTicksPerSecond;
 }
 
-std::string Reason(const std::string& what) { return what + ": " + win32::LastErrorReason(); }
-
-bool WriteAll(HANDLE file, const std::string& content) {
-  std::size_t done = 0;
-  while (done < content.size()) {
-    DWORD written = 0;
-    const DWORD ask = static_cast<DWORD>(std::min<std::size_t>(content.size() - done, 1u << 20));
-    if (!::WriteFile(file, content.data() + done, ask, &written, nullptr)) return false;
-    if (written == 0) {
-      ::SetLastError(ERROR_WRITE_FAULT);
-      return false;
-    }
-    done += written;
-  }
-  return true;
-}
-
 }  // namespace
-
-bool ReplaceFileAtomically(const std::string& path, const std::string& content, std::string& reason) {
-  // One temporary name per process, so that two stations given the same
-  // record file cannot write into each other's temporary file.
-  const std::string temporary = path + ".tmp." + std::to_string(::GetCurrentProcessId());
-  const std::wstring wideTemporary = win32::Wide(temporary);
-  const HANDLE file = ::CreateFileW(wideTemporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
-    reason = win32::LastErrorReason();
-    return false;
-  }
-  if (!WriteAll(file, content) || !::FlushFileBuffers(file)) {
-    reason = Reason(temporary);
-    ::CloseHandle(file);
-    ::DeleteFileW(wideTemporary.c_str());
-    return false;
-  }
-  ::CloseHandle(file);
-  if (!::MoveFileExW(wideTemporary.c_str(), win32::Wide(path).c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    reason = Reason(path);
-    ::DeleteFileW(wideTemporary.c_str());
-    return false;
-  }
-  return true;
-}
 
 std::string HostName() {
   wchar_t name[256] = {};

@@ -141,6 +141,30 @@ TEST_F(CliTest, PortReselectionWithoutTheBoard) {
                             "Ошибка: Ошибка открытия <COM1> (" + dir.File("COM1") + missing);
 }
 
+// Without a port nobody is there to press ESC: each wait for the board ends
+// at once as ESC ends it, and the file of a read survives.
+TEST_F(CliTest, WithoutAPortEveryWaitEndsAtOnce) {
+  WriteProgram();
+  dir.Write("keep.bin", {'p', 'r', 'e', 'c', 'i', 'o', 'u', 's'});
+  const auto started = std::chrono::steady_clock::now();
+  const ProcessResult result =
+      Run({"--keep-going", "config", "read=" + dir.File("keep.bin") + ":100", "download", "port=NONE"},
+          std::chrono::seconds(20));
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
+  EXPECT_EQ(result.exitCode, 1);
+  for (const char* section : {" *Oшибка чтения параметров CPU.", " *Oшибка чтения параметров SDRAM.",
+                              " *Oшибка чтения параметров FLASH.", " *Oшибка чтения параметров Ethernet."}) {
+    EXPECT_NE(result.out.find(section), std::string::npos) << section;
+  }
+  EXPECT_NE(result.out.find(" Чтение Flash: 100% *ОШИБКА*\n Операция прервана.\n"), std::string::npos);
+  EXPECT_NE(result.out.find(std::string(text::kPressReset) + "\n Операция прервана.\n"), std::string::npos);
+  for (const char* word : {"config", "read=", "download"}) {
+    EXPECT_NE(result.err.find(std::string("no port is open: ") + word), std::string::npos) << result.err;
+  }
+  EXPECT_EQ(result.err.find("no port is open: port="), std::string::npos);
+  EXPECT_EQ(dir.Read("keep.bin"), "precious");
+}
+
 TEST_F(CliTest, FirstFailureStopsTheRunUnlessKeepGoing) {
   WriteProgram();
   StartBoard();
@@ -208,14 +232,30 @@ TEST_F(CliTest, SignalsAtStartUpAndAReaderThatGoesAwayLoseNothing) {
   EXPECT_EQ(lines, 3u) << piped.err;
 }
 
-TEST_F(CliTest, FullDiskFailsTheRunWithTheMessage) {
+TEST_F(CliTest, ALogThatCannotBeWrittenFailsTheRunAndKeepsTheOldOne) {
   WriteProgram();
-  // Every write to /dev/full fails as on a full disk.
-  std::filesystem::create_symlink("/dev/full", dir.File("vesk_rz.log"));
-  const ProcessResult result = Run({"port=NONE"});
+  // Past the file-size limit every write fails as on a full disk.
+  dir.Write("vesk_rz.log", {'o', 'l', 'd'});
+  std::vector<std::string> limited{"/bin/sh", "-c", "trap '' XFSZ; ulimit -f 0; exec \"$@\"", "sh"};
+  for (const std::string& arg : Command({"port=NONE"})) limited.push_back(arg);
+  ProcessResult result = ChildProcess(limited).Wait(std::chrono::seconds(20));
   EXPECT_EQ(result.exitCode, 1);
   EXPECT_NE(result.err.find("Ошибка создания файла <vesk_rz.log>"), std::string::npos) << result.err;
-  EXPECT_NE(result.err.find("disk full"), std::string::npos) << result.err;
+  EXPECT_NE(result.err.find("File too large"), std::string::npos) << result.err;
+  EXPECT_EQ(dir.Read("vesk_rz.log"), "old");
+
+  // A FIFO or a device node in its place is refused at once, never replaced.
+  std::filesystem::remove(dir.File("vesk_rz.log"));
+  ASSERT_EQ(::mkfifo(dir.File("vesk_rz.log").c_str(), 0600), 0);
+  result = Run({"port=NONE"}, std::chrono::seconds(10));
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_NE(result.err.find("это не обычный файл"), std::string::npos) << result.err;
+  EXPECT_TRUE(std::filesystem::is_fifo(dir.File("vesk_rz.log")));
+  std::filesystem::remove(dir.File("vesk_rz.log"));
+  std::filesystem::create_symlink("/dev/full", dir.File("vesk_rz.log"));
+  result = Run({"port=NONE"});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_TRUE(std::filesystem::is_symlink(dir.File("vesk_rz.log")));
 }
 
 TEST_F(CliTest, TestProgramMustBeARegularFile) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 
 #include "app/cp1251.h"
@@ -78,7 +80,8 @@ TEST_F(FlashCliTest, BadCountsAndFilesAreRefusedWithoutHarm) {
   EXPECT_EQ(result.out, "");
   EXPECT_EQ(result.err,
             "Ошибка: Кол-во байт чтения: 0\nОшибка: Кол-во байт чтения: 9999999\n"
-            "Ошибка: Ошибка открытия файла <missing.rzi>\nОшибка: Ошибка создания файла <dir.bin>\n");
+            "Ошибка: Ошибка открытия файла <missing.rzi> (нет такого файла или каталога)\n"
+            "Ошибка: Ошибка создания файла <dir.bin> (нет такого файла или каталога)\n");
   EXPECT_EQ(dir.Read("old.bin").size(), 10u);
   EXPECT_FALSE(std::filesystem::exists(dir.File("new.bin")));
   EXPECT_NE(dir.Read("vesk_rz.log"), "");
@@ -93,6 +96,65 @@ TEST_F(FlashCliTest, BadCountsAndFilesAreRefusedWithoutHarm) {
   result = ChildProcess({RZ_CLI_PATH, "read=x"}).Wait();
   EXPECT_EQ(result.exitCode, 2);
   EXPECT_NE(result.err.find("takes =FILE:COUNT"), std::string::npos);
+}
+
+// An existing file is replaced only by a read that completes; what a failed
+// read got is kept beside it under a name stderr and the record give.
+TEST_F(FlashCliTest, AFailedReadKeepsTheOldFileAndWhatItRead) {
+  StartBoard({"--flash-bad-read", "1024"});
+  dir.Write("keep.bin", {'p', 'r', 'e', 'c', 'i', 'o', 'u', 's'});
+  ProcessResult result = Run({"--record", dir.File("run.json"), "download", "read=" + dir.File("keep.bin") + ":2048"});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(dir.Read("keep.bin"), "precious");
+  EXPECT_EQ(dir.Read("keep.bin.partial").size(), 1024u);
+  EXPECT_NE(result.err.find("the 1024 bytes read are kept in " + dir.File("keep.bin.partial")), std::string::npos)
+      << result.err;
+  EXPECT_NE(dir.Read("run.json").find("\"file\": \"" + dir.File("keep.bin.partial") + "\""), std::string::npos);
+
+  // A second failure takes the next free name; a new file keeps its bytes itself.
+  result = Run({"--keep-going", "download", "read=" + dir.File("keep.bin") + ":2048",
+                "read=" + dir.File("new.bin") + ":2048"});
+  EXPECT_EQ(dir.Read("keep.bin.partial-2").size(), 1024u);
+  EXPECT_EQ(dir.Read("new.bin").size(), 1024u);
+  for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
+    EXPECT_NE(entry.path().filename().string()[0], '.') << "temporary file left: " << entry.path();
+  }
+
+  // A full disk (here: the file-size limit of one block) says so on stderr and
+  // keeps what did fit.
+  std::vector<std::string> limited{"/bin/sh", "-c", "trap '' XFSZ; ulimit -f 1; exec \"$@\"", "sh", RZ_CLI_PATH,
+                                   "--workdir", dir.Path(), "--com1", dir.File("COM1"), "download",
+                                   "read=" + dir.File("keep.bin") + ":8192"};
+  result = ChildProcess(limited).Wait(std::chrono::minutes(1));
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_NE(result.out.find(" *ОШИБКА*"), std::string::npos) << result.out;
+  EXPECT_NE(result.err.find("cannot write " + dir.File("keep.bin") + ": File too large"), std::string::npos)
+      << result.err;
+  EXPECT_EQ(dir.Read("keep.bin"), "precious");
+  EXPECT_GT(dir.Read("keep.bin.partial-3").size(), 0u);
+}
+
+// FIFOs and device nodes are refused at once as transfer files and as record
+// files, and never replaced.
+TEST_F(FlashCliTest, FilesThatAreNotRegularAreRefusedWithoutWaiting) {
+  ASSERT_EQ(::mkfifo(dir.File("pipe").c_str(), 0600), 0);
+  std::filesystem::create_symlink("/dev/null", dir.File("null"));
+  for (const std::string& file : {dir.File("pipe"), dir.File("null"), dir.Path()}) {
+    const auto started = std::chrono::steady_clock::now();
+    ProcessResult result = Run({"--keep-going", "write=" + file, "read=" + file + ":100"});
+    EXPECT_EQ(result.exitCode, 1);
+    const std::size_t first = result.err.find("not a");
+    EXPECT_NE(first, std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("not a", first + 1), std::string::npos) << result.err;
+    for (const char* option : {"--record", "--junit"}) {
+      result = Run({option, file, "port=NONE"});
+      EXPECT_EQ(result.exitCode, 2) << result.err;
+      EXPECT_NE(result.err.find("not a"), std::string::npos) << result.err;
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
+  }
+  EXPECT_TRUE(std::filesystem::is_fifo(dir.File("pipe")));
+  EXPECT_TRUE(std::filesystem::is_symlink(dir.File("null")));
 }
 
 }  // namespace

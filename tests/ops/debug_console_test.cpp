@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "app/texts.h"
+#include "cpu_time.h"
 #include "debug/debug_console.h"
 #include "debug/debug_operation.h"
 #include "debug/debug_texts.h"
@@ -79,6 +80,22 @@ TEST_F(DebugBoardTest, CyclicOperationsAndTheServiceStreamEndWithEsc) {
   EXPECT_EQ(Run(5, "txd", "3", "9600", milliseconds(250)), (Lines{" txd канал:3 скорость:9600", dt::kAbortedDot}));
   // The board has left every cycle and took the stream as no command.
   EXPECT_EQ(Run(2, "r", "0x10", ""), (Lines{" r  0x0000010  =0x00000000", dt::kDoneNoDot}));
+}
+
+// The service stream costs no CPU: against a board that takes bytes as fast
+// as they come, once the board has gone, and without a port at all.
+TEST_F(DebugBoardTest, TheServiceStreamCostsNoCpuOnAnyPort) {
+  Start();
+  for (int phase = 0; phase < 3; ++phase) {
+    if (phase == 1) board.reset();
+    if (phase == 2) station.SetPort(nullptr);
+    const double before = ProcessCpuSeconds();
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_EQ(Run(4, "txc", "", "0x55", milliseconds(600)).back(), dt::kAbortedNoDot);
+    const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    // Loosely: a spinning loop takes most of a core.
+    EXPECT_LT((ProcessCpuSeconds() - before) / wall, 0.25) << "phase " << phase;
+  }
 }
 
 TEST_F(DebugBoardTest, ChannelOperations) {

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 
 #include "app/operation_table.h"
@@ -98,6 +100,8 @@ TEST(ImageFile, PiecesLeaveOutTheChecksumByte) {
     MemoryFile file(c.isSigned ? SignedImage(image) : image);
     const ImageCheck check = CheckImageFile(file, true);
     ASSERT_EQ(check.refusal, nullptr);
+    // Bytes added after the check are never written: exactly the checked size is.
+    file.store->insert(file.store->end(), 700, 0xEE);
     ImagePieces pieces(file, check);
     std::array<std::uint8_t, 512> buffer{};
     Bytes written;
@@ -112,7 +116,18 @@ TEST(ImageFile, PiecesLeaveOutTheChecksumByte) {
     EXPECT_EQ(written, image) << c.imageBytes;
     EXPECT_EQ(lengths.size(), c.pieces) << c.imageBytes;
     EXPECT_EQ(lengths.empty() ? 0 : lengths.back(), c.lastPiece) << c.imageBytes;
+    EXPECT_FALSE(pieces.Truncated());
   }
+  // A file that became shorter than its check ends the pieces as truncated.
+  MemoryFile file(Pattern(1500));
+  const ImageCheck check = CheckImageFile(file, true);
+  file.store->resize(1000);
+  ImagePieces pieces(file, check);
+  std::array<std::uint8_t, 512> buffer{};
+  std::uint32_t percent = 0;
+  EXPECT_EQ(pieces.Next(buffer, percent), 512u);
+  EXPECT_EQ(pieces.Next(buffer, percent), 0u);
+  EXPECT_TRUE(pieces.Truncated());
 }
 
 TEST(ImageFile, ErasePercentagesOfTheWholeFlash) {
@@ -164,20 +179,23 @@ TEST(ImageFile, NamesShowTheLastComponentForEitherSeparator) {
 // Bytes that a text-mode file would change (0x1A, CR LF) reach the disk and come back unchanged.
 TEST(ImageFile, DiskFilesAreBinary) {
   TempDir dir;
+  HostSystem& system = PlatformHostSystem();
+  std::string reason;
   const std::vector<std::uint8_t> bytes{'\x1a', '\r', '\n', '\n', 0, '\r', 'x', '\x1a'};
   {
-    const auto out = CreateFileForWriting(dir.File("binary.bin"));
-    ASSERT_NE(out, nullptr);
+    const auto out = CreateFileForWriting(system, dir.File("binary.bin"), reason, nullptr);
+    ASSERT_NE(out, nullptr) << reason;
     ASSERT_TRUE(out->Write(bytes.data(), bytes.size()));
+    ASSERT_TRUE(out->Complete());
   }
-  const auto in = OpenFileForReading(dir.File("binary.bin"));
-  ASSERT_NE(in, nullptr);
+  const auto in = OpenFileForReading(system, dir.File("binary.bin"), reason);
+  ASSERT_NE(in, nullptr) << reason;
   EXPECT_EQ(in->Size(), bytes.size());
   std::vector<std::uint8_t> back(bytes.size() + 4);
   ASSERT_TRUE(in->Seek(1));
   EXPECT_EQ(in->Read(back.data(), back.size()), bytes.size() - 1);
   EXPECT_TRUE(std::equal(bytes.begin() + 1, bytes.end(), back.begin()));
-  EXPECT_EQ(OpenFileForReading(dir.Path()), nullptr);  // a folder is no file
+  EXPECT_EQ(OpenFileForReading(system, dir.Path(), reason), nullptr);  // a folder is no file
 }
 
 TEST(FlashText, PlaceholdersTakeAnyText) {
@@ -378,7 +396,23 @@ TEST_F(TransferButtons, FilesThatCannotBeOpenedOrCreated) {
   EXPECT_EQ(ui.messages[0].text, "Ошибка открытия файла <missing.rzi>");
   EXPECT_TRUE(ui.messages[0].ownedByWindow);
   EXPECT_EQ(ui.messages[1].text, "Ошибка создания файла <out.bin>");
+  // The system's own reason follows (its wording is the system's).
+  EXPECT_FALSE(ui.messages[1].details.empty());
+#ifndef _WIN32
+  EXPECT_EQ(ui.messages[1].details, "нет такого файла или каталога");
+#endif
   EXPECT_EQ(ui.byteCountAsked, 0);
+  // A FIFO picked in either dialog is refused at once, with the reason.
+  ASSERT_EQ(::mkfifo(dir.File("pipe").c_str(), 0600), 0);
+  ui.openFileAnswer = ui.saveFileAnswer = dir.File("pipe");
+  EXPECT_EQ(Press(Button::FileToFlash), StartResult::Refused);
+  EXPECT_EQ(Press(Button::FlashToFile), StartResult::Refused);
+  ASSERT_EQ(ui.messages.size(), 4u);
+  EXPECT_EQ(ui.messages[2].text, "Ошибка открытия файла <pipe>");
+  EXPECT_EQ(ui.messages[3].text, "Ошибка создания файла <pipe>");
+  EXPECT_EQ(ui.messages[3].details, NotARegularFileReason(PathKind::Other));
+  ui.messages.resize(2);
+  ui.dialogFolders.resize(2);
   EXPECT_EQ(ui.dialogFolders, (std::vector<std::string>(2, std::filesystem::current_path().string())));
   // Cancelling a dialog does nothing at all.
   ui.openFileAnswer.reset();
@@ -391,17 +425,25 @@ TEST_F(TransferButtons, FilesThatCannotBeOpenedOrCreated) {
   EXPECT_EQ(station.flags.focusIndex.load(), 11);
 }
 
-TEST_F(TransferButtons, ByteCountFromTheDialogLeavesTheEmptyFileBehindWhenBad) {
+TEST_F(TransferButtons, BadByteCountLeavesAnExistingFileAloneAndANewOneEmpty) {
   dir.Write("old.bin", Bytes(100, 7));
-  ui.saveFileAnswer = dir.File("old.bin");
   station.flags.RequestAbort();  // an old ESC: cleared only when the transfer starts
   for (std::uint32_t count : {0u, 8388609u, 9999999u}) {
+    ui.saveFileAnswer = dir.File("old.bin");
     ui.byteCountAnswer = count;
     EXPECT_EQ(Press(Button::FlashToFile), StartResult::Refused);
     EXPECT_EQ(ui.messages.back().text, "Кол-во байт чтения: " + std::to_string(count));
     EXPECT_EQ(ui.messages.back().caption, text::kErrorCaption);
-    EXPECT_EQ(dir.Read("old.bin"), "");
+    EXPECT_EQ(dir.Read("old.bin"), std::string(100, '\7'));
+    ui.saveFileAnswer = dir.File("new.bin");
+    EXPECT_EQ(Press(Button::FlashToFile), StartResult::Refused);
+    EXPECT_TRUE(std::filesystem::is_regular_file(dir.File("new.bin")));
+    EXPECT_EQ(dir.Read("new.bin"), "");
   }
+  for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
+    EXPECT_NE(entry.path().filename().string()[0], '.') << "temporary file left: " << entry.path();
+  }
+  ui.saveFileAnswer = dir.File("old.bin");
   EXPECT_EQ(station.flags.abort.load(), 1);
   ui.byteCountAnswer = 8388608;
   EXPECT_EQ(Press(Button::FlashToFile), StartResult::Started);
