@@ -109,7 +109,7 @@ inline bool ReplaceWholeFile(HostSystem& system, const std::string& path, const 
 // missing or a regular file): the refusal text shared by every file the
 // station reads or creates.
 inline std::string NotARegularFileReason(PathKind kind) {
-  if (kind == PathKind::Directory) return "это каталог, а не файл";
+  if (kind == PathKind::Directory) return "это каталог, а не обычный файл";
   if (kind == PathKind::Other) return "это не обычный файл (канал, устройство или сокет)";
   return "";
 }

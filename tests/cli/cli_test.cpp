@@ -241,7 +241,7 @@ TEST_F(CliTest, ALogThatCannotBeWrittenFailsTheRunAndKeepsTheOldOne) {
   ProcessResult result = ChildProcess(limited).Wait(std::chrono::seconds(20));
   EXPECT_EQ(result.exitCode, 1);
   EXPECT_NE(result.err.find("Ошибка создания файла <vesk_rz.log>"), std::string::npos) << result.err;
-  EXPECT_NE(result.err.find("File too large"), std::string::npos) << result.err;
+  EXPECT_NE(result.err.find("файл слишком велик"), std::string::npos) << result.err;
   EXPECT_EQ(dir.Read("vesk_rz.log"), "old");
 
   // A FIFO or a device node in its place is refused at once, never replaced.

@@ -128,7 +128,7 @@ TEST_F(FlashCliTest, AFailedReadKeepsTheOldFileAndWhatItRead) {
   result = ChildProcess(limited).Wait(std::chrono::minutes(1));
   EXPECT_EQ(result.exitCode, 1);
   EXPECT_NE(result.out.find(" *ОШИБКА*"), std::string::npos) << result.out;
-  EXPECT_NE(result.err.find("cannot write " + dir.File("keep.bin") + ": File too large"), std::string::npos)
+  EXPECT_NE(result.err.find("cannot write " + dir.File("keep.bin") + ": файл слишком велик"), std::string::npos)
       << result.err;
   EXPECT_EQ(dir.Read("keep.bin"), "precious");
   EXPECT_GT(dir.Read("keep.bin.partial-3").size(), 0u);
@@ -143,13 +143,13 @@ TEST_F(FlashCliTest, FilesThatAreNotRegularAreRefusedWithoutWaiting) {
     const auto started = std::chrono::steady_clock::now();
     ProcessResult result = Run({"--keep-going", "write=" + file, "read=" + file + ":100"});
     EXPECT_EQ(result.exitCode, 1);
-    const std::size_t first = result.err.find("not a");
+    const std::size_t first = result.err.find("не обычный файл");
     EXPECT_NE(first, std::string::npos) << result.err;
-    EXPECT_NE(result.err.find("not a", first + 1), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("не обычный файл", first + 1), std::string::npos) << result.err;
     for (const char* option : {"--record", "--junit"}) {
       result = Run({option, file, "port=NONE"});
       EXPECT_EQ(result.exitCode, 2) << result.err;
-      EXPECT_NE(result.err.find("not a"), std::string::npos) << result.err;
+      EXPECT_NE(result.err.find("не обычный файл"), std::string::npos) << result.err;
     }
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
   }
