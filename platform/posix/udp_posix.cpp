@@ -13,25 +13,12 @@
 #include <climits>
 #include <cstring>
 
+#include "ipv4_sockaddr.h"
+
 namespace rz {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-sockaddr_in ToSockaddr(const Ipv4Endpoint& endpoint) {
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(endpoint.port);
-  std::memcpy(&address.sin_addr.s_addr, endpoint.address.data(), 4);  // already in network order
-  return address;
-}
-
-Ipv4Endpoint FromSockaddr(const sockaddr_in& address) {
-  Ipv4Endpoint endpoint;
-  std::memcpy(endpoint.address.data(), &address.sin_addr.s_addr, 4);
-  endpoint.port = ntohs(address.sin_port);
-  return endpoint;
-}
 
 class PosixDatagramSocket final : public DatagramSocket {
  public:

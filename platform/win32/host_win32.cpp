@@ -10,11 +10,13 @@
 
 #include <algorithm>
 #include <atomic>
+#include <ctime>
 #include <cwctype>
 #include <limits>
 #include <string_view>
 
 #include "app/host_system.h"
+#include "record/record_host.h"
 #include "win32/win32_text.h"
 
 namespace rz {
@@ -307,18 +309,8 @@ class Win32HostSystem final : public HostSystem {
   }
 
   std::tm LocalTimeNow() override {
-    SYSTEMTIME now{};
-    ::GetLocalTime(&now);
-    std::tm local{};
-    local.tm_year = now.wYear - 1900;
-    local.tm_mon = now.wMonth - 1;
-    local.tm_mday = now.wDay;
-    local.tm_hour = now.wHour;
-    local.tm_min = now.wMinute;
-    local.tm_sec = now.wSecond;
-    local.tm_wday = now.wDayOfWeek;
-    local.tm_isdst = -1;
-    return local;
+    long utcOffsetSeconds = 0;
+    return LocalTimeOf(std::time(nullptr), utcOffsetSeconds);
   }
 };
 

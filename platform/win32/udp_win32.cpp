@@ -8,27 +8,14 @@
 #include <cstring>
 #include <vector>
 
+#include "ipv4_sockaddr.h"
+
 namespace rz {
 namespace {
 
 // The largest datagram IPv4 can carry: receiving into this much tells a
 // datagram's full length, which Winsock does not report for a truncated one.
 constexpr std::size_t kLargestDatagram = 65536;
-
-sockaddr_in ToSockaddr(const Ipv4Endpoint& endpoint) {
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(endpoint.port);
-  std::memcpy(&address.sin_addr.s_addr, endpoint.address.data(), 4);  // already in network order
-  return address;
-}
-
-Ipv4Endpoint FromSockaddr(const sockaddr_in& address) {
-  Ipv4Endpoint endpoint;
-  std::memcpy(endpoint.address.data(), &address.sin_addr.s_addr, 4);
-  endpoint.port = ntohs(address.sin_port);
-  return endpoint;
-}
 
 class Win32DatagramSocket final : public DatagramSocket {
  public:
