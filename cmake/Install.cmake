@@ -10,7 +10,7 @@ set(RZ_MAN_PROGRAMS
 if(RZ_BUILD_GUI)
   install(TARGETS rzstation RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   install(FILES ${CMAKE_SOURCE_DIR}/packaging/rzstation.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-  install(FILES ${CMAKE_SOURCE_DIR}/gui/resources/rzstation.svg
+  install(FILES ${CMAKE_SOURCE_DIR}/frontends/qt_window/resources/rzstation.svg
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
   list(APPEND RZ_MAN_PROGRAMS "rzstation|test station window for RZ controller boards")
 endif()
