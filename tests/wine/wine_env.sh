@@ -111,6 +111,12 @@ wine_start() {
     wine64_run 60 reg add 'HKLM\Software\Wine\Ports' /v "$port" /t REG_SZ /d "$wine_boards/$port" /f \
       >>"$wine_log" 2>&1 || { echo "wine: cannot map $port" >&2; return 1; }
   done
+  # Windows are made without any display (the window tests drive them by
+  # messages); RZ_WINE_GRAPHICS=x11 keeps the display for screenshots.
+  if [ "${RZ_WINE_GRAPHICS:-null}" = null ]; then
+    wine64_run 60 reg add 'HKCU\Software\Wine\Drivers' /v Graphics /t REG_SZ /d null /f >>"$wine_log" 2>&1 ||
+      { echo "wine: cannot select the null graphics driver" >&2; return 1; }
+  fi
   # A restarted server makes the COM ports from the registry; one persistent
   # server for every program that follows (no start-up and linger per program).
   timeout 30 "$WINESERVER" -k >>"$wine_log" 2>&1
