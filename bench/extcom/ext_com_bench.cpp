@@ -13,7 +13,8 @@
 #include <memory>
 
 #include "../common/workplace.h"
-#include "app/operation_table.h"
+#include "operations/control_handlers.h"
+#include "operations/operation_table.h"
 #include "app/startup.h"
 #include "app/station.h"
 #include "child_process.h"

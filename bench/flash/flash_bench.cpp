@@ -22,7 +22,8 @@
 
 #include "../common/raw_terminal.h"
 #include "app/controls.h"
-#include "app/operation_table.h"
+#include "operations/control_handlers.h"
+#include "operations/operation_table.h"
 #include "app/startup.h"
 #include "app/station.h"
 #include "byte_count_dlg.h"

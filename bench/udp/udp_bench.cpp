@@ -25,7 +25,7 @@
 #include <vector>
 
 #include "../common/workplace.h"
-#include "app/operation_table.h"
+#include "operations/operation_table.h"
 #include "app/startup.h"
 #include "app/station.h"
 #include "child_process.h"

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <chrono>
 
-#include "app/operation_table.h"
 #include "app/station.h"
 #include "app/texts.h"
 #include "app/worker_frame.h"
@@ -222,21 +221,6 @@ Outcome ExternalComTest(Station& station) {
   return ExternalComRun(station).Run();
 }
 
-StartResult StartExternalComTest(Station& station, const OperationRow& row, const OperationArgs* args) {
-  ExtComState& state = station.extCom;
-  state.cycleLimit.reset();
-  if (args != nullptr) {
-    const ExtComArgs& given = args->extCom;
-    if (given.speedCode || given.fifoMode || given.blockSize || given.lineMode || given.codePattern ||
-        given.channelCount) {
-      state.params = ApplyExtComArgs(state.params, given);
-    }
-    state.cycleLimit = given.cycles;
-  }
-  station.Ui().FocusJournal();
-  return StartWorker(station, row.worker);
-}
-
 std::string ExternalComHelpText() {
   return "ext-com PARAMS: comma-separated KEY=VALUE, stored as the window's parameters\n"
          "dialog stores them (they persist for later ext-com operations of the run):\n"
@@ -250,15 +234,6 @@ std::string ExternalComHelpText() {
          "                  blocking, 3 duplex, 4 internal loop\n"
          "  code=0|1        test code 0-1-2-3 or FF-00-FF\n"
          "  channels=16|32  number of channels\n";
-}
-
-bool ParseExternalComArgument(std::string_view rest, OperationArgs& args, std::string& error) {
-  if (rest.empty()) return true;
-  if (rest.front() != ':' || rest.size() == 1) {
-    error = "takes :KEY=VALUE[,KEY=VALUE...] with the keys cycles, speed, fifo, block, line, code, channels";
-    return false;
-  }
-  return ParseExtComArgs(rest.substr(1), args.extCom, error);
 }
 
 }  // namespace rz

@@ -21,15 +21,7 @@ struct OperationRow;
 // after a cycle limit, Success when no channel error was counted, else Failed.
 Outcome ExternalComTest(Station& station);
 
-// The button's start step: with command-line arguments, stores their
-// parameters as the dialog's OK would and sets the cycle limit; from the
-// window (args == nullptr) it stores nothing. Then starts the worker.
-StartResult StartExternalComTest(Station& station, const OperationRow& row, const OperationArgs* args);
-
 // The --help paragraph on ext-com's parameters.
 std::string ExternalComHelpText();
-
-// The command line's "ext-com[:KEY=VALUE,...]" (what follows the word).
-bool ParseExternalComArgument(std::string_view rest, OperationArgs& args, std::string& error);
 
 }  // namespace rz

@@ -3,24 +3,15 @@
 #include <string>
 #include <string_view>
 
-#include "app/operation_table.h"
+#include "app/outcome.h"
 #include "debug/debug_request.h"
 
 namespace rz {
 
-// The start step of "Отладка": opens the debug console through the window
-// operations. From the window (no arguments) the console runs modally on the
-// window's thread; with arguments (the command line) it runs as the station's
-// one operation on a worker, so that Ctrl-C and the wait for its end work as
-// for every other operation.
-StartResult OpenDebugConsole(Station& station, const OperationRow& row, const OperationArgs* args);
-
-// Parses "=TARGET:OPERATION:ADDRESS:DATA" of the debug= word.
-bool ParseDebugArgument(std::string_view rest, OperationArgs& args, std::string& error);
-
 // The command-line names of the targets, separated by '|'.
 std::string DebugTargetNames();
 
+class Station;
 class DebugUi;
 struct DebugConsoleState;
 

@@ -7,13 +7,11 @@
 #include <string_view>
 
 #include "app/controls.h"
-#include "app/operation_args.h"
 #include "flash/image_file.h"
 
 namespace rz {
 
 class Station;
-struct OperationRow;
 
 // What the file-to-Flash button hands its worker: the file it opened for
 // reading and its name without folder. The worker owns the file from then on
@@ -41,21 +39,6 @@ TransferWorkers SerialTransferWorkers();
 // The Ethernet channel's workers (a channel without workers would make the
 // buttons refuse to start with the Ethernet switch on).
 TransferWorkers EthernetTransferWorkers();
-
-// The start steps of the two transfer buttons, shared by both channels: choose
-// the file (from `args` or through the window's dialogs), open or create it
-// with its messages, ask for and check the read count, then clear the abort
-// flag, move the focus to the journal and start the channel's worker. From the
-// command line (`args` given) the read count is checked before the file is
-// created, so that a mistyped count neither empties an existing file nor
-// leaves a new one behind.
-StartResult StartFileToFlash(Station& station, const OperationRow& row, const OperationArgs* args);
-StartResult StartFlashToFile(Station& station, const OperationRow& row, const OperationArgs* args);
-
-// Command-line arguments of the transfers: "=FILE" and "=FILE:COUNT" (the
-// count converted as the byte-count dialog converts its text).
-bool ParseWriteArgument(std::string_view rest, OperationArgs& args, std::string& error);
-bool ParseReadArgument(std::string_view rest, OperationArgs& args, std::string& error);
 
 // The first steps of a file-to-Flash transfer on either channel: appends the
 // empty line and `heading` (with the file name), checks the file as an image

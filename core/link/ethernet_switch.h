@@ -4,13 +4,11 @@
 #include <cstdint>
 
 #include "app/controls.h"
-#include "app/operation_args.h"
 #include "app/outcome.h"
 
 namespace rz {
 
 class Station;
-struct OperationRow;
 
 // Serial commands that start and stop the test program's work through
 // Ethernet: 'a' and the four address bytes (first number first, each written
@@ -23,17 +21,5 @@ int DisableEthernet(Station& station);
 // Ethernet at the board address when the switch is checked, to stop when it is
 // not, and puts the switch back where it was when that fails.
 Outcome SwitchEthernet(Station& station);
-
-// The handler of the Ethernet switch, called after the click has changed the
-// check box: asks for the board's address when the switch went on (from `args`
-// when given, else through the IP-address dialog), unchecks it when no valid
-// address was entered, and otherwise starts SwitchEthernet.
-StartResult StartEthernetSwitch(Station& station, const OperationRow& row, const OperationArgs* args);
-
-// The check box was clicked in the window.
-StartResult OnEthernetSwitchClicked(Station& station);
-
-// Parses the command-line word's argument: "=on:IPV4" or "=off".
-bool ParseEthernetArgument(std::string_view rest, OperationArgs& args, std::string& error);
 
 }  // namespace rz

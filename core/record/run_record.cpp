@@ -7,7 +7,7 @@
 #include <ctime>
 #include <memory>
 
-#include "app/operation_table.h"
+#include "operations/operation_table.h"
 #include "app/host_system.h"
 #include "app/station.h"
 #include "app/texts.h"

@@ -1,6 +1,6 @@
 #include "cli_operations.h"
 
-#include "app/operation_table.h"
+#include "operations/operation_table.h"
 #include "app/station.h"
 
 namespace rz::cli {

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "app/operation_args.h"
+#include "operations/operation_args.h"
 #include "app/outcome.h"
 
 namespace rz {

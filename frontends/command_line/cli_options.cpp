@@ -1,6 +1,6 @@
 #include "cli_options.h"
 
-#include "app/operation_table.h"
+#include "operations/operation_table.h"
 #include "cli_platform.h"
 #include "boardtests/external_com_test.h"
 #include "debug/debug_operation.h"

@@ -28,6 +28,7 @@
 #include "journal_view.h"
 #include "qt_station_ui.h"
 #include "test_params_dlg.h"
+#include "operations/control_handlers.h"
 
 namespace rz::gui {
 namespace {

@@ -11,7 +11,7 @@
 #include <thread>
 
 #include "app/cp1251.h"
-#include "app/operation_table.h"
+#include "operations/operation_table.h"
 #include "app/texts.h"
 #include "child_process.h"
 #include "simulated_board.h"

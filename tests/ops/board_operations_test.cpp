@@ -10,6 +10,7 @@
 #include "cpu_time.h"
 #include "link/boot_download.h"
 #include "board_fixture.h"
+#include "operations/control_handlers.h"
 
 namespace rz::testing {
 namespace {

@@ -8,6 +8,7 @@
 #include "boardtests/board_test_texts.h"
 #include "cpu_time.h"
 #include "board_fixture.h"
+#include "operations/control_handlers.h"
 
 namespace rz::testing {
 namespace {

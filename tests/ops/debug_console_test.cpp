@@ -11,6 +11,7 @@
 #include "debug/debug_texts.h"
 #include "recording_debug_ui.h"
 #include "board_fixture.h"
+#include "operations/control_handlers.h"
 
 namespace rz::testing {
 namespace {

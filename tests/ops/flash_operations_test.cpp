@@ -5,7 +5,8 @@
 
 #include <set>
 
-#include "app/operation_table.h"
+#include "operations/control_handlers.h"
+#include "operations/operation_table.h"
 #include "app/texts.h"
 #include "flash/flash_texts.h"
 #include "flash/flash_unit.h"

@@ -6,7 +6,7 @@
 #include <QLineEdit>
 #include <QTest>
 
-#include "app/controls.h"
+#include "operations/control_handlers.h"
 #include "app/texts.h"
 #include "debug/debug_texts.h"
 #include "debug_dlg.h"

@@ -18,6 +18,7 @@
 #include "child_process.h"
 #include "simulated_board.h"
 #include "gui_test_support.h"
+#include "operations/control_handlers.h"
 #include "posix/serial_posix.h"
 #include "test_params_dlg.h"
 

@@ -4,7 +4,8 @@
 
 #include <algorithm>
 
-#include "app/operation_table.h"
+#include "operations/control_handlers.h"
+#include "operations/operation_table.h"
 #include "app/texts.h"
 
 #include "debug/debug_console.h"
@@ -14,6 +15,7 @@
 #include "debug/debug_texts.h"
 #include "recording_debug_ui.h"
 #include "station_fixture.h"
+#include "operations/start_steps.h"
 
 namespace rz::testing {
 namespace {

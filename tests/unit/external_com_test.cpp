@@ -3,7 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/operation_table.h"
+#include "operations/control_handlers.h"
+#include "operations/operation_table.h"
 #include "app/texts.h"
 #include "boardtests/external_com_table.h"
 #include "boardtests/external_com_test.h"

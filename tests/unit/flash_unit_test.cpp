@@ -7,7 +7,8 @@
 
 #include <filesystem>
 
-#include "app/operation_table.h"
+#include "operations/control_handlers.h"
+#include "operations/operation_table.h"
 #include "app/texts.h"
 #include "flash/flash_test.h"
 #include "flash/flash_texts.h"

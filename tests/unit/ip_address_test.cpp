@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/operation_table.h"
+#include "operations/operation_table.h"
 #include "link/ip_address.h"
 
 namespace rz {

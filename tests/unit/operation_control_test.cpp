@@ -4,7 +4,8 @@
 #include <future>
 
 #include "app/texts.h"
-#include "app/operation_table.h"
+#include "operations/control_handlers.h"
+#include "operations/operation_table.h"
 #include "app/worker_frame.h"
 #include "station_fixture.h"
 

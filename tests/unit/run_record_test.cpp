@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/operation_table.h"
+#include "operations/operation_table.h"
 #include "app/texts.h"
 #include "boardtests/configuration_decode.h"
 #include "record/run_record.h"

@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "app/controls.h"
-#include "app/operation_args.h"
+#include "operations/operation_args.h"
 
 namespace rz {
 

@@ -1,4 +1,4 @@
-#include "app/operation_table.h"
+#include "operations/operation_table.h"
 
 #include <array>
 #include <utility>
@@ -18,6 +18,7 @@
 #include "link/boot_download.h"
 #include "link/ethernet_switch.h"
 #include "link/serial_channel.h"
+#include "operations/start_steps.h"
 
 namespace rz {
 namespace {

@@ -1,6 +1,6 @@
-#include "app/controls.h"
+#include "operations/control_handlers.h"
 
-#include "app/operation_table.h"
+#include "operations/operation_table.h"
 
 namespace rz {
 namespace {
@@ -29,6 +29,13 @@ StartResult OnPortSelectorChanged(Station& station) {
 
 StartResult OnCpuSelectorChanged(Station& station) {
   return UseControl(station, SelectorRow(ControlKind::CpuSelector));
+}
+
+StartResult OnEthernetSwitchClicked(Station& station) {
+  for (const OperationRow& row : OperationTable()) {
+    if (row.control == ControlKind::EthernetSwitch) return StartOperation(station, row, nullptr);
+  }
+  return StartResult::NotAvailable;
 }
 
 }  // namespace rz

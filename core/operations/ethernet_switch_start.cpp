@@ -1,0 +1,57 @@
+#include <optional>
+#include <string>
+
+#include "app/station.h"
+#include "app/texts.h"
+#include "link/ethernet_switch.h"
+#include "link/ip_address.h"
+#include "operations/operation_table.h"
+#include "operations/start_steps.h"
+
+namespace rz {
+
+StartResult StartEthernetSwitch(Station& station, const OperationRow& row, const OperationArgs* args) {
+  StationUi& ui = station.Ui();
+  UdpChannel& udp = station.udp;
+  // From the command line the word stands for the click.
+  if (args != nullptr) ui.SetEthernetSwitch(args->ethernetOn);
+  if (ui.EthernetSwitch()) {
+    const std::optional<std::string> entered =
+        args != nullptr ? std::optional<std::string>(args->ipAddressText)
+                        : ui.RunIpAddressDialog(IpAddressText(udp.storedAddress));
+    if (entered) {  // ENTER; ESC changes nothing
+      if (const auto address = ParseIpAddressText(*entered)) {
+        udp.storedAddress = *address;
+        udp.boardAddress.address = *address;
+        udp.addressValid = true;
+      } else {
+        ui.ShowError({text::kErrorCaption, *entered, false});
+        udp.addressValid = false;
+      }
+    }
+  }
+  if (!udp.addressValid) {
+    ui.SetEthernetSwitch(false);
+    return StartResult::Refused;
+  }
+  station.flags.ClearAbort();
+  ui.FocusJournal();
+  return StartWorker(station, row.worker);
+}
+
+bool ParseEthernetArgument(std::string_view rest, OperationArgs& args, std::string& error) {
+  constexpr std::string_view kOn = "=on:";
+  if (rest == "=off") {
+    args.ethernetOn = false;
+    return true;
+  }
+  if (rest.substr(0, kOn.size()) == kOn && rest.size() - kOn.size() <= kIpAddressTextLimit) {
+    args.ethernetOn = true;
+    args.ipAddressText = std::string(rest.substr(kOn.size()));
+    return true;
+  }
+  error = "takes =on:IPV4 (at most 15 characters, as the IP-address dialog holds) or =off";
+  return false;
+}
+
+}  // namespace rz
