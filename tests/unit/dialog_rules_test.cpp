@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "app/edit_rule.h"
 #include "boardtests/test_params_dialog.h"
@@ -52,10 +53,8 @@ TEST(ByteCountDialog, EnterGivesTheLeadingDigitsOfTheBoxAndEscapeZero) {
     const char* text;
     std::uint32_t count;
   };
-  const Case cases[] = {
-      {"8388608", 8388608}, {"12x5", 12}, {"", 0}, {"x", 0},
-      {"99999999999", 9999999},  // more than the box holds: only its seven digits count
-  };
+  const Case cases[] = {{"8388608", 8388608}, {"12x5", 12}, {"", 0}, {"x", 0},
+                       {"99999999999", 9999999}};  // more than the box holds: only its seven digits count
   for (const Case& c : cases) EXPECT_EQ(ByteCountOnEnter(c.text), c.count) << c.text;
   EXPECT_EQ(kByteCountOnEscape, 0u);
 }
@@ -95,11 +94,8 @@ TEST(TestParamsDialog, AParameterWithoutAnEntryOpensWithNoneSelected) {
   params.lineMode = -3;
   params.codePattern = -1;  // text was typed last time
   const ExtComDialogChoice shown = DialogOpeningChoice(params);
-  EXPECT_EQ(shown.speedIndex, -1);
-  EXPECT_EQ(shown.fifoIndex, -1);
-  EXPECT_EQ(shown.lineIndex, -1);
-  EXPECT_EQ(shown.codeIndex, -1);
-  EXPECT_EQ(shown.channelIndex, 0);
+  EXPECT_EQ(std::vector<int>({shown.speedIndex, shown.fifoIndex, shown.lineIndex, shown.codeIndex, shown.channelIndex}),
+            std::vector<int>({-1, -1, -1, -1, 0}));
   params.speedCode = 0;
   EXPECT_EQ(DialogOpeningChoice(params).speedIndex, -1);
   params.speedCode = 8;
