@@ -95,27 +95,23 @@ constexpr int kButtons[] = {IDC_DEBUG_ETHERNET, IDC_DEBUG_SDRAM, IDC_DEBUG_FLASH
                             IDC_DEBUG_EXTERNAL_COMS, IDC_DEBUG_EXIT};
 constexpr int kFields[] = {IDC_DEBUG_OPERATION, IDC_DEBUG_ADDRESS, IDC_DEBUG_DATA};
 
-TEST_F(DebugWindow, OpensIdleWithTheTemplateTexts) {
+TEST_F(DebugWindow, OpensIdleAndItsButtonRingBeepsAtTheEndsAndSwallowsSideKeys) {
   DebugRig d(station);
   ASSERT_TRUE(d.created);
   EXPECT_EQ(Utf8(Text(d.console.Window())), dt::kCaption);
   EXPECT_EQ(GetWindowLongPtrW(d.console.Window(), GWL_STYLE) & WS_SYSMENU, 0);
-  for (int i = 0; i < kDebugTargets; ++i) EXPECT_EQ(Utf8(Text(d.console.Control(kButtons[i]))), dt::kTargetButtons[i]);
-  EXPECT_EQ(Utf8(Text(d.console.Control(IDC_DEBUG_EXIT))), dt::kExitButton);
-  const char* labels[] = {dt::kOperationLabel, dt::kAddressLabel, dt::kDataLabel};
-  const int labelIds[] = {IDC_DEBUG_OPERATION_LABEL, IDC_DEBUG_ADDRESS_LABEL, IDC_DEBUG_DATA_LABEL};
-  for (int i = 0; i < 3; ++i) {
-    EXPECT_EQ(Utf8(Text(d.console.Control(labelIds[i]))), labels[i]);
-    EXPECT_FALSE(d.Enabled(kFields[i]));
+  for (int i = 0; i < kDebugButtons; ++i) {
+    const char* caption = i < kDebugTargets ? dt::kTargetButtons[i] : dt::kExitButton;
+    EXPECT_EQ(Utf8(Text(d.console.Control(kButtons[i]))), caption);
   }
+  const std::pair<int, const char*> labels[] = {{IDC_DEBUG_OPERATION_LABEL, dt::kOperationLabel},
+                                                {IDC_DEBUG_ADDRESS_LABEL, dt::kAddressLabel},
+                                                {IDC_DEBUG_DATA_LABEL, dt::kDataLabel}};
+  for (const auto& [id, label] : labels) EXPECT_EQ(Utf8(Text(d.console.Control(id))), label);
+  for (int id : kFields) EXPECT_FALSE(d.Enabled(id));
   EXPECT_EQ(d.Status(), dt::kStatusIdle);
   EXPECT_TRUE(d.Journal().empty());
   EXPECT_EQ(d.console.FocusedButton(), 1);
-}
-
-TEST_F(DebugWindow, ButtonRingBeepsAtItsEndsAndSwallowsSideKeys) {
-  DebugRig d(station);
-  ASSERT_TRUE(d.created);
   for (int i = 2; i <= kDebugButtons; ++i) {
     d.Press(VK_TAB);
     EXPECT_EQ(d.console.FocusedButton(), i);
@@ -156,12 +152,15 @@ TEST_F(DebugWindow, TargetModeShowsHintsAndHelpAndGivesTheFocusBack) {
   d.ClickStatus();
   EXPECT_EQ(d.helps, std::vector<std::string>{std::string(dt::kHelpCaption) + "|" + HelpText(sdram)});
 
-  d.TypeText(L"a");
+  d.TypeText(L"aaaaaaaaaa");  // the field keeps to the target's limit
+  EXPECT_EQ(Utf8(Text(d.console.Control(IDC_DEBUG_OPERATION))), std::string(sdram.limits.operation, 'a'));
+  d.TypeText(std::wstring(static_cast<std::size_t>(sdram.limits.operation) - 1, L'\b'));
+  const std::string operation = "a";
   d.Press(VK_TAB);
   EXPECT_TRUE(d.Focus(IDC_DEBUG_ADDRESS));
-  EXPECT_EQ(d.Status(), sdram.addressHint("a"));
+  EXPECT_EQ(d.Status(), sdram.addressHint(operation));
   d.Press(VK_TAB);
-  EXPECT_EQ(d.Status(), sdram.dataHint("a"));
+  EXPECT_EQ(d.Status(), sdram.dataHint(operation));
   d.TypeText(L"5 6");  // SPACE reaches no field
   EXPECT_EQ(Utf8(Text(d.console.Control(IDC_DEBUG_DATA))), "56");
   d.ClickStatus();  // a hint has no help

@@ -1,8 +1,8 @@
 #pragma once
 
 // Driving the native dialogs in-process, by messages, with no display: a
-// modal dialog is driven from a helper thread while the test thread runs it;
-// a modeless window is pumped on the test thread. Every wait is bounded.
+// modal dialog is driven from a helper thread while the test thread runs it.
+// Every wait is bounded.
 
 #include <windows.h>
 
@@ -14,46 +14,32 @@
 namespace rz::win32::test {
 
 using Clock = std::chrono::steady_clock;
-inline constexpr std::chrono::seconds kDialogWait{5};
 
-// A visible dialog of `threadId` other than `except`, or nullptr.
-inline HWND FindDialog(DWORD threadId, HWND except = nullptr) {
-  struct Search {
-    HWND except;
-    HWND found = nullptr;
-  } search{except};
-  EnumThreadWindows(
-      threadId,
-      [](HWND window, LPARAM data) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(data);
-        wchar_t name[16] = {};
-        GetClassNameW(window, name, 16);
-        if (window == s->except || !IsWindowVisible(window) || std::wstring(name) != L"#32770") return TRUE;
-        s->found = window;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
+// Waits at most 5 s for a visible dialog of `threadId` other than `except`.
 inline HWND AwaitDialog(DWORD threadId, HWND except = nullptr) {
-  const auto end = Clock::now() + kDialogWait;
-  for (HWND found = nullptr; Clock::now() < end; std::this_thread::sleep_for(std::chrono::milliseconds(10))) {
-    if ((found = FindDialog(threadId, except)) != nullptr) return found;
+  std::pair<HWND, HWND> search{except, nullptr};  // except, found
+  const auto end = Clock::now() + std::chrono::seconds(5);
+  while (search.second == nullptr && Clock::now() < end) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EnumThreadWindows(
+        threadId,
+        [](HWND window, LPARAM data) -> BOOL {
+          auto* s = reinterpret_cast<std::pair<HWND, HWND>*>(data);
+          wchar_t name[16] = {};
+          GetClassNameW(window, name, 16);
+          if (window == s->first || !IsWindowVisible(window) || std::wstring(name) != L"#32770") return TRUE;
+          s->second = window;
+          return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
   }
-  return nullptr;
+  return search.second;
 }
 
 inline std::wstring Text(HWND window) {
   wchar_t buffer[512] = {};
   GetWindowTextW(window, buffer, 512);
   return buffer;
-}
-
-inline HWND FocusOf(DWORD threadId) {
-  GUITHREADINFO info{};
-  info.cbSize = sizeof info;
-  return GetGUIThreadInfo(threadId, &info) ? info.hwndFocus : nullptr;
 }
 
 // Types `text` into `control` as characters, then presses `key` there (0: none).
@@ -66,23 +52,19 @@ inline void Type(HWND control, const std::wstring& text, UINT key = 0) {
 }
 
 // Runs `steps` on a helper thread with the dialog that the constructing thread
-// opens next. Should the dialog still be open 5 s after the steps, it is
-// cancelled, and Problem() says so.
+// opens next. A dialog still open 5 s after the steps is cancelled, and
+// Problem() says so.
 class ModalDriver {
  public:
   explicit ModalDriver(std::function<void(HWND dialog)> steps)
       : owner_(GetCurrentThreadId()), thread_([this, steps = std::move(steps)] { Drive(steps); }) {}
-  ~ModalDriver() { Finish(); }
-  // Waits for the helper thread; the problem it met, or "".
+  ~ModalDriver() { Problem(); }
   const std::string& Problem() {
-    Finish();
+    if (thread_.joinable()) thread_.join();
     return problem_;
   }
 
  private:
-  void Finish() {
-    if (thread_.joinable()) thread_.join();
-  }
   void Drive(const std::function<void(HWND)>& steps) {
     HWND dialog = AwaitDialog(owner_);
     if (dialog == nullptr) {
@@ -90,11 +72,9 @@ class ModalDriver {
       return;
     }
     steps(dialog);
-    const auto end = Clock::now() + kDialogWait;
-    while (IsWindow(dialog) && IsWindowVisible(dialog) && Clock::now() < end) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    if (IsWindow(dialog) && IsWindowVisible(dialog)) {
+    const auto end = Clock::now() + std::chrono::seconds(5);
+    while (IsWindowVisible(dialog) && Clock::now() < end) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    if (IsWindowVisible(dialog)) {
       problem_ = "the dialog stayed open";
       PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
     }
