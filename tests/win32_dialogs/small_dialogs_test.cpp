@@ -125,12 +125,16 @@ std::string Choose(const std::string& folder, bool save, const std::wstring& nam
 
 TEST(FileDialogs, ReturnTheChosenPathAndTheSaveDialogAsksBeforeReplacing) {
   rz::testing::TempDir dir;
+  ASSERT_NE(std::filesystem::current_path(), std::filesystem::path(dir.Path()));
   dir.Write("image.rzi", std::vector<std::uint8_t>{1, 2, 3});
   auto in = [&](const char* name) { return (std::filesystem::path(dir.Path()) / name).lexically_normal().string(); };
   EXPECT_EQ(Choose(dir.Path(), false, L"image.rzi", 0), in("image.rzi"));
   EXPECT_EQ(Choose(dir.Path(), true, L"new.bin", 0), in("new.bin"));
   EXPECT_EQ(Choose(dir.Path(), true, L"image.rzi", IDYES), in("image.rzi"));
   EXPECT_EQ(Choose(dir.Path(), true, L"image.rzi", IDNO), "(cancelled)");
+  // The process's current directory, against which the station's own files
+  // may be named, stays where it was.
+  EXPECT_NE(std::filesystem::current_path(), std::filesystem::path(dir.Path()));
 }
 
 }  // namespace
