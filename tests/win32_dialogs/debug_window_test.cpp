@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/controls.h"
+#include "operations/control_handlers.h"
 #include "board_fixture.h"
 #include "debug/debug_texts.h"
 #include "debug_dlg.h"
