@@ -15,6 +15,8 @@ inline constexpr const char* kRefusalCaption = " Ошибка";
 // Main window.
 inline constexpr const char* kWindowCaption = "ВЕСК          2007          Тест RZ-контроллера v2.6f";
 inline constexpr const char* kSoundLabel = "Sound";
+// The label while the sound option is off: a single blank.
+inline constexpr const char* kSoundLabelOff = " ";
 inline constexpr const char* kEthernetSwitch = "Работа через Ethernet";
 inline constexpr const char* kJournalColumn = "Message";
 inline constexpr const char* kPortEntries[] = {"COM1", "COM2", "NONE"};

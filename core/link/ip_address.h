@@ -6,10 +6,15 @@
 #include <string>
 #include <string_view>
 
+#include "app/edit_rule.h"
+
 namespace rz {
 
 // The IP-address dialog's edit box holds at most this many characters.
 inline constexpr std::size_t kIpAddressTextLimit = 15;
+// The dialog's edit box takes any characters up to that limit; ENTER hands
+// its text to ParseIpAddressText, ESC gives nothing.
+inline constexpr EditRule kIpAddressEdit{kIpAddressTextLimit, false};
 
 // Parses the text typed into the IP-address dialog. The first three fields
 // each end at a '.' that comes after 1 to 3 characters; the fourth is the rest

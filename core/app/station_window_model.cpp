@@ -1,0 +1,114 @@
+#include "app/station_window_model.h"
+
+#include <cstdint>
+
+#include "app/controls.h"
+#include "app/texts.h"
+
+namespace rz {
+namespace {
+
+// UP on the first button: eleven next-control requests reach the last one.
+constexpr int kRequestsFromFirstToLast = kButtonCount - 1;
+constexpr int kRequestsFromLastToFirst = 1;
+
+// External COM test phases.
+constexpr std::uint8_t kPhaseRunning = 1;
+constexpr std::uint8_t kPhasePaused = 2;
+
+}  // namespace
+
+void StationWindowModel::Initialise() { flags_.focusIndex.store(1); }
+
+StationKeyAction StationWindowModel::OnKey(WindowKey key) {
+  StationKeyAction action;
+  auto& focusIndex = flags_.focusIndex;
+  const auto toggle = [&](std::atomic<std::int32_t>& option) {
+    ToggleOption(option);
+    action.beep = true;
+  };
+  switch (key) {
+    case WindowKey::Tab:
+    case WindowKey::BackTab:
+    case WindowKey::Down:
+      action.passOn = true;
+      if (key == WindowKey::Down) action.arrowStep = +1;
+      if (focusIndex.load() == kButtonCount) {
+        focusIndex.store(1);
+        action.beep = true;
+        if (key == WindowKey::Down) action.nextControlRequests = kRequestsFromLastToFirst;
+      } else {
+        focusIndex.store(static_cast<std::uint8_t>(focusIndex.load() + 1));
+      }
+      return action;
+    case WindowKey::Up:
+      action.passOn = true;
+      action.arrowStep = -1;
+      if (focusIndex.load() == 1) {
+        focusIndex.store(kButtonCount);
+        action.beep = true;
+        action.nextControlRequests = kRequestsFromFirstToLast;
+      } else {
+        focusIndex.store(static_cast<std::uint8_t>(focusIndex.load() - 1));
+      }
+      return action;
+    case WindowKey::Left:
+    case WindowKey::Right:
+      return action;
+    case WindowKey::Space:
+      if (flags_.extComPhase.load() == kPhaseRunning) {
+        flags_.paramsRequest.store(1);
+        action.restartParamsTimer = true;
+        action.passOn = true;
+      }
+      return action;
+    case WindowKey::C:
+      toggle(flags_.serviceComVariant);
+      action.updateModeCaptions = true;
+      return action;
+    case WindowKey::F:
+      toggle(flags_.flashServiceMode);
+      action.updateModeCaptions = true;
+      return action;
+    case WindowKey::S:
+      toggle(flags_.soundOption);
+      action.updateSoundLabel = true;
+      return action;
+    case WindowKey::Enter:
+    case WindowKey::Escape:
+    case WindowKey::Other:
+      action.passOn = true;
+      return action;
+  }
+  action.passOn = true;
+  return action;
+}
+
+StationTimerAction StationWindowModel::OnTimer() {
+  StationTimerAction action;
+  action.runParamsDialog = flags_.extComPhase.load() == kPhasePaused;
+  return action;
+}
+
+void StationWindowModel::OnParamsDialogClosed() { flags_.paramsRequest.store(0); }
+
+void StationWindowModel::OnButtonFocused(int focusIndex) {
+  if (focusIndex >= 1 && focusIndex <= kButtonCount) flags_.focusIndex.store(static_cast<std::uint8_t>(focusIndex));
+}
+
+void StationWindowModel::OnOk() { flags_.runRequest.store(1); }
+
+void StationWindowModel::OnCancel() { flags_.RequestAbort(); }
+
+ModeCaptions StationWindowModel::Captions() const {
+  const bool flashService = flags_.flashServiceMode.load() == 1;
+  return {flags_.serviceComVariant.load() == 1 ? text::kServiceComV7 : text::kServiceComV5,
+          flashService ? text::kFlashTestOn : text::kFlashTestOff,
+          flashService ? text::kFileToFlashAny : text::kFileToFlashRzi};
+}
+
+const char* StationWindowModel::SoundLabel() const {
+  return flags_.soundOption.load() == 1 ? text::kSoundLabel : text::kSoundLabelOff;
+}
+
+}  // namespace rz

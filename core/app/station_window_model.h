@@ -1,0 +1,100 @@
+#pragma once
+
+#include "app/station_flags.h"
+#include "app/window_keys.h"
+
+namespace rz {
+
+// Period of the window timer that SPACE starts during the external COM test.
+inline constexpr int kParamsTimerMs = 200;
+
+// What the main window does with a key, after the model has updated the
+// station's flags (focus index, options, parameters request).
+struct StationKeyAction {
+  // true: the key then goes through the window's standard processing (TAB and
+  // the arrows move the focus among the buttons, SPACE presses the focused
+  // button); false: it is swallowed.
+  bool passOn = false;
+  // Sound the confirmation beep (ConfirmationBeep).
+  bool beep = false;
+  // The arrow keys' own move of the standard processing: to the neighbouring
+  // enabled button, +1 down or -1 up, without wrapping (0: none). A toolkit
+  // whose dialog handling does not make this move carries it out itself.
+  int arrowStep = 0;
+  // Next-control requests to post to the window (each moves the focus to the
+  // next enabled button, wrapping from the last to the first); they are
+  // handled after the key itself.
+  int nextControlRequests = 0;
+  // (Re)start the parameters timer with the period kParamsTimerMs.
+  bool restartParamsTimer = false;
+  // Show Captions() on the three mode buttons / SoundLabel() on the label.
+  bool updateModeCaptions = false;
+  bool updateSoundLabel = false;
+};
+
+// What the main window does with a message of its parameters timer.
+struct StationTimerAction {
+  // Stop the parameters timer, run the test-parameters dialog modally and,
+  // once it has closed, call OnParamsDialogClosed.
+  bool runParamsDialog = false;
+};
+
+// The captions of the three buttons whose captions follow the options
+// (UTF-8, static storage).
+struct ModeCaptions {
+  const char* serviceCom = nullptr;   // button 3
+  const char* flash = nullptr;        // button 5
+  const char* fileToFlash = nullptr;  // button 10
+};
+
+// The main window's behaviour that does not depend on a toolkit: the focus
+// index ring of the twelve buttons with its beeps and next-control requests,
+// the swallowed keys, SPACE during the external COM test, the option keys C,
+// F and S with the captions and label they choose, and the parameters timer.
+// A window keeps one model over the station's flags and asks it about every
+// key press before its own key handling; the model changes the flags and
+// answers with plain actions for the window to carry out. Window thread only.
+class StationWindowModel {
+ public:
+  explicit StationWindowModel(StationFlags& flags) : flags_(flags) {}
+
+  // Window initialisation: the focus index starts on the first button.
+  void Initialise();
+
+  // One key press: TAB (and Shift+TAB alike) and DOWN step the focus index
+  // forward, UP back; stepping past either end wraps with a beep (DOWN then
+  // asks for one next-control request, UP for eleven). LEFT and RIGHT are
+  // swallowed. SPACE during the external COM test's running phase raises the
+  // parameters request and (re)starts the timer, and is passed on; otherwise
+  // it is swallowed. C, F and S toggle the service COM variant, the Flash
+  // service mode and the sound option, beep, and are swallowed. Every other
+  // key is passed on untouched.
+  StationKeyAction OnKey(WindowKey key);
+
+  // A message of the parameters timer: once the test has paused for new
+  // parameters the dialog runs; before that the timer keeps running.
+  StationTimerAction OnTimer();
+  // The test-parameters dialog has closed: the paused test resumes.
+  void OnParamsDialogClosed();
+
+  // The operator gave a button the focus by other means (the mouse): the
+  // focus index follows it. Values outside 1..12 are ignored.
+  void OnButtonFocused(int focusIndex);
+
+  // OK (ENTER that no button takes) raises the run request flag; Cancel (ESC)
+  // the abort flag. Neither closes the window.
+  void OnOk();
+  void OnCancel();
+
+  // The captions of the mode buttons and the text of the "Sound" label for
+  // the options as they stand.
+  ModeCaptions Captions() const;
+  const char* SoundLabel() const;
+
+  int FocusIndex() const { return flags_.focusIndex.load(); }
+
+ private:
+  StationFlags& flags_;
+};
+
+}  // namespace rz
