@@ -4,13 +4,16 @@
 
 #include <array>
 #include <chrono>
+#include <cstdint>
 #include <thread>
 
 #include "app/controls.h"
 #include "app/results_log.h"
 #include "app/run_end.h"
+#include "app/sound.h"
 #include "app/station.h"
 #include "app/texts.h"
+#include "app/window_keys.h"
 #include "link/ethernet_switch.h"
 #include "station_resources.h"
 #include "win32/win32_text.h"
@@ -29,7 +32,6 @@ constexpr int kButtons = 12;
 
 constexpr int kJournalColumnPixels = 395;
 constexpr UINT_PTR kParamsTimer = 0;
-constexpr UINT kParamsTimerMs = 200;
 // How often an ending session looks whether the operation has stopped.
 constexpr auto kEndPoll = std::chrono::milliseconds(20);
 
@@ -43,7 +45,8 @@ int FocusIndexOf(int id) {
 
 }  // namespace
 
-CStationDlg::CStationDlg(rz::Station& station, Win32StationUi& ui) : station_(station), ui_(ui) {}
+CStationDlg::CStationDlg(rz::Station& station, Win32StationUi& ui)
+    : station_(station), ui_(ui), model_(station.flags) {}
 
 CStationDlg::~CStationDlg() {
   ui_.Attach(nullptr);
@@ -82,6 +85,7 @@ void CStationDlg::RunUntilClosed() {
 }
 
 void CStationDlg::Dispatch(MSG& message) {
+  FollowMouseFocus(message);
   if (FilterKey(message)) return;
   if (dialog_ != nullptr && ::IsDialogMessageW(dialog_, &message)) return;
   ::TranslateMessage(&message);
@@ -110,6 +114,15 @@ INT_PTR CStationDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_TIMER:
       OnTimer();
       return FALSE;  // then the standard timer processing
+    case DM_GETDEFID:
+      // While an operation runs every button is disabled, and the dialog
+      // manager would drop ENTER on the disabled default button: ENTER that
+      // no button takes is the OK command.
+      if (!::IsWindowEnabled(Button(1))) {
+        ::SetWindowLongPtrW(dialog_, DWLP_MSGRESULT, MAKELONG(IDOK, DC_HASDEFID));
+        return TRUE;
+      }
+      return FALSE;
     case WM_ENDSESSION:
       if (wParam != FALSE) OnEndSession();
       return TRUE;
@@ -159,7 +172,7 @@ void CStationDlg::InitDialog() {
   UpdateSoundLabel();
   SetEthernetSwitch(false);
   UpdateModeCaptions();
-  station_.flags.focusIndex.store(1);
+  model_.Initialise();
 }
 
 HWND CStationDlg::Button(int focusIndex) const {
@@ -285,12 +298,13 @@ void CStationDlg::SetEthernetSwitch(bool checked) {
 }
 
 void CStationDlg::UpdateModeCaptions() {
-  // MODEL
+  const rz::ModeCaptions captions = model_.Captions();
+  SetText(IDC_SERVICE_COM, captions.serviceCom);
+  SetText(IDC_FLASH_TEST, captions.flash);
+  SetText(IDC_FILE_TO_FLASH, captions.fileToFlash);
 }
 
-void CStationDlg::UpdateSoundLabel() {
-  // MODEL
-}
+void CStationDlg::UpdateSoundLabel() { SetText(IDC_SOUND_LABEL, model_.SoundLabel()); }
 
 // --- Commands ----------------------------------------------------------------
 
@@ -298,11 +312,11 @@ void CStationDlg::OnCommand(int id, int code) {
   switch (id) {
     case IDOK:
       // ENTER when no button takes it: the run request of the debug console.
-      station_.flags.runRequest.store(1);
+      model_.OnOk();
       return;
     case IDCANCEL:
       // ESC (and a close request): the abort flag; the window stays.
-      station_.flags.RequestAbort();
+      model_.OnCancel();
       return;
     case IDC_EXIT:
       if (code == BN_CLICKED) OnExit();
@@ -347,12 +361,47 @@ void CStationDlg::OnEndSession() {
 bool CStationDlg::FilterKey(const MSG& message) {
   if (message.message != WM_KEYDOWN || dialog_ == nullptr) return false;
   if (message.hwnd != dialog_ && !::IsChild(dialog_, message.hwnd)) return false;
-  // MODEL
-  return false;
+  const rz::WindowKey key =
+      rz::WindowKeyFromVirtualKey(static_cast<std::uint32_t>(message.wParam), ::GetKeyState(VK_SHIFT) < 0);
+  const rz::StationKeyAction action = model_.OnKey(key);
+  if (action.updateModeCaptions) UpdateModeCaptions();
+  if (action.updateSoundLabel) UpdateSoundLabel();
+  if (action.beep) rz::ConfirmationBeep(station_.Sound());
+  if (action.restartParamsTimer) ::SetTimer(dialog_, kParamsTimer, rz::kParamsTimerMs, nullptr);
+  bool swallowed = !action.passOn;
+  if (action.arrowStep != 0) {
+    // The dialog manager's own arrow move wraps within the group and stops
+    // on static controls too: the window makes the move itself.
+    ArrowStep(action.arrowStep);
+    swallowed = true;
+  }
+  PostNextControlRequests(action.nextControlRequests);
+  return swallowed;
+}
+
+void CStationDlg::ArrowStep(int direction) {
+  const int from = FocusedButton();
+  if (from == 0) return;
+  for (int i = from + direction; i >= 1 && i <= kButtons; i += direction) {
+    if (::IsWindowEnabled(Button(i))) {
+      ::SendMessageW(dialog_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Button(i)), TRUE);
+      return;
+    }
+  }
+}
+
+void CStationDlg::FollowMouseFocus(const MSG& message) {
+  // A button pressed with the mouse has the focus even when its click does
+  // not follow (the mouse released elsewhere).
+  if (message.message != WM_LBUTTONDOWN || dialog_ == nullptr || ::GetParent(message.hwnd) != dialog_) return;
+  model_.OnButtonFocused(FocusIndexOf(::GetDlgCtrlID(message.hwnd)));
 }
 
 void CStationDlg::OnTimer() {
-  // MODEL
+  if (!model_.OnTimer().runParamsDialog) return;
+  ::KillTimer(dialog_, kParamsTimer);
+  ui_.presenters.testParams(dialog_, station_.extCom.params);
+  model_.OnParamsDialogClosed();
 }
 
 }  // namespace rz::win32

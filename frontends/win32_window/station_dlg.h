@@ -6,6 +6,7 @@
 
 #include "app/journal_lines.h"
 #include "app/station_ui.h"
+#include "app/station_window_model.h"
 
 namespace rz {
 class Station;
@@ -83,12 +84,17 @@ class CStationDlg {
   void OnEndSession();
   // Returns true when the key filter swallows the message.
   bool FilterKey(const MSG& message);
+  // The arrow keys' move: to the neighbouring enabled button in `direction`
+  // (+1 or -1), without wrapping; nothing when no button has the focus.
+  void ArrowStep(int direction);
+  void FollowMouseFocus(const MSG& message);
   void ShowJournalLine(int line);
   void SetText(int id, const std::string& text);
   HWND SelectorControl(rz::Selector selector) const;
 
   rz::Station& station_;
   Win32StationUi& ui_;
+  rz::StationWindowModel model_;
   rz::JournalLines journal_;
   HWND dialog_ = nullptr;
   HICON smallIcon_ = nullptr;
