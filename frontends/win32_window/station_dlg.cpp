@@ -15,6 +15,8 @@
 #include "app/texts.h"
 #include "app/window_keys.h"
 #include "link/ethernet_switch.h"
+#include "control_text.h"
+#include "list_view_journal.h"
 #include "station_resources.h"
 #include "win32/win32_text.h"
 #include "win32_station_ui.h"
@@ -144,15 +146,7 @@ void CStationDlg::InitDialog() {
     ::SendMessageW(dialog_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
   }
 
-  const HWND journal = Control(IDC_JOURNAL);
-  ::SendMessageW(journal, LVM_SETEXTENDEDLISTVIEWSTYLE, ~0u, LVS_EX_GRIDLINES);
-  std::wstring title = Wide(rz::text::kJournalColumn);
-  LVCOLUMNW column{};
-  column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
-  column.fmt = LVCFMT_LEFT;
-  column.cx = kJournalColumnPixels;
-  column.pszText = title.data();
-  ::SendMessageW(journal, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
+  SetUpJournalList(Control(IDC_JOURNAL), rz::text::kJournalColumn, kJournalColumnPixels);
 
   SetStatusText(rz::text::kStatusIdle);
 
@@ -239,7 +233,7 @@ void CStationDlg::DeleteJournalLine(int line) {
   if (journal_.Erase(line)) ::SendMessageW(Control(IDC_JOURNAL), LVM_DELETEITEM, static_cast<WPARAM>(line), 0);
 }
 
-void CStationDlg::SetText(int id, const std::string& text) { ::SetDlgItemTextW(dialog_, id, Wide(text).c_str()); }
+void CStationDlg::SetText(int id, const std::string& text) { SetWindowTextUtf8(Control(id), text); }
 
 void CStationDlg::SetStatusText(const std::string& text) { SetText(IDC_STATUS_LINE, text); }
 

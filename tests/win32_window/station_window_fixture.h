@@ -19,6 +19,8 @@
 
 #include "app/station.h"
 #include "board_fixture.h"
+#include "control_text.h"
+#include "list_view_journal.h"
 #include "station_dlg.h"
 #include "station_resources.h"
 #include "win32/win32_text.h"
@@ -107,25 +109,12 @@ class StationWindowTest : public BasicBoardStationTest<win32::Win32StationUi> {
     Pump();
   }
 
-  std::string TextOf(int id) const {
-    wchar_t text[256] = {};
-    ::GetDlgItemTextW(window->Handle(), id, text, 256);
-    return win32::Utf8(text);
-  }
-  // The journal as the list view holds it.
+  std::string TextOf(int id) const { return win32::WindowTextUtf8(window->Control(id)); }
+  // The journal as the list view holds it (read back with LVM_GETITEMTEXTW).
   std::vector<std::string> ListedJournal() const {
     const HWND list = window->Control(IDC_JOURNAL);
-    const int count = static_cast<int>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
     std::vector<std::string> lines;
-    for (int i = 0; i < count; ++i) {
-      wchar_t text[512] = {};
-      LVITEMW item{};
-      item.iSubItem = 0;
-      item.pszText = text;
-      item.cchTextMax = 512;
-      ::SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
-      lines.push_back(win32::Utf8(text));
-    }
+    for (int i = 0; i < win32::JournalLineCount(list); ++i) lines.push_back(win32::JournalLineText(list, i));
     return lines;
   }
   int BeepCount() {
