@@ -2,6 +2,7 @@
 // ESC and ENTER, the refusals and the pause of the external COM test.
 
 #include <array>
+#include <thread>
 
 #include "app/controls.h"
 #include "app/cp1251.h"
@@ -127,6 +128,83 @@ TEST_F(StationWindowTest, ExitWritesTheResultsLogAndCloses) {
   EXPECT_TRUE(window->Closed());
   EXPECT_EQ(window->Handle(), nullptr);
   EXPECT_NE(Cp1251ToUtf8(dir.Read(kResultsLogFileName)).find("\r\n Проверка\r\n"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace rz::testing
+
+namespace rz::testing {
+namespace {
+
+// The window operations called from a worker thread, as operations call them:
+// each runs on the window's thread and the list view follows the journal.
+TEST_F(StationWindowTest, WorkerCallsReachTheListView) {
+  ASSERT_NO_FATAL_FAILURE(OpenWindow());
+  std::vector<std::string> readBack;
+  bool done = false;
+  std::thread worker([&] {
+    ui.AddJournalLine(-1, "nothing to replace");
+    ui.AddJournalLine(0, " a");
+    ui.AddJournalLine(0, " b 1%");
+    ui.AddJournalLine(-1, " b 100%");
+    ui.AddJournalLine(1, "past the end");
+    ui.InsertJournalLine(1, " inserted");
+    ui.SetJournalLine(0, " A");
+    ui.AddJournalLine(0, " c");
+    ui.DeleteJournalLine(3);
+    ui.SetJournalLine(7, "absent");
+    for (int i = 0; i < ui.JournalLineCount(); ++i) readBack.push_back(ui.JournalLineText(i));
+    ui.SetStatusText(text::kStatusBusy);
+    EnableControls(ui, false);
+    done = true;
+  });
+  EXPECT_TRUE(PumpUntil([&] { return done; }));
+  worker.join();
+  const std::vector<std::string> expected = {" A", " inserted", " b 100%"};
+  EXPECT_EQ(ListedJournal(), expected);
+  EXPECT_EQ(readBack, expected);
+  EXPECT_EQ(TextOf(IDC_STATUS_LINE), text::kStatusBusy);
+  EXPECT_FALSE(::IsWindowEnabled(window->Button(12)));
+  EXPECT_FALSE(::IsWindowEnabled(window->Control(IDC_CPU_SELECTOR)));
+  // ESC still reaches the window with every button disabled.
+  PressKey(VK_ESCAPE);
+  EXPECT_EQ(station.flags.abort.load(), 1);
+}
+
+TEST_F(StationWindowTest, CpuSelectorStaysDisabledAt90MhzAndTheDownloadButtonPutsItBack) {
+  ASSERT_NO_FATAL_FAILURE(OpenWindow());
+  window->SetSelectorIndex(Selector::CpuClock, kCpuEntry90);
+  EnableControls(ui, true);
+  EXPECT_FALSE(::IsWindowEnabled(window->Control(IDC_CPU_SELECTOR)));
+  EXPECT_TRUE(::IsWindowEnabled(window->Control(IDC_PORT_SELECTOR)));
+  Click(IDC_DOWNLOAD);  // no board: the download waits for one until ESC
+  EXPECT_EQ(window->SelectorIndex(Selector::CpuClock), kCpuEntry74);
+  PumpUntil([this] { return !::IsWindowEnabled(window->Button(1)); });
+  PressKey(VK_ESCAPE);
+  EXPECT_EQ(AwaitOperation(), Outcome::Aborted);
+  EXPECT_EQ(window->FocusedButton(), 1) << "the download button gets the focus back";
+  EXPECT_TRUE(::IsWindowEnabled(window->Control(IDC_CPU_SELECTOR)));
+}
+
+TEST_F(StationWindowTest, TheDebugButtonRunsTheDebugWindowOverTheMainWindow) {
+  ASSERT_NO_FATAL_FAILURE(OpenWindow());
+  std::vector<HWND> owners;
+  ui.presenters.debugWindow = [&](HWND owner, Station& s) {
+    EXPECT_EQ(&s, &station);
+    owners.push_back(owner);
+  };
+  station.flags.abort.store(1);
+  Click(IDC_DEBUG);
+  EXPECT_EQ(owners, std::vector<HWND>{window->Handle()});
+  EXPECT_EQ(station.flags.abort.load(), 1) << "the debug button leaves the abort flag alone";
+}
+
+TEST_F(StationWindowTest, TheEndOfTheSessionWritesTheResultsLog) {
+  ASSERT_NO_FATAL_FAILURE(OpenWindow());
+  window->AddJournalLine(0, " Сеанс");
+  ::SendMessageW(window->Handle(), WM_ENDSESSION, TRUE, 0);
+  EXPECT_TRUE(window->Closed());
+  EXPECT_NE(Cp1251ToUtf8(dir.Read(kResultsLogFileName)).find(" Сеанс"), std::string::npos);
 }
 
 }  // namespace
