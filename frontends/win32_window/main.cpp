@@ -92,12 +92,14 @@ int main(int argc, char** argv) {
 
   // Start-up reports its failures in message boxes without an owner.
   if (!rz::StartStation(station, options.workDir)) return kExitStartFailed;
+  int status = kExitOk;
   {
     rz::win32::CStationDlg window(station, ui);
-    if (!window.Create()) {
-      ShowStartupMessage("The window could not be created: " + rz::win32::LastErrorReason(), MB_ICONERROR);
-    } else {
+    if (window.Create()) {
       window.RunUntilClosed();
+    } else {
+      ShowStartupMessage("The window could not be created: " + rz::win32::LastErrorReason(), MB_ICONERROR);
+      status = kExitStartFailed;
     }
     // The exit button is disabled while an operation runs, but should one
     // still be running, stop it and serve its window calls until it has ended.
@@ -117,5 +119,5 @@ int main(int argc, char** argv) {
     if (!record.Finish(error)) ShowStartupMessage(error, MB_ICONERROR);
   }
   rz::StopStation(station);
-  return kExitOk;
+  return status;
 }

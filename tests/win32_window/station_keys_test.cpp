@@ -75,6 +75,9 @@ TEST_F(StationWindowTest, SpaceDuringTheExternalComTestAsksForParametersThroughT
   station.flags.extComPhase.store(1);
   PressKey(VK_SPACE);
   EXPECT_EQ(station.flags.paramsRequest.load(), 1);
+  // Until the worker pauses the timer's ticks change nothing.
+  PumpUntil([] { return false; }, std::chrono::milliseconds(450));
+  EXPECT_EQ(testParamsDialogs, 0);
   // The worker pauses; the next tick of the window's timer opens the dialog once.
   station.flags.extComPhase.store(2);
   EXPECT_TRUE(PumpUntil([this] { return testParamsDialogs > 0; }, std::chrono::seconds(3)));

@@ -1,5 +1,6 @@
 // The native main window without a board: its template, the start-up state,
-// ESC and ENTER, the refusals and the pause of the external COM test.
+// ESC and ENTER, the refusals, the window operations from a worker, the end
+// of the session.
 
 #include <array>
 #include <thread>
@@ -106,36 +107,6 @@ TEST_F(StationWindowTest, RefusalsAreMessageBoxesOwnedByTheWindow) {
   }
 }
 
-TEST_F(StationWindowTest, TheParametersDialogOpensOnTheFirstTimerOfThePause) {
-  ASSERT_NO_FATAL_FAILURE(OpenWindow());
-  station.flags.paramsRequest.store(1);
-  // The worker has not paused yet: timer messages change nothing.
-  station.flags.extComPhase.store(1);
-  ::SendMessageW(window->Handle(), WM_TIMER, 0, 0);
-  EXPECT_EQ(testParamsDialogs, 0);
-  EXPECT_EQ(station.flags.paramsRequest.load(), 1);
-  // Paused: one dialog, then the worker may go on.
-  station.flags.extComPhase.store(2);
-  ::SendMessageW(window->Handle(), WM_TIMER, 0, 0);
-  EXPECT_EQ(testParamsDialogs, 1);
-  EXPECT_EQ(station.flags.paramsRequest.load(), 0);
-}
-
-TEST_F(StationWindowTest, ExitWritesTheResultsLogAndCloses) {
-  ASSERT_NO_FATAL_FAILURE(OpenWindow());
-  window->AddJournalLine(0, " Проверка");
-  Click(IDC_EXIT);
-  EXPECT_TRUE(window->Closed());
-  EXPECT_EQ(window->Handle(), nullptr);
-  EXPECT_NE(Cp1251ToUtf8(dir.Read(kResultsLogFileName)).find("\r\n Проверка\r\n"), std::string::npos);
-}
-
-}  // namespace
-}  // namespace rz::testing
-
-namespace rz::testing {
-namespace {
-
 // The window operations called from a worker thread, as operations call them:
 // each runs on the window's thread and the list view follows the journal.
 TEST_F(StationWindowTest, WorkerCallsReachTheListView) {
@@ -166,9 +137,6 @@ TEST_F(StationWindowTest, WorkerCallsReachTheListView) {
   EXPECT_EQ(TextOf(IDC_STATUS_LINE), text::kStatusBusy);
   EXPECT_FALSE(::IsWindowEnabled(window->Button(12)));
   EXPECT_FALSE(::IsWindowEnabled(window->Control(IDC_CPU_SELECTOR)));
-  // ESC still reaches the window with every button disabled.
-  PressKey(VK_ESCAPE);
-  EXPECT_EQ(station.flags.abort.load(), 1);
 }
 
 TEST_F(StationWindowTest, CpuSelectorStaysDisabledAt90MhzAndTheDownloadButtonPutsItBack) {
