@@ -23,10 +23,6 @@ void StationWindowModel::Initialise() { flags_.focusIndex.store(1); }
 StationKeyAction StationWindowModel::OnKey(WindowKey key) {
   StationKeyAction action;
   auto& focusIndex = flags_.focusIndex;
-  const auto toggle = [&](std::atomic<std::int32_t>& option) {
-    ToggleOption(option);
-    action.beep = true;
-  };
   switch (key) {
     case WindowKey::Tab:
     case WindowKey::BackTab:
@@ -63,16 +59,13 @@ StationKeyAction StationWindowModel::OnKey(WindowKey key) {
       }
       return action;
     case WindowKey::C:
-      toggle(flags_.serviceComVariant);
-      action.updateModeCaptions = true;
-      return action;
     case WindowKey::F:
-      toggle(flags_.flashServiceMode);
-      action.updateModeCaptions = true;
-      return action;
     case WindowKey::S:
-      toggle(flags_.soundOption);
-      action.updateSoundLabel = true;
+      ToggleOption(key == WindowKey::C   ? flags_.serviceComVariant
+                   : key == WindowKey::F ? flags_.flashServiceMode
+                                         : flags_.soundOption);
+      action.beep = true;
+      (key == WindowKey::S ? action.updateSoundLabel : action.updateModeCaptions) = true;
       return action;
     case WindowKey::Enter:
     case WindowKey::Escape:

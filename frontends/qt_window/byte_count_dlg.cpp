@@ -2,13 +2,13 @@
 
 #include <QLabel>
 #include <QLineEdit>
-#include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
 #include "caption_fit.h"
+#include "edit_rule_input.h"
 
+#include "flash/byte_count_dialog.h"
 #include "flash/flash_texts.h"
-#include "flash/image_file.h"
 
 namespace rz::gui {
 
@@ -17,8 +17,7 @@ CByteCountDlg::CByteCountDlg(QWidget* parent) : QDialog(parent, kSmallDialogFlag
   FitToCaption(*this);
   setModal(true);
   edit_ = new QLineEdit(this);
-  edit_->setMaxLength(rz::kByteCountDigits);
-  edit_->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), edit_));
+  ApplyEditRule(*edit_, rz::kByteCountEdit);
   hint_ = new QLabel(QString::fromUtf8(rz::text::kByteCountHint), this);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(edit_);
@@ -29,12 +28,12 @@ CByteCountDlg::CByteCountDlg(QWidget* parent) : QDialog(parent, kSmallDialogFlag
 }
 
 void CByteCountDlg::accept() {
-  count_ = rz::ByteCountFromText(edit_->text().left(rz::kByteCountDigits).toStdString());
+  count_ = rz::ByteCountOnEnter(edit_->text().toStdString());
   QDialog::accept();
 }
 
 void CByteCountDlg::reject() {
-  count_ = 0;
+  count_ = rz::kByteCountOnEscape;
   QDialog::reject();
 }
 

@@ -15,6 +15,7 @@
 #include "debug/debug_texts.h"
 #include "dialog_units.h"
 #include "journal_view.h"
+#include "key_events.h"
 
 namespace rz::gui {
 
@@ -33,8 +34,6 @@ constexpr UnitRect kJournal{81, 35, 168, 100};
 constexpr UnitRect kStatusLine{7, 140, 242, 16};
 constexpr int kJournalColumnPixels = 267;
 constexpr int kExitButton = rz::kDebugButtons;
-// UP on "Ethernet" moves five tab stops on, to "Выход"; DOWN on "Выход" one, to "Ethernet".
-constexpr int kStopsFromFirstToLast = rz::kDebugButtons - 1;
 
 QString Utf8(const char* text) { return QString::fromUtf8(text); }
 
@@ -56,6 +55,7 @@ void ShowHelpMessageBox(const QString& caption, const QString& text, QWidget* ow
 CDebugDlg::CDebugDlg(rz::Station& station, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       station_(station),
+      model_(state_, station.flags),
       context_{station, *this, state_},
       journal_(this),
       presenter_(ShowHelpMessageBox) {
@@ -66,8 +66,7 @@ CDebugDlg::CDebugDlg(rz::Station& station, QWidget* parent)
   // Initialisation: the idle hint, the fields disabled, focus index 1.
   statusLine_->setText(Utf8(rz::debugtext::kStatusIdle));
   EnableFields(false, false, false);
-  state_.focusIndex.store(1);
-  state_.targetMode.store(0);
+  model_.Initialise();
   Button(1)->setFocus();
   qApp->installEventFilter(this);
 }
@@ -177,7 +176,7 @@ void CDebugDlg::RestoreDebugFocus(std::uint8_t count) {
 void CDebugDlg::EnableTargetButtons(bool enable) {
   OnGuiThread([&] {
     for (int i = 1; i <= rz::kDebugButtons; ++i) Button(i)->setEnabled(enable);
-    state_.helpText.store(0);
+    model_.OnTargetButtonsChanged();
   });
 }
 
@@ -242,26 +241,19 @@ void CDebugDlg::NextTabStop() {
 }
 
 void CDebugDlg::OnFieldFocus(QObject* field) {
-  const rz::DebugTarget* target = rz::FindDebugTarget(state_.focusIndex.load());
-  if (target == nullptr) return;
-  const std::string operation = fields_[0]->text().left(static_cast<int>(rz::kHintOperationChars)).toStdString();
-  if (field == fields_[0]) {
-    statusLine_->setText(Utf8(rz::OperationList(*target)));
-    state_.helpText.store(target->number);
-  } else if (field == fields_[1]) {
-    statusLine_->setText(Utf8(target->addressHint(operation)));
-    state_.helpText.store(0);
-  } else {
-    statusLine_->setText(Utf8(target->dataHint(operation)));
-    state_.helpText.store(0);
+  const rz::DebugField which = field == fields_[0]   ? rz::DebugField::Operation
+                               : field == fields_[1] ? rz::DebugField::Address
+                                                     : rz::DebugField::Data;
+  if (const char* status = model_.OnFieldFocus(which, fields_[0]->text().toStdString())) {
+    statusLine_->setText(Utf8(status));
   }
 }
 
 // --- Commands ----------------------------------------------------------------
 
-void CDebugDlg::accept() { station_.flags.runRequest.store(1); }
+void CDebugDlg::accept() { model_.OnOk(); }
 
-void CDebugDlg::reject() { station_.flags.RequestAbort(); }
+void CDebugDlg::reject() { model_.OnCancel(); }
 
 void CDebugDlg::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
@@ -316,9 +308,7 @@ void CDebugDlg::OnExit() {
 }
 
 void CDebugDlg::ShowHelp() {
-  const rz::DebugTarget* target = rz::FindDebugTarget(state_.helpText.load());
-  if (target == nullptr) return;
-  presenter_(Utf8(rz::debugtext::kHelpCaption), Utf8(rz::HelpText(*target)), this);
+  if (const auto help = model_.OnStatusClick()) presenter_(Utf8(help->caption), Utf8(help->text), this);
 }
 
 void CDebugDlg::Beep() { rz::ConfirmationBeep(station_.Sound()); }
@@ -343,62 +333,38 @@ bool CDebugDlg::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool CDebugDlg::FilterKey(QKeyEvent& event) {
-  const int key = event.key();
-  if (key == Qt::Key_Space) return true;
-  if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-    // ENTER presses the focused button; anywhere else it is the run request.
-    if (auto* button = qobject_cast<QPushButton*>(focusWidget()); button != nullptr && button->isEnabled()) {
-      button->click();
-    } else {
-      accept();
-    }
-    return true;
-  }
-  if (key == Qt::Key_Escape) {
-    reject();
-    return true;
-  }
-  if (state_.targetMode.load() == 1) return false;
-
-  auto& index = state_.focusIndex;
-  const int current = index.load();
+  const rz::WindowKey key = ClassifyKey(event);
+  const rz::DebugKeyAction action = model_.OnKey(key);
+  if (action.beep) Beep();
+  RestoreDebugFocus(static_cast<std::uint8_t>(action.nextTabStopRequests));
+  if (!action.passOn) return true;
   switch (key) {
-    case Qt::Key_Tab:
-      if (current == kExitButton) {
-        index.store(1);
-        Beep();
+    case rz::WindowKey::Enter:
+      // ENTER presses the focused button; anywhere else it is the OK command.
+      if (auto* button = qobject_cast<QPushButton*>(focusWidget()); button != nullptr && button->isEnabled()) {
+        button->click();
       } else {
-        index.store(static_cast<std::uint8_t>(current + 1));
-      }
-      return false;
-    case Qt::Key_Backtab:
-      index.store(static_cast<std::uint8_t>(current == 1 ? kExitButton : current - 1));
-      return false;
-    case Qt::Key_Up:
-      if (current == 1) {
-        index.store(kExitButton);
-        Beep();
-        RestoreDebugFocus(kStopsFromFirstToLast);
-      } else {
-        index.store(static_cast<std::uint8_t>(current - 1));
-        if (const int focused = FocusedButton(); focused > 1) Button(focused - 1)->setFocus(Qt::TabFocusReason);
+        accept();
       }
       return true;
-    case Qt::Key_Down:
-      if (current == kExitButton) {
-        index.store(1);
-        Beep();
-        RestoreDebugFocus(1);
-      } else {
-        index.store(static_cast<std::uint8_t>(current + 1));
-        if (const int focused = FocusedButton(); focused != 0 && focused < kExitButton) {
-          Button(focused + 1)->setFocus(Qt::TabFocusReason);
-        }
-      }
+    case rz::WindowKey::Escape:
+      reject();
       return true;
-    case Qt::Key_Left:
-    case Qt::Key_Right: return true;
-    default: return false;
+    default:
+      break;
+  }
+  // The arrows' moves along the button column (and the wraps, which the
+  // posted requests make) are the window's own: Qt would move differently.
+  if (action.arrowStep == 0 && action.nextTabStopRequests == 0) return false;
+  ArrowStep(action.arrowStep);
+  return true;
+}
+
+void CDebugDlg::ArrowStep(int step) {
+  const int focused = FocusedButton();
+  const int target = focused + step;
+  if (step != 0 && focused != 0 && target >= 1 && target <= rz::kDebugButtons) {
+    Button(target)->setFocus(Qt::TabFocusReason);
   }
 }
 

@@ -11,6 +11,7 @@
 
 #include "debug/debug_console.h"
 #include "debug/debug_ui.h"
+#include "debug/debug_window_model.h"
 #include "gui_thread_calls.h"
 #include "journal_model.h"
 
@@ -83,8 +84,12 @@ class CDebugDlg final : public QDialog, public rz::DebugUi {
 
  private:
   void CreateControls();
-  // Returns true when the key is swallowed.
+  // Hands the key to the model and carries out its answer; returns true when
+  // the key is swallowed.
   bool FilterKey(QKeyEvent& event);
+  // The arrow keys' move to the neighbouring button (`step` +1 or -1), when a
+  // button has the focus.
+  void ArrowStep(int step);
   void OnFieldFocus(QObject* field);
   void OnTargetButton(int number);
   void OnExit();
@@ -98,6 +103,7 @@ class CDebugDlg final : public QDialog, public rz::DebugUi {
 
   rz::Station& station_;
   rz::DebugConsoleState state_;
+  rz::DebugWindowModel model_;
   rz::DebugContext context_;
   GuiThreadCalls calls_;
   JournalModel journal_;

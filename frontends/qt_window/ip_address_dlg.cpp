@@ -5,6 +5,7 @@
 #include <QVBoxLayout>
 
 #include "caption_fit.h"
+#include "edit_rule_input.h"
 
 #include "link/ethernet_texts.h"
 #include "link/ip_address.h"
@@ -17,7 +18,7 @@ CIpAddressDlg::CIpAddressDlg(const QString& shown, QWidget* parent)
   FitToCaption(*this);
   setModal(true);
   edit_ = new QLineEdit(this);
-  edit_->setMaxLength(static_cast<int>(rz::kIpAddressTextLimit));
+  ApplyEditRule(*edit_, rz::kIpAddressEdit);
   edit_->setText(shown);
   edit_->selectAll();
   auto* layout = new QVBoxLayout(this);

@@ -15,7 +15,6 @@
 #include <QTimerEvent>
 
 #include <algorithm>
-#include <cstdint>
 #include <cstdlib>
 
 #include "app/controls.h"
@@ -49,9 +48,6 @@ constexpr UnitRect kCpuSelector{153, 9, 51, 57};
 constexpr UnitRect kSoundLabel{317, 12, 21, 8};
 
 constexpr int kJournalColumnPixels = 395;
-constexpr int kParamsTimerMs = 200;
-// UP on the first button: eleven next-control requests reach the last one.
-constexpr int kRequestsFromFirstToLast = kButtons - 1;
 
 constexpr int kExitButton = static_cast<int>(rz::Button::Exit);
 
@@ -87,6 +83,7 @@ CStationDlg::CStationDlg(rz::Station& station, QtStationUi& ui, QWidget* parent)
     : QDialog(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       station_(station),
       ui_(ui),
+      model_(station.flags),
       journal_(this) {
   setFont(StationFont());
   setWindowTitle(Utf8(rz::text::kWindowCaption));
@@ -221,7 +218,7 @@ void CStationDlg::InitDialog() {
   ethernetSwitch_->setChecked(false);
   UpdateModeCaptions();
 
-  station_.flags.focusIndex.store(1);
+  model_.Initialise();
   Button(1)->setFocus();
 }
 
@@ -324,21 +321,13 @@ bool CStationDlg::EthernetSwitch() const { return ethernetSwitch_->isChecked(); 
 void CStationDlg::SetEthernetSwitch(bool checked) { ethernetSwitch_->setChecked(checked); }
 
 void CStationDlg::UpdateModeCaptions() {
-  const auto& flags = station_.flags;
-  Button(static_cast<int>(rz::Button::ServiceCom))
-      ->setText(Utf8(flags.serviceComVariant.load() == 1 ? rz::text::kServiceComV7
-                                                          : rz::text::kServiceComV5));
-  const bool flashService = flags.flashServiceMode.load() == 1;
-  Button(static_cast<int>(rz::Button::Flash))
-      ->setText(Utf8(flashService ? rz::text::kFlashTestOn : rz::text::kFlashTestOff));
-  Button(static_cast<int>(rz::Button::FileToFlash))
-      ->setText(Utf8(flashService ? rz::text::kFileToFlashAny : rz::text::kFileToFlashRzi));
+  const rz::ModeCaptions captions = model_.Captions();
+  Button(static_cast<int>(rz::Button::ServiceCom))->setText(Utf8(captions.serviceCom));
+  Button(static_cast<int>(rz::Button::Flash))->setText(Utf8(captions.flash));
+  Button(static_cast<int>(rz::Button::FileToFlash))->setText(Utf8(captions.fileToFlash));
 }
 
-void CStationDlg::UpdateSoundLabel() {
-  soundLabel_->setText(station_.flags.soundOption.load() == 1 ? Utf8(rz::text::kSoundLabel)
-                                                              : QStringLiteral(" "));
-}
+void CStationDlg::UpdateSoundLabel() { soundLabel_->setText(Utf8(model_.SoundLabel())); }
 
 QPushButton* CStationDlg::Button(int focusIndex) const {
   return buttons_.at(static_cast<std::size_t>(focusIndex));
@@ -354,9 +343,9 @@ int CStationDlg::FocusedButton() const {
 
 // --- Commands ----------------------------------------------------------------
 
-void CStationDlg::accept() { station_.flags.runRequest.store(1); }
+void CStationDlg::accept() { model_.OnOk(); }
 
-void CStationDlg::reject() { station_.flags.RequestAbort(); }
+void CStationDlg::reject() { model_.OnCancel(); }
 
 void CStationDlg::closeEvent(QCloseEvent* event) {
   if (closing_) {
@@ -429,7 +418,7 @@ void CStationDlg::ContinueEnd() {
 
 void CStationDlg::FollowMouseFocus(QWidget* now) {
   for (int i = 1; i <= kButtons; ++i) {
-    if (Button(i) == now) station_.flags.focusIndex.store(static_cast<std::uint8_t>(i));
+    if (Button(i) == now) model_.OnButtonFocused(i);
   }
 }
 
@@ -454,28 +443,6 @@ bool CStationDlg::eventFilter(QObject* watched, QEvent* event) {
   return HandleStationKey(ClassifyKey(*static_cast<QKeyEvent*>(event)));
 }
 
-bool CStationDlg::StepFocusIndexForward() {
-  auto& focusIndex = station_.flags.focusIndex;
-  if (focusIndex.load() == kButtons) {
-    focusIndex.store(1);
-    rz::ConfirmationBeep(station_.Sound());
-    return true;
-  }
-  focusIndex.store(static_cast<std::uint8_t>(focusIndex.load() + 1));
-  return false;
-}
-
-bool CStationDlg::StepFocusIndexBack() {
-  auto& focusIndex = station_.flags.focusIndex;
-  if (focusIndex.load() == 1) {
-    focusIndex.store(kButtons);
-    rz::ConfirmationBeep(station_.Sound());
-    return true;
-  }
-  focusIndex.store(static_cast<std::uint8_t>(focusIndex.load() - 1));
-  return false;
-}
-
 void CStationDlg::ArrowStep(int direction) {
   const int from = FocusedButton();
   if (from == 0) return;
@@ -489,70 +456,44 @@ void CStationDlg::ArrowStep(int direction) {
 
 void CStationDlg::RestartParamsTimer() {
   if (paramsTimerId_ != 0) killTimer(paramsTimerId_);
-  paramsTimerId_ = startTimer(kParamsTimerMs);
+  paramsTimerId_ = startTimer(rz::kParamsTimerMs);
 }
 
-bool CStationDlg::HandleStationKey(StationKey key) {
-  auto& flags = station_.flags;
+bool CStationDlg::HandleStationKey(rz::WindowKey key) {
+  const rz::StationKeyAction action = model_.OnKey(key);
+  if (action.updateModeCaptions) UpdateModeCaptions();
+  if (action.updateSoundLabel) UpdateSoundLabel();
+  if (action.beep) rz::ConfirmationBeep(station_.Sound());
+  if (action.restartParamsTimer) RestartParamsTimer();
+  if (!action.passOn) return true;
+  // Qt's own focus chain would also stop at the journal and walk back on
+  // Shift+TAB: the window makes the standard moves among the buttons itself.
   switch (key) {
-    case StationKey::Tab:
-      StepFocusIndexForward();
+    case rz::WindowKey::Tab:
+    case rz::WindowKey::BackTab:
       NextControl();
-      return true;
-    case StationKey::Down: {
-      const bool wrapped = StepFocusIndexForward();
-      ArrowStep(+1);
-      if (wrapped) PostNextControlRequests(1);
-      return true;
-    }
-    case StationKey::Up: {
-      const bool wrapped = StepFocusIndexBack();
-      ArrowStep(-1);
-      if (wrapped) PostNextControlRequests(kRequestsFromFirstToLast);
-      return true;
-    }
-    case StationKey::Left:
-    case StationKey::Right:
-      return true;
-    case StationKey::Space:
-      if (flags.extComPhase.load() == 1) {
-        flags.paramsRequest.store(1);
-        RestartParamsTimer();
-        return false;
-      }
-      return true;
-    case StationKey::C:
-      rz::ToggleOption(flags.serviceComVariant);
-      UpdateModeCaptions();
-      rz::ConfirmationBeep(station_.Sound());
-      return true;
-    case StationKey::F:
-      rz::ToggleOption(flags.flashServiceMode);
-      UpdateModeCaptions();
-      rz::ConfirmationBeep(station_.Sound());
-      return true;
-    case StationKey::S:
-      rz::ToggleOption(flags.soundOption);
-      UpdateSoundLabel();
-      rz::ConfirmationBeep(station_.Sound());
-      return true;
-    case StationKey::Other:
+      break;
+    case rz::WindowKey::Up:
+    case rz::WindowKey::Down:
+      ArrowStep(action.arrowStep);
+      break;
+    default:
       return false;
   }
-  return false;
+  PostNextControlRequests(action.nextControlRequests);
+  return true;
 }
 
 // --- Pause of the external COM test -------------------------------------------
 
 void CStationDlg::timerEvent(QTimerEvent* event) {
-  auto& flags = station_.flags;
-  if (flags.extComPhase.load() == 2) {
+  if (model_.OnTimer().runParamsDialog) {
     if (paramsTimerId_ != 0) {
       killTimer(paramsTimerId_);
       paramsTimerId_ = 0;
     }
     if (runTestParamsDialog) runTestParamsDialog();
-    flags.paramsRequest.store(0);
+    model_.OnParamsDialogClosed();
   }
   QDialog::timerEvent(event);
 }

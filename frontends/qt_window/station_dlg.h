@@ -8,11 +8,13 @@
 #include <optional>
 #include <string>
 
+#include "app/controls.h"
 #include "app/run_end.h"
 #include "app/station_ui.h"
+#include "app/station_window_model.h"
 #include "dialog_units.h"
 #include "journal_model.h"
-#include "station_keys.h"
+#include "key_events.h"
 
 class QCheckBox;
 class QComboBox;
@@ -31,7 +33,7 @@ class JournalView;
 class QtStationUi;
 
 // Number of operation buttons; the focus index runs 1..kButtons.
-inline constexpr int kButtons = 12;
+inline constexpr int kButtons = rz::kButtonCount;
 
 // The station's main window: twelve operation buttons (the only tab stops, in
 // focus-index order), the journal, the status line, the port and CPU clock
@@ -42,10 +44,10 @@ inline constexpr int kButtons = 12;
 // manager shows a close box all the same, closing ends the run as EndRun does.
 //
 // A key filter on the application sees every key press meant for this window
-// before the widgets do and keeps the focus index (the number of the focused
-// button) in step with the keyboard focus: TAB and DOWN walk forward through the
-// ring of buttons, UP walks back, stepping past either end beeps. C, F and S
-// toggle the run's options.
+// before the widgets do and hands it to the window model (StationWindowModel),
+// which keeps the focus index (the number of the focused button) in step with
+// the keyboard focus and toggles the run's options; the window carries out
+// what the model answers.
 //
 // The public operations below are for the GUI thread; worker threads reach them
 // through QtStationUi.
@@ -127,12 +129,9 @@ class CStationDlg final : public QDialog {
   void CreateControls();
   void InitDialog();
   void FitSelectors();
-  // Returns true when the key is swallowed.
-  bool HandleStationKey(StationKey key);
-  // Focus index + 1 (or 12 -> 1 with a beep); true when it wrapped.
-  bool StepFocusIndexForward();
-  // Focus index - 1 (or 1 -> 12 with a beep); true when it wrapped.
-  bool StepFocusIndexBack();
+  // Carries out what the model answers for a key; returns true when the key
+  // is swallowed.
+  bool HandleStationKey(rz::WindowKey key);
   // The arrow keys' own move: to the neighbouring enabled button in `direction`
   // (+1 or -1), without wrapping; nothing when no button has the focus.
   void ArrowStep(int direction);
@@ -148,6 +147,7 @@ class CStationDlg final : public QDialog {
 
   rz::Station& station_;
   QtStationUi& ui_;
+  rz::StationWindowModel model_;
   JournalModel journal_;
 
   std::array<QPushButton*, kButtons + 1> buttons_{};  // [1..12]

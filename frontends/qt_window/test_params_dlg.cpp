@@ -5,13 +5,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRegularExpressionValidator>
 
 #include <algorithm>
 #include <iterator>
 
 #include "boardtests/external_com_texts.h"
+#include "boardtests/test_params_dialog.h"
 #include "dialog_units.h"
+#include "edit_rule_input.h"
 
 namespace rz::gui {
 namespace {
@@ -94,7 +95,7 @@ CTestParamsDlg::CTestParamsDlg(rz::ExtComParams& params, QWidget* parent)
 
   label(rz::text::kParamsBlockLabel, kBlockLabel);
   block_ = new QLineEdit(this);
-  block_->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), block_));
+  ApplyEditRule(*block_, rz::kBlockSizeEdit);
   place(block_, kBlockEdit);
 
   label(rz::text::kParamsLineLabel, kLineLabel);
@@ -120,15 +121,13 @@ CTestParamsDlg::CTestParamsDlg(rz::ExtComParams& params, QWidget* parent)
   connect(cancel_, &QPushButton::clicked, this, &CTestParamsDlg::reject);
 
   // Each list selects the entry of the current parameter (none when it has
-  // no such entry); the edit takes at most four digits, then the block size.
-  const rz::ExtComDialogChoice current = rz::DialogChoiceFor(params_);
-  auto select = [](QComboBox* box, int index) { box->setCurrentIndex(index < box->count() ? index : -1); };
-  select(speed_, current.speedIndex);
-  select(fifo_, current.fifoIndex);
-  select(line_, current.lineIndex);
-  select(code_, current.codeIndex);
-  select(channels_, current.channelIndex);
-  block_->setMaxLength(static_cast<int>(rz::kBlockSizeDigits));
+  // no such entry); the edit shows the block size.
+  const rz::ExtComDialogChoice current = rz::DialogOpeningChoice(params_);
+  speed_->setCurrentIndex(current.speedIndex);
+  fifo_->setCurrentIndex(current.fifoIndex);
+  line_->setCurrentIndex(current.lineIndex);
+  code_->setCurrentIndex(current.codeIndex);
+  channels_->setCurrentIndex(current.channelIndex);
   block_->setText(QString::fromStdString(current.blockText));
   speed_->setFocus();
 }
@@ -148,7 +147,7 @@ rz::ExtComDialogChoice CTestParamsDlg::Choice() const {
   rz::ExtComDialogChoice choice;
   choice.speedIndex = speed_->currentIndex();
   choice.fifoIndex = fifo_->currentIndex();
-  choice.blockText = block_->text().left(static_cast<int>(rz::kBlockSizeDigits)).toStdString();
+  choice.blockText = rz::EditClip(rz::kBlockSizeEdit, block_->text().toStdString());
   choice.lineIndex = line_->currentIndex();
   choice.codeIndex = codeTyped_ ? -1 : code_->currentIndex();
   choice.channelIndex = channelsTyped_ ? -1 : channels_->currentIndex();

@@ -1,0 +1,13 @@
+#pragma once
+
+#include "app/edit_rule.h"
+
+class QLineEdit;
+
+namespace rz::gui {
+
+// Makes `edit` follow `rule`: its length limit and, for a digits-only box, an
+// input filter that refuses any change after which the text would break it.
+void ApplyEditRule(QLineEdit& edit, const rz::EditRule& rule);
+
+}  // namespace rz::gui
