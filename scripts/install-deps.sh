@@ -22,7 +22,7 @@ packages=(
   googletest iproute2                            # the Windows tests: GoogleTest's sources, a loopback of their own
 )
 if [ "${1:-}" = "--screenshots" ]; then
-  packages+=(xvfb xauth imagemagick)
+  packages+=(xvfb xauth xdotool imagemagick librsvg2-bin)
 fi
 
 missing=()

@@ -2,8 +2,9 @@
 # Builds the station's Debian package (CPack) from the default build and checks
 # it: its Debian dependencies, then its contents unpacked into a scratch root
 # (files, desktop entry, man pages, the programs run from there). Then the
-# Windows build and its zip: the .exe files (stripped; their import tables
-# hold system DLLs only), the README and the licence.
+# Windows build and its zip: rzstation.exe (the window) and rzstation-cli.exe
+# (stripped; their import tables hold system DLLs only), the README and the
+# licence.
 #   scripts/package.sh            leaves build/rzstation_<version>_<arch>.deb and
 #                                 build-windows/rzstation-<version>-windows-x64.zip
 #   sudo dpkg -i build/rzstation_*.deb && sudo apt-get -f install    to install it
@@ -36,9 +37,12 @@ version="$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build-windows/CMakeCache
 name="rzstation-$version-windows-x64"
 stage="$scratch/$name"
 mkdir -p "$stage"
-for exe in build-windows/bin/*.exe; do
-  x86_64-w64-mingw32-strip -o "$stage/$(basename "$exe")" "$exe"
-  cmake -DOBJDUMP=x86_64-w64-mingw32-objdump -DPROGRAM="$stage/$(basename "$exe")" -P cmake/CheckImports.cmake
+# The window and the command-line station; the build's test programs stay out.
+for program in rzstation rzstation-cli; do
+  exe="build-windows/bin/$program.exe"
+  [ -f "$exe" ] || { echo "package: $exe was not built" >&2; exit 1; }
+  x86_64-w64-mingw32-strip -o "$stage/$program.exe" "$exe"
+  cmake -DOBJDUMP=x86_64-w64-mingw32-objdump -DPROGRAM="$stage/$program.exe" -P cmake/CheckImports.cmake
 done
 # Windows editors and Notepad want CR LF.
 sed 's/$/\r/' README.md > "$stage/README.txt"

@@ -3,14 +3,12 @@
 // ports named COM1..COM256, the arguments taken from the wide command line.
 
 #include <windows.h>
-#include <shellapi.h>
 
 #include <io.h>
 
 #include <algorithm>
 #include <climits>
 #include <cstdlib>
-#include <cwchar>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -18,6 +16,7 @@
 
 #include "cli_platform.h"
 #include "win32/serial_win32.h"
+#include "win32/win32_command_line.h"
 #include "win32/win32_text.h"
 
 namespace rz::cli {
@@ -126,14 +125,9 @@ void PrepareConsole() {
 }
 
 std::vector<std::string> CommandLineArguments(int argc, char** argv) {
-  // The narrow argv is in the ANSI code page and loses what it cannot hold.
-  int count = 0;
-  wchar_t** wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
-  if (wide == nullptr) return {argv + std::min(argc, 1), argv + argc};
   std::vector<std::string> args;
-  for (int i = 1; i < count; ++i) args.push_back(win32::Utf8(wide[i], std::wcslen(wide[i])));
-  ::LocalFree(wide);
-  return args;
+  if (win32::CommandLineArguments(args)) return args;
+  return {argv + std::min(argc, 1), argv + argc};
 }
 
 bool CanRedrawInPlace(std::FILE* out) { return EnableVirtualTerminal(HandleOf(out)); }

@@ -10,10 +10,11 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/startup.h"
 #include "app/station.h"
-#include "link/ip_address.h"
+#include "app/window_options.h"
 #include "outside_end_watch.h"
 #include "posix/serial_posix.h"
 #include "posix/termination_signals.h"
@@ -76,59 +77,8 @@ constexpr const char* kUsage =
     "Exit status: 0 after the exit button, 1 for a wrong command line,\n"
     "2 when tst7312v26.bin cannot be opened or the record cannot be written.\n";
 
-struct Options {
-  std::string workDir;
-  rz::PortPaths portPaths;
-  std::string localAddress;
-  std::string recordPath;
-};
-
 bool IsHelp(const char* arg) {
   return std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0;
-}
-
-// Parses "--name VALUE" and "--name=VALUE". Returns false with a message on
-// stderr for anything it does not know.
-bool ParseOptions(int argc, char** argv, Options& options) {
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    std::string name = arg;
-    std::string value;
-    bool hasValue = false;
-    if (const auto eq = arg.find('='); arg.rfind("--", 0) == 0 && eq != std::string::npos) {
-      name = arg.substr(0, eq);
-      value = arg.substr(eq + 1);
-      hasValue = true;
-    }
-    std::string* target = nullptr;
-    if (name == "--workdir") target = &options.workDir;
-    if (name == "--com1") target = &options.portPaths.com1;
-    if (name == "--com2") target = &options.portPaths.com2;
-    if (name == "--local-address") target = &options.localAddress;
-    if (name == "--record") target = &options.recordPath;
-    if (target == nullptr) {
-      std::fprintf(stderr, "rzstation: unknown argument '%s'\n\n%s", arg.c_str(), kUsage);
-      return false;
-    }
-    if (!hasValue) {
-      if (i + 1 >= argc) {
-        std::fprintf(stderr, "rzstation: %s needs a value\n\n%s", name.c_str(), kUsage);
-        return false;
-      }
-      value = argv[++i];
-    }
-    if (value.empty()) {
-      std::fprintf(stderr, "rzstation: %s needs a non-empty value\n", name.c_str());
-      return false;
-    }
-    *target = value;
-  }
-  if (!options.localAddress.empty() && !rz::ParseDottedIpv4(options.localAddress)) {
-    std::fprintf(stderr, "rzstation: --local-address takes an IPv4 address such as 192.168.2.1, not '%s'\n",
-                 options.localAddress.c_str());
-    return false;
-  }
-  return true;
 }
 
 }  // namespace
@@ -148,8 +98,11 @@ int main(int argc, char** argv) {
   rz::gui::InstallRussianTranslation(app);
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/rzstation/rzstation.svg")));
   QGuiApplication::setDesktopFileName(QStringLiteral("rzstation"));
-  Options options;
-  if (!ParseOptions(argc, argv, options)) return kExitUsage;
+  rz::WindowOptions options;
+  if (std::string mistake; !rz::ParseWindowOptions(std::vector<std::string>(argv + 1, argv + argc), options, mistake)) {
+    std::fprintf(stderr, "rzstation: %s\n\n%s", mistake.c_str(), kUsage);
+    return kExitUsage;
+  }
   if (options.workDir.empty()) options.workDir = QDir::currentPath().toStdString();
 
   rz::gui::QtStationUi ui;
@@ -158,7 +111,7 @@ int main(int argc, char** argv) {
   rz::PosixDatagramBackend datagrams;
   rz::Station station(ui, *sound, serial);
   station.udp.backend = &datagrams;
-  if (!options.localAddress.empty()) station.udp.localAddress = rz::ParseDottedIpv4(options.localAddress);
+  if (options.localAddress) station.udp.localAddress = options.localAddress;
   station.portPaths = options.portPaths;
 
   rz::RunRecord record(station, "rzstation");

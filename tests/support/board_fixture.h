@@ -20,7 +20,9 @@
 
 namespace rz::testing {
 
-class BoardStationTest : public ::testing::Test {
+// `Ui` is the window the station reports to: a recorder, or a real window.
+template <typename Ui>
+class BasicBoardStationTest : public ::testing::Test {
  protected:
   // What the station opens to reach a board on `com` ("COM1", "COM2").
   std::string BoardPort(const std::string& com) const { return BoardPortFor(dir.Path(), com); }
@@ -46,11 +48,13 @@ class BoardStationTest : public ::testing::Test {
   TempDir dir;
   LoopbackPair pair = NextLoopbackPair();
   LoopbackOnlyBackend udp;
-  RecordingUi ui;
+  Ui ui;
   RecordingSound sound;
   PlatformSerialBackend serial;
   std::unique_ptr<SimulatedBoard> board;
   Station station{ui, sound, serial};
 };
+
+using BoardStationTest = BasicBoardStationTest<RecordingUi>;
 
 }  // namespace rz::testing

@@ -83,6 +83,7 @@ run_tests() {  # run_tests PROGRAM SECONDS_PER_TEST
 
 run_tests rz_unit_tests 60
 run_tests rz_board_tests 120
+run_tests rz_win32_window_tests 120
 run_tests rz_win32_dialog_tests 120
 . "$here/cli_end_to_end.sh"
 run_cli_end_to_end || failed+=(rzstation-cli)

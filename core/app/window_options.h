@@ -1,0 +1,31 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "link/serial_channel.h"
+
+namespace rz {
+
+// The command line of the station's window programs (the Qt window and the
+// native Windows window take the same options).
+struct WindowOptions {
+  std::string workDir;  // empty: the current directory
+  PortPaths portPaths;  // the caller's defaults unless --com1/--com2 are given
+  // The station's own address for work through Ethernet; nothing: the computer's.
+  std::optional<std::array<std::uint8_t, 4>> localAddress;
+  std::string recordPath;  // empty: no run record
+  bool help = false;
+};
+
+// Parses the arguments after the program's name: "--name VALUE" and
+// "--name=VALUE" for --workdir, --com1, --com2, --local-address and --record,
+// and --help or -h. Fills `options` (keeping the defaults it holds for what
+// is not given) and returns true; on a mistake returns false with `error`
+// saying what is wrong.
+bool ParseWindowOptions(const std::vector<std::string>& args, WindowOptions& options, std::string& error);
+
+}  // namespace rz

@@ -1,0 +1,123 @@
+// rzstation.exe: the station's window on Windows.
+
+#include <windows.h>
+
+#include <algorithm>
+#include <chrono>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/startup.h"
+#include "app/station.h"
+#include "app/window_options.h"
+#include "record/run_record.h"
+#include "sound/sound_device.h"
+#include "station_dlg.h"
+#include "system_backends.h"
+#include "win32/win32_command_line.h"
+#include "win32/win32_text.h"
+#include "win32_station_ui.h"
+
+namespace {
+
+constexpr int kExitOk = 0;
+constexpr int kExitUsage = 1;
+constexpr int kExitStartFailed = 2;
+
+constexpr const char* kProgram = "rzstation";
+
+constexpr const char* kUsage =
+    "rzstation [--workdir DIR] [--com1 PORT] [--com2 PORT] [--local-address IPV4] [--record FILE]\n"
+    "\n"
+    "Opens the RZ-controller test station window.\n"
+    "\n"
+    "--workdir DIR: directory of tst7312v26.bin and vesk_rz.log (default: the current directory)\n"
+    "--com1 PORT: the port used as COM1 (default: COM1), for example COM5 or \\\\.\\COM12\n"
+    "--com2 PORT: the port used as COM2 (default: COM2)\n"
+    "--local-address IPV4: the station's own address for work through Ethernet (UDP port 13330); "
+    "default: the first IPv4 address of the computer's name\n"
+    "--record FILE: keep a record of the run in FILE (JSON), rewritten after every operation\n"
+    "\n"
+    "Exit status: 0 after the exit button, 1 for a wrong command line, 2 when tst7312v26.bin "
+    "cannot be opened or the record cannot be written.";
+
+void ShowStartupMessage(const std::string& text, UINT icon) {
+  ::MessageBoxW(nullptr, rz::win32::Wide(text).c_str(), rz::win32::Wide(kProgram).c_str(), MB_OK | icon);
+}
+
+std::string CurrentDirectory() {
+  const DWORD length = ::GetCurrentDirectoryW(0, nullptr);
+  std::wstring dir(length, L'\0');
+  const DWORD written = ::GetCurrentDirectoryW(length, dir.data());
+  dir.resize(written);
+  return rz::win32::Utf8(dir);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::string> args;
+  if (!rz::win32::CommandLineArguments(args)) args.assign(argv + std::min(argc, 1), argv + argc);
+  rz::WindowOptions options;
+  options.portPaths = {"COM1", "COM2"};
+  if (std::string mistake; !rz::ParseWindowOptions(args, options, mistake)) {
+    ShowStartupMessage(mistake + "\n\n" + kUsage, MB_ICONERROR);
+    return kExitUsage;
+  }
+  if (options.help) {
+    ShowStartupMessage(kUsage, MB_ICONINFORMATION);
+    return kExitOk;
+  }
+  if (options.workDir.empty()) options.workDir = CurrentDirectory();
+
+  rz::win32::Win32StationUi ui;
+  const std::unique_ptr<rz::SoundSink> sound = rz::MakeSoundDevice();
+  const std::unique_ptr<rz::SerialBackend> serial = rz::MakeSerialBackend();
+  const std::unique_ptr<rz::DatagramBackend> datagrams = rz::MakeDatagramBackend();
+  rz::Station station(ui, *sound, *serial);
+  station.udp.backend = datagrams.get();
+  if (options.localAddress) station.udp.localAddress = options.localAddress;
+  station.portPaths = options.portPaths;
+
+  rz::RunRecord record(station, kProgram);
+  if (!options.recordPath.empty()) {
+    std::string error;
+    if (!record.Open({options.recordPath, {}}, error)) {
+      ShowStartupMessage(error, MB_ICONERROR);
+      return kExitStartFailed;
+    }
+    station.observer = &record;
+  }
+
+  // Start-up reports its failures in message boxes without an owner.
+  if (!rz::StartStation(station, options.workDir)) return kExitStartFailed;
+  int status = kExitOk;
+  {
+    rz::win32::CStationDlg window(station, ui);
+    if (window.Create()) {
+      window.RunUntilClosed();
+    } else {
+      ShowStartupMessage("The window could not be created: " + rz::win32::LastErrorReason(), MB_ICONERROR);
+      status = kExitStartFailed;
+    }
+    // The exit button is disabled while an operation runs, but should one
+    // still be running, stop it and serve its window calls until it has ended.
+    if (station.runner.Busy()) {
+      station.flags.RequestAbort();
+      while (!station.runner.WaitFor(std::chrono::milliseconds(20))) {
+        MSG message;
+        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+          ::TranslateMessage(&message);
+          ::DispatchMessageW(&message);
+        }
+      }
+    }
+  }
+  if (station.observer != nullptr) {
+    std::string error;
+    if (!record.Finish(error)) ShowStartupMessage(error, MB_ICONERROR);
+  }
+  rz::StopStation(station);
+  return status;
+}

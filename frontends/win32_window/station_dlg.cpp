@@ -1,0 +1,401 @@
+#include "station_dlg.h"
+
+#include <commctrl.h>
+
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <thread>
+
+#include "app/controls.h"
+#include "app/results_log.h"
+#include "app/run_end.h"
+#include "app/sound.h"
+#include "app/station.h"
+#include "app/texts.h"
+#include "app/window_keys.h"
+#include "link/ethernet_switch.h"
+#include "control_text.h"
+#include "list_view_journal.h"
+#include "station_resources.h"
+#include "win32/win32_text.h"
+#include "win32_station_ui.h"
+#include "window_thread_call.h"
+
+namespace rz::win32 {
+namespace {
+
+// The operation buttons' control ids by focus index (1..12; [0] unused).
+constexpr std::array<int, 13> kButtonIds = {0,        IDC_DOWNLOAD,      IDC_CONFIGURATION, IDC_SERVICE_COM,
+                                            IDC_SDRAM, IDC_FLASH_TEST,   IDC_ETHERNET_TEST, IDC_RTC,
+                                            IDC_EXTERNAL_COM, IDC_DEBUG, IDC_FILE_TO_FLASH, IDC_FLASH_TO_FILE,
+                                            IDC_EXIT};
+constexpr int kButtons = 12;
+
+constexpr int kJournalColumnPixels = 395;
+constexpr UINT_PTR kParamsTimer = 0;
+// How often an ending session looks whether the operation has stopped.
+constexpr auto kEndPoll = std::chrono::milliseconds(20);
+
+// Focus index of a button's control id, or 0.
+int FocusIndexOf(int id) {
+  for (int i = 1; i <= kButtons; ++i) {
+    if (kButtonIds[static_cast<std::size_t>(i)] == id) return i;
+  }
+  return 0;
+}
+
+}  // namespace
+
+CStationDlg::CStationDlg(rz::Station& station, Win32StationUi& ui)
+    : station_(station), ui_(ui), model_(station.flags) {}
+
+CStationDlg::~CStationDlg() {
+  ui_.Attach(nullptr);
+  if (dialog_ != nullptr) ::DestroyWindow(dialog_);
+  if (smallIcon_ != nullptr) ::DestroyIcon(smallIcon_);
+}
+
+bool CStationDlg::Create() {
+  const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
+  ::InitCommonControlsEx(&controls);
+  ui_.Attach(this);
+  // The procedure stores the handle as soon as the window exists, so that
+  // the initialisation already works on it.
+  const HWND created = ::CreateDialogParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_STATION_DIALOG),
+                                            nullptr, DialogProc, reinterpret_cast<LPARAM>(this));
+  if (created == nullptr) {
+    ui_.Attach(nullptr);
+    return false;
+  }
+  ::ShowWindow(dialog_, SW_SHOW);
+  return true;
+}
+
+void CStationDlg::RunUntilClosed() {
+  MSG message;
+  while (!closed_) {
+    const BOOL got = ::GetMessageW(&message, nullptr, 0, 0);
+    if (got == 0) {
+      // Keep the quit request for whoever runs the loop outside this one.
+      ::PostQuitMessage(static_cast<int>(message.wParam));
+      return;
+    }
+    if (got == -1) return;
+    Dispatch(message);
+  }
+}
+
+void CStationDlg::Dispatch(MSG& message) {
+  FollowMouseFocus(message);
+  if (FilterKey(message)) return;
+  if (dialog_ != nullptr && ::IsDialogMessageW(dialog_, &message)) return;
+  ::TranslateMessage(&message);
+  ::DispatchMessageW(&message);
+}
+
+INT_PTR CALLBACK CStationDlg::DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_INITDIALOG) {
+    auto* self = reinterpret_cast<CStationDlg*>(lParam);
+    ::SetWindowLongPtrW(dialog, DWLP_USER, lParam);
+    self->dialog_ = dialog;
+    self->InitDialog();
+    return TRUE;  // the default focus: button 1000
+  }
+  auto* self = reinterpret_cast<CStationDlg*>(::GetWindowLongPtrW(dialog, DWLP_USER));
+  if (self == nullptr) return FALSE;
+  return self->OnMessage(message, wParam, lParam);
+}
+
+INT_PTR CStationDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (HandleWindowCall(message, wParam, lParam)) return TRUE;
+  switch (message) {
+    case WM_COMMAND:
+      OnCommand(LOWORD(wParam), HIWORD(wParam));
+      return TRUE;
+    case WM_TIMER:
+      OnTimer();
+      return FALSE;  // then the standard timer processing
+    case DM_GETDEFID:
+      // While an operation runs every button is disabled, and the dialog
+      // manager would drop ENTER on the disabled default button: ENTER that
+      // no button takes is the OK command.
+      if (!::IsWindowEnabled(Button(1))) {
+        ::SetWindowLongPtrW(dialog_, DWLP_MSGRESULT, MAKELONG(IDOK, DC_HASDEFID));
+        return TRUE;
+      }
+      return FALSE;
+    case WM_ENDSESSION:
+      if (wParam != FALSE) OnEndSession();
+      return TRUE;
+    case WM_NCDESTROY:
+      ::SetWindowLongPtrW(dialog_, DWLP_USER, 0);
+      dialog_ = nullptr;
+      ui_.Attach(nullptr);
+      return FALSE;
+    default:
+      return FALSE;
+  }
+}
+
+void CStationDlg::InitDialog() {
+  const int small = ::GetSystemMetrics(SM_CXSMICON);
+  smallIcon_ = static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_STATION),
+                                               IMAGE_ICON, small, small, LR_DEFAULTCOLOR));
+  if (smallIcon_ != nullptr) {
+    ::SendMessageW(dialog_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
+  }
+
+  SetUpJournalList(Control(IDC_JOURNAL), rz::text::kJournalColumn, kJournalColumnPixels);
+
+  SetStatusText(rz::text::kStatusIdle);
+
+  // Entries by position, never sorted.
+  const auto fill = [](HWND box, const auto& entries) {
+    int position = 0;
+    for (const char* entry : entries) {
+      ::SendMessageW(box, CB_INSERTSTRING, static_cast<WPARAM>(position++),
+                     reinterpret_cast<LPARAM>(Wide(entry).c_str()));
+    }
+  };
+  fill(Control(IDC_PORT_SELECTOR), rz::text::kPortEntries);
+  SetSelectorIndex(rz::Selector::Port, station_.Port() == nullptr ? rz::kPortEntryNone : rz::kPortEntryCom1);
+  fill(Control(IDC_CPU_SELECTOR), rz::text::kCpuEntries);
+  SetSelectorIndex(rz::Selector::CpuClock, rz::kCpuEntry74);
+
+  UpdateSoundLabel();
+  SetEthernetSwitch(false);
+  UpdateModeCaptions();
+  model_.Initialise();
+}
+
+HWND CStationDlg::Button(int focusIndex) const {
+  if (focusIndex < 1 || focusIndex > kButtons) return nullptr;
+  return Control(kButtonIds[static_cast<std::size_t>(focusIndex)]);
+}
+
+int CStationDlg::FocusedButton() const {
+  const HWND focus = ::GetFocus();
+  if (focus == nullptr || ::GetParent(focus) != dialog_) return 0;
+  return FocusIndexOf(::GetDlgCtrlID(focus));
+}
+
+// --- Window operations -------------------------------------------------------
+
+void CStationDlg::ShowJournalLine(int line) {
+  ::SendMessageW(Control(IDC_JOURNAL), LVM_ENSUREVISIBLE, static_cast<WPARAM>(line), FALSE);
+}
+
+namespace {
+
+void SetItemText(HWND list, int line, const std::string& text) {
+  std::wstring wide = Wide(text);
+  LVITEMW item{};
+  item.iSubItem = 0;
+  item.pszText = wide.data();
+  ::SendMessageW(list, LVM_SETITEMTEXTW, static_cast<WPARAM>(line), reinterpret_cast<LPARAM>(&item));
+}
+
+void InsertItem(HWND list, int line, const std::string& text) {
+  std::wstring wide = Wide(text);
+  LVITEMW item{};
+  item.mask = LVIF_TEXT;
+  item.iItem = line;
+  item.pszText = wide.data();
+  ::SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+}
+
+}  // namespace
+
+void CStationDlg::AddJournalLine(int mode, const std::string& text) {
+  const int line = journal_.Add(mode, text);
+  if (line >= 0) {
+    if (mode == 0) {
+      InsertItem(Control(IDC_JOURNAL), line, text);
+    } else {
+      SetItemText(Control(IDC_JOURNAL), line, text);
+    }
+  }
+  if (journal_.Count() > 0) ShowJournalLine(journal_.Count() - 1);
+}
+
+void CStationDlg::SetJournalLine(int line, const std::string& text) {
+  if (!journal_.Set(line, text)) return;
+  SetItemText(Control(IDC_JOURNAL), line, text);
+  ShowJournalLine(line);
+}
+
+void CStationDlg::InsertJournalLine(int line, const std::string& text) {
+  if (journal_.Insert(line, text)) InsertItem(Control(IDC_JOURNAL), line, text);
+}
+
+void CStationDlg::DeleteJournalLine(int line) {
+  if (journal_.Erase(line)) ::SendMessageW(Control(IDC_JOURNAL), LVM_DELETEITEM, static_cast<WPARAM>(line), 0);
+}
+
+void CStationDlg::SetText(int id, const std::string& text) { SetWindowTextUtf8(Control(id), text); }
+
+void CStationDlg::SetStatusText(const std::string& text) { SetText(IDC_STATUS_LINE, text); }
+
+void CStationDlg::SetOperationControlsEnabled(bool enable) {
+  if (!enable) {
+    // A disabled window loses the keyboard focus, and with no focus ESC would
+    // no longer reach the window: park it on the journal (not a tab stop).
+    if (const int focused = FocusedButton(); focused != 0) {
+      focusBeforeDisable_ = focused;
+      FocusJournal();
+    }
+  }
+  for (int i = 1; i <= kButtons; ++i) ::EnableWindow(Button(i), enable);
+  ::EnableWindow(Control(IDC_PORT_SELECTOR), enable);
+  ::EnableWindow(Control(IDC_ETHERNET_SWITCH), enable);
+  if (enable && focusBeforeDisable_ != 0) {
+    const HWND focus = ::GetFocus();
+    if (focus == nullptr || focus == Control(IDC_JOURNAL)) {
+      ::SendMessageW(dialog_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Button(focusBeforeDisable_)), TRUE);
+    }
+    focusBeforeDisable_ = 0;
+  }
+}
+
+HWND CStationDlg::SelectorControl(rz::Selector selector) const {
+  return Control(selector == rz::Selector::Port ? IDC_PORT_SELECTOR : IDC_CPU_SELECTOR);
+}
+
+void CStationDlg::SetSelectorEnabled(rz::Selector selector, bool enable) {
+  ::EnableWindow(SelectorControl(selector), enable);
+}
+
+void CStationDlg::PostNextControlRequests(int count) {
+  for (int i = 0; i < count; ++i) ::PostMessageW(dialog_, WM_NEXTDLGCTL, 0, 0);
+}
+
+void CStationDlg::FocusJournal() {
+  ::SendMessageW(dialog_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Control(IDC_JOURNAL)), TRUE);
+}
+
+int CStationDlg::SelectorIndex(rz::Selector selector) const {
+  return static_cast<int>(::SendMessageW(SelectorControl(selector), CB_GETCURSEL, 0, 0));
+}
+
+void CStationDlg::SetSelectorIndex(rz::Selector selector, int index) {
+  // CB_SETCURSEL sends no selection-change notification, so no operation starts.
+  ::SendMessageW(SelectorControl(selector), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+bool CStationDlg::EthernetSwitch() const {
+  return ::SendMessageW(Control(IDC_ETHERNET_SWITCH), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void CStationDlg::SetEthernetSwitch(bool checked) {
+  ::SendMessageW(Control(IDC_ETHERNET_SWITCH), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void CStationDlg::UpdateModeCaptions() {
+  const rz::ModeCaptions captions = model_.Captions();
+  SetText(IDC_SERVICE_COM, captions.serviceCom);
+  SetText(IDC_FLASH_TEST, captions.flash);
+  SetText(IDC_FILE_TO_FLASH, captions.fileToFlash);
+}
+
+void CStationDlg::UpdateSoundLabel() { SetText(IDC_SOUND_LABEL, model_.SoundLabel()); }
+
+// --- Commands ----------------------------------------------------------------
+
+void CStationDlg::OnCommand(int id, int code) {
+  switch (id) {
+    case IDOK:
+      // ENTER when no button takes it: the run request of the debug console.
+      model_.OnOk();
+      return;
+    case IDCANCEL:
+      // ESC (and a close request): the abort flag; the window stays.
+      model_.OnCancel();
+      return;
+    case IDC_EXIT:
+      if (code == BN_CLICKED) OnExit();
+      return;
+    case IDC_ETHERNET_SWITCH:
+      if (code == BN_CLICKED) rz::OnEthernetSwitchClicked(station_);
+      return;
+    case IDC_PORT_SELECTOR:
+      if (code == CBN_SELCHANGE) rz::OnPortSelectorChanged(station_);
+      return;
+    case IDC_CPU_SELECTOR:
+      if (code == CBN_SELCHANGE) rz::OnCpuSelectorChanged(station_);
+      return;
+    default:
+      if (const int focusIndex = FocusIndexOf(id); focusIndex != 0 && code == BN_CLICKED) {
+        rz::PressButton(station_, static_cast<rz::Button>(focusIndex));
+      }
+  }
+}
+
+void CStationDlg::OnExit() {
+  rz::WriteResultsLog(station_);
+  closed_ = true;
+  ::DestroyWindow(dialog_);
+}
+
+void CStationDlg::OnEndSession() {
+  // The session ends whether or not the operation stops: keep serving its
+  // window calls meanwhile, and write what the journal holds either way.
+  rz::RunEnd end(station_, rz::RunEnd::Clock::now());
+  while (end.Poll(rz::RunEnd::Clock::now()) == rz::RunEnd::Step::Waiting) {
+    MSG message;
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) Dispatch(message);
+    std::this_thread::sleep_for(kEndPoll);
+  }
+  rz::WriteResultsLog(station_);
+  closed_ = true;
+}
+
+// --- Keys and the pause of the external COM test ------------------------------
+
+bool CStationDlg::FilterKey(const MSG& message) {
+  if (message.message != WM_KEYDOWN || dialog_ == nullptr) return false;
+  if (message.hwnd != dialog_ && !::IsChild(dialog_, message.hwnd)) return false;
+  const rz::WindowKey key =
+      rz::WindowKeyFromVirtualKey(static_cast<std::uint32_t>(message.wParam), ::GetKeyState(VK_SHIFT) < 0);
+  const rz::StationKeyAction action = model_.OnKey(key);
+  if (action.updateModeCaptions) UpdateModeCaptions();
+  if (action.updateSoundLabel) UpdateSoundLabel();
+  if (action.beep) rz::ConfirmationBeep(station_.Sound());
+  if (action.restartParamsTimer) ::SetTimer(dialog_, kParamsTimer, rz::kParamsTimerMs, nullptr);
+  bool swallowed = !action.passOn;
+  if (action.arrowStep != 0) {
+    // The dialog manager's own arrow move wraps within the group and stops
+    // on static controls too: the window makes the move itself.
+    ArrowStep(action.arrowStep);
+    swallowed = true;
+  }
+  PostNextControlRequests(action.nextControlRequests);
+  return swallowed;
+}
+
+void CStationDlg::ArrowStep(int direction) {
+  const int from = FocusedButton();
+  if (from == 0) return;
+  for (int i = from + direction; i >= 1 && i <= kButtons; i += direction) {
+    if (::IsWindowEnabled(Button(i))) {
+      ::SendMessageW(dialog_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Button(i)), TRUE);
+      return;
+    }
+  }
+}
+
+void CStationDlg::FollowMouseFocus(const MSG& message) {
+  // A button pressed with the mouse has the focus even when its click does
+  // not follow (the mouse released elsewhere).
+  if (message.message != WM_LBUTTONDOWN || dialog_ == nullptr || ::GetParent(message.hwnd) != dialog_) return;
+  model_.OnButtonFocused(FocusIndexOf(::GetDlgCtrlID(message.hwnd)));
+}
+
+void CStationDlg::OnTimer() {
+  if (!model_.OnTimer().runParamsDialog) return;
+  ::KillTimer(dialog_, kParamsTimer);
+  ui_.presenters.testParams(dialog_, station_.extCom.params);
+  model_.OnParamsDialogClosed();
+}
+
+}  // namespace rz::win32

@@ -1,0 +1,118 @@
+// The native main window against the simulated board: one operation of each
+// kind started by its button, the journal read back from the list view.
+
+#include <algorithm>
+
+#include "app/cp1251.h"
+#include "app/texts.h"
+#include "flash/flash_texts.h"
+#include "link/ethernet_texts.h"
+#include "link/ip_address.h"
+#include "station_window_fixture.h"
+
+namespace rz::testing {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+class StationWindowOnBoardTest : public StationWindowTest {
+ protected:
+  // Starts the board, opens the window and downloads the test program.
+  void OpenAndDownload() {
+    ASSERT_NO_FATAL_FAILURE(OpenWindowOnBoard());
+    ASSERT_EQ(window->SelectorIndex(Selector::Port), kPortEntryCom1);
+    Click(IDC_DOWNLOAD);
+    ASSERT_EQ(AwaitOperation(), Outcome::Success);
+  }
+  // Every control an operation disables is enabled again, with the idle hint.
+  void ExpectIdle(int focusIndex) {
+    for (int i = 1; i <= kButtonCount; ++i) EXPECT_TRUE(::IsWindowEnabled(window->Button(i))) << i;
+    EXPECT_TRUE(::IsWindowEnabled(window->Control(IDC_PORT_SELECTOR)));
+    EXPECT_TRUE(::IsWindowEnabled(window->Control(IDC_ETHERNET_SWITCH)));
+    EXPECT_EQ(TextOf(IDC_STATUS_LINE), text::kStatusIdle);
+    EXPECT_EQ(window->FocusedButton(), focusIndex);
+  }
+  Lines JournalFrom(std::size_t first) const {
+    const Lines all = ListedJournal();
+    return {all.begin() + static_cast<std::ptrdiff_t>(std::min(first, all.size())), all.end()};
+  }
+};
+
+TEST_F(StationWindowOnBoardTest, DownloadAndConfigurationFromTheirButtons) {
+  ASSERT_NO_FATAL_FAILURE(OpenAndDownload());
+  EXPECT_EQ(ListedJournal(),
+            (Lines{" ", text::kDownloadHeading, text::kPressReset, " Загрузка программы: 100%", text::kBoardReady}));
+  EXPECT_EQ(ListedJournal(), window->Journal().Lines());
+  ExpectIdle(1);
+
+  const std::size_t before = ListedJournal().size();
+  Click(IDC_CONFIGURATION);
+  EXPECT_EQ(AwaitOperation(), Outcome::Success);
+  const Lines lines = JournalFrom(before);
+  ASSERT_EQ(lines.size(), 23u);
+  EXPECT_EQ(lines[1], text::kCpuHeading);
+  // The focus went to the journal and came back to the button by the
+  // next-control requests.
+  ExpectIdle(2);
+  EXPECT_EQ(station.flags.focusIndex.load(), 2);
+
+  // Exit writes the journal into the results log.
+  Click(IDC_EXIT);
+  EXPECT_TRUE(window->Closed());
+  const std::string log = Cp1251ToUtf8(dir.Read(kResultsLogFileName));
+  EXPECT_NE(log.find(text::kBoardReady), std::string::npos);
+  EXPECT_NE(log.find(lines.back()), std::string::npos);
+}
+
+TEST_F(StationWindowOnBoardTest, FlashToFileThroughTheTransferDialogs) {
+  ASSERT_NO_FATAL_FAILURE(OpenAndDownload());
+  std::vector<std::string> folders;
+  ui.presenters.saveFile = [&](HWND owner, const std::string& folder) -> std::optional<std::string> {
+    EXPECT_EQ(owner, window->Handle());
+    folders.push_back(folder);
+    return dir.Path() + "/flash.bin";
+  };
+  ui.presenters.byteCount = [](HWND) -> std::uint32_t { return 256; };
+  Click(IDC_FLASH_TO_FILE);
+  EXPECT_EQ(AwaitOperation(), Outcome::Success);
+  EXPECT_EQ(folders.size(), 1u);
+  EXPECT_EQ(ListedJournal().back(), text::kReadPassed);
+  EXPECT_EQ(dir.Read("flash.bin").size(), 256u);
+  ExpectIdle(11);
+}
+
+TEST_F(StationWindowOnBoardTest, EthernetSwitchOnALoopbackAddressThenSerialButtonsAreRefused) {
+  ASSERT_NO_FATAL_FAILURE(OpenAndDownload());
+  const std::string boardAddress = FormatIpv4(pair.board);
+  ASSERT_EQ(boardAddress.rfind("127.", 0), 0u);
+  std::vector<std::string> shown;
+  ui.presenters.ipAddress = [&](HWND, const std::string& text) -> std::optional<std::string> {
+    shown.push_back(text);
+    return boardAddress;
+  };
+  Click(IDC_ETHERNET_SWITCH);
+  EXPECT_EQ(AwaitOperation(), Outcome::Success);
+  EXPECT_EQ(shown.size(), 1u);
+  EXPECT_TRUE(window->EthernetSwitch());
+  EXPECT_EQ(ListedJournal().back(), text::kEthernetAddressPrefix + boardAddress);
+
+  messages.clear();
+  Click(IDC_SDRAM);
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].box.text, text::kOnlyOverCom);
+  EXPECT_FALSE(station.runner.Busy());
+}
+
+TEST_F(StationWindowOnBoardTest, SelectorChangesBeepAndStartTheirOperation) {
+  ASSERT_NO_FATAL_FAILURE(OpenWindowOnBoard());
+  const int beeps = BeepCount();
+  window->SetSelectorIndex(Selector::Port, kPortEntryCom1);
+  ::SendMessageW(window->Handle(), WM_COMMAND, MAKEWPARAM(IDC_PORT_SELECTOR, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(window->Control(IDC_PORT_SELECTOR)));
+  EXPECT_EQ(AwaitOperation(), Outcome::Success);
+  EXPECT_EQ(BeepCount() - beeps, 1);
+  EXPECT_EQ(ListedJournal().back(), text::kCom1Opened);
+}
+
+}  // namespace
+}  // namespace rz::testing
