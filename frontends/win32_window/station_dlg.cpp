@@ -7,14 +7,13 @@
 #include <cstdint>
 #include <thread>
 
-#include "app/controls.h"
 #include "app/results_log.h"
 #include "app/run_end.h"
 #include "app/sound.h"
 #include "app/station.h"
 #include "app/texts.h"
 #include "app/window_keys.h"
-#include "link/ethernet_switch.h"
+#include "operations/control_handlers.h"
 #include "control_text.h"
 #include "list_view_journal.h"
 #include "station_resources.h"
