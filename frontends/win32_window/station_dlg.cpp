@@ -185,47 +185,18 @@ void CStationDlg::ShowJournalLine(int line) {
   ::SendMessageW(Control(IDC_JOURNAL), LVM_ENSUREVISIBLE, static_cast<WPARAM>(line), FALSE);
 }
 
-namespace {
-
-void SetItemText(HWND list, int line, const std::string& text) {
-  std::wstring wide = Wide(text);
-  LVITEMW item{};
-  item.iSubItem = 0;
-  item.pszText = wide.data();
-  ::SendMessageW(list, LVM_SETITEMTEXTW, static_cast<WPARAM>(line), reinterpret_cast<LPARAM>(&item));
-}
-
-void InsertItem(HWND list, int line, const std::string& text) {
-  std::wstring wide = Wide(text);
-  LVITEMW item{};
-  item.mask = LVIF_TEXT;
-  item.iItem = line;
-  item.pszText = wide.data();
-  ::SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
-}
-
-}  // namespace
-
 void CStationDlg::AddJournalLine(int mode, const std::string& text) {
-  const int line = journal_.Add(mode, text);
-  if (line >= 0) {
-    if (mode == 0) {
-      InsertItem(Control(IDC_JOURNAL), line, text);
-    } else {
-      SetItemText(Control(IDC_JOURNAL), line, text);
-    }
-  }
-  if (journal_.Count() > 0) ShowJournalLine(journal_.Count() - 1);
+  ApplyJournalLine(Control(IDC_JOURNAL), journal_, mode, text);
 }
 
 void CStationDlg::SetJournalLine(int line, const std::string& text) {
   if (!journal_.Set(line, text)) return;
-  SetItemText(Control(IDC_JOURNAL), line, text);
+  SetJournalItem(Control(IDC_JOURNAL), line, text);
   ShowJournalLine(line);
 }
 
 void CStationDlg::InsertJournalLine(int line, const std::string& text) {
-  if (journal_.Insert(line, text)) InsertItem(Control(IDC_JOURNAL), line, text);
+  if (journal_.Insert(line, text)) InsertJournalItem(Control(IDC_JOURNAL), line, text);
 }
 
 void CStationDlg::DeleteJournalLine(int line) {

@@ -122,7 +122,7 @@ int CDebugDlg::FocusedButton() const {
 // --- Window operations (any thread) -------------------------------------------
 
 void CDebugDlg::AddDebugLine(int mode, const std::string& text) {
-  RunOnWindowThread(window_, [&] { ApplyJournalLine(Control(IDC_DEBUG_JOURNAL), mode, text); });
+  RunOnWindowThread(window_, [&] { ApplyJournalLine(Control(IDC_DEBUG_JOURNAL), journal_, mode, text); });
 }
 
 void CDebugDlg::SetDebugStatus(const std::string& text) {

@@ -7,6 +7,7 @@
 #include <string>
 #include <thread>
 
+#include "app/journal_lines.h"
 #include "debug/debug_console.h"
 #include "debug/debug_ui.h"
 #include "debug/debug_window_model.h"
@@ -93,6 +94,8 @@ class CDebugDlg final : public DebugUi {
   DebugWindowModel model_;
   HelpPresenter presenter_;
   HWND window_ = nullptr;
+  // The journal's lines, mirrored by its list view.
+  JournalLines journal_;
   bool ended_ = false;
   std::thread target_;
   std::atomic<bool> targetRunning_{false};

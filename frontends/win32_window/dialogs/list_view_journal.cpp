@@ -19,23 +19,32 @@ void SetUpJournalList(HWND list, const std::string& title, int pixels) {
   SendMessageW(list, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
 }
 
-void ApplyJournalLine(HWND list, int mode, const std::string& text) {
-  const int count = JournalLineCount(list);
+void InsertJournalItem(HWND list, int line, const std::string& text) {
   std::wstring wide = Wide(text);
   LVITEMW item{};
   item.mask = LVIF_TEXT;
+  item.iItem = line;
   item.pszText = wide.data();
+  SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+}
+
+void SetJournalItem(HWND list, int line, const std::string& text) {
+  std::wstring wide = Wide(text);
+  LVITEMW item{};
+  item.iSubItem = 0;
+  item.pszText = wide.data();
+  SendMessageW(list, LVM_SETITEMTEXTW, static_cast<WPARAM>(line), reinterpret_cast<LPARAM>(&item));
+}
+
+void ApplyJournalLine(HWND list, JournalLines& lines, int mode, const std::string& text) {
+  const int line = lines.Add(mode, text);
+  if (line < 0) return;
   if (mode == 0) {
-    item.iItem = count;
-    SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
-  } else if (mode < 0 && count + mode >= 0) {
-    item.iItem = count + mode;
-    SendMessageW(list, LVM_SETITEMTEXTW, static_cast<WPARAM>(item.iItem), reinterpret_cast<LPARAM>(&item));
+    InsertJournalItem(list, line, text);
   } else {
-    return;
+    SetJournalItem(list, line, text);
   }
-  const int last = JournalLineCount(list) - 1;
-  if (last >= 0) ListView_EnsureVisible(list, last, FALSE);
+  ListView_EnsureVisible(list, lines.Count() - 1, FALSE);
 }
 
 int JournalLineCount(HWND list) { return static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)); }
