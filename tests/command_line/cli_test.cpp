@@ -44,21 +44,26 @@ bool IsHeaderLine(const std::string& line) {
   return true;
 }
 
-// Blocked signals of a process, from /proc.
-std::uint64_t BlockedSignals(pid_t pid) {
+// A mask of signals from /proc/PID/status: "SigBlk" (blocked by the main
+// thread) or "SigCgt" (with a handler of the process).
+std::uint64_t SignalMask(pid_t pid, const std::string& field) {
   std::ifstream status("/proc/" + std::to_string(pid) + "/status");
   for (std::string line; std::getline(status, line);) {
-    if (line.rfind("SigBlk:", 0) == 0) return std::stoull(line.substr(7), nullptr, 16);
+    if (line.rfind(field + ":", 0) == 0) return std::stoull(line.substr(field.size() + 1), nullptr, 16);
   }
   return 0;
 }
 
-// Waits (bounded) until the process holds `signal` blocked: from then on the
-// program handles it. Before that, in the moments of loading the program, a
+// Waits (bounded) until the process holds `signal` blocked and has its
+// handler: from then on the program handles it, whichever thread the system
+// gives it to (a sanitizer's runtime may have started a thread before the
+// signal was blocked). Before that, in the moments of loading the program, a
 // signal does what it does to any process.
 void AwaitBlocked(pid_t pid, int signal) {
+  const std::uint64_t bit = std::uint64_t{1} << (signal - 1);
   const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-  while ((BlockedSignals(pid) & (std::uint64_t{1} << (signal - 1))) == 0 && std::chrono::steady_clock::now() < end) {
+  while (((SignalMask(pid, "SigBlk") & bit) == 0 || (SignalMask(pid, "SigCgt") & bit) == 0) &&
+         std::chrono::steady_clock::now() < end) {
   }
 }
 
