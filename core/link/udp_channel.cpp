@@ -187,6 +187,10 @@ std::unique_ptr<DatagramSocket> CreateUdpSocket(Station& station) {
     return nullptr;
   }
   channel.boardAddress = {channel.storedAddress, kUdpPort};
+  // A new socket has seen no copies yet; later transfers over the same one
+  // keep what earlier ones learnt, so a path that repeats datagrams is waited
+  // for from the first reply on.
+  channel.copiesSeen = false;
   return socket;
 }
 
@@ -261,7 +265,6 @@ void BeginUdpTransfer(Station& station) {
   channel.repliesInDoubt = false;
   channel.lastExchangeAnswered = false;
   channel.longestRoundTrip = {};
-  channel.copiesSeen = false;
   if (channel.socket) Drain(station, Clock::now(), false);
 }
 

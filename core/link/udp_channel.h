@@ -89,9 +89,9 @@ struct UdpChannel {
   std::vector<std::uint8_t> lastReply;
   bool lastExchangeAnswered = false;
   // When the last reply was taken, and whether copies of replies have been
-  // seen in this transfer: copies follow their reply closely, so the next
-  // request waits a moment for them (a little while always, twice the longest
-  // round trip once copies have been seen).
+  // seen since the socket was made: copies follow their reply closely, so the
+  // next request waits a moment for them (a little while always, at least a
+  // millisecond and twice the longest round trip once copies have been seen).
   std::chrono::steady_clock::time_point lastReplyAt{};
   std::chrono::microseconds lastRoundTrip{0};
   bool copiesSeen = false;
