@@ -87,8 +87,14 @@ bool CDebugDlg::Create(HWND owner) {
 }
 
 void CDebugDlg::RunModal(HWND owner) {
-  if (!Create(owner)) return;
-  if (owner != nullptr) EnableWindow(owner, FALSE);
+  // The owner is disabled before the console shows, as a modal dialog box
+  // does: no click reaches it once the console can be seen.
+  const bool disableOwner = owner != nullptr && IsWindowEnabled(owner) != FALSE;
+  if (disableOwner) EnableWindow(owner, FALSE);
+  if (!Create(owner)) {
+    if (disableOwner) EnableWindow(owner, TRUE);
+    return;
+  }
   MSG message;
   while (!ended_) {
     const BOOL got = GetMessageW(&message, nullptr, 0, 0);
@@ -101,7 +107,7 @@ void CDebugDlg::RunModal(HWND owner) {
     Dispatch(message);
   }
   FinishTargetThread();
-  if (owner != nullptr) EnableWindow(owner, TRUE);
+  if (disableOwner) EnableWindow(owner, TRUE);
   DestroyWindow(window_);
   window_ = nullptr;
 }
