@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The Windows configuration of the suite: the cross-built test programs and
-# rzstation-cli.exe under Wine, against the Linux rzboard-sim.
+# The Windows configuration of the suite: the cross-built test programs,
+# rzstation-cli.exe and rzstation.exe under Wine, against the Linux rzboard-sim.
 #   tests/wine/run_wine_tests.sh WINDOWS_BUILD LINUX_BUILD
 # WINDOWS_BUILD holds bin/*.exe (scripts/build.sh windows), LINUX_BUILD
 # bin/rzboard-sim and bin/rzstation-cli (scripts/build.sh). Logs of the run are
@@ -87,6 +87,8 @@ run_tests rz_win32_window_tests 120
 run_tests rz_win32_dialog_tests 120
 . "$here/cli_end_to_end.sh"
 run_cli_end_to_end || failed+=(rzstation-cli)
+. "$here/window_end_to_end.sh"
+run_window_end_to_end || failed+=(rzstation)
 
 if [ ${#failed[@]} -gt 0 ]; then
   echo "wine: failed: ${failed[*]} (logs in $logs)"

@@ -1,0 +1,45 @@
+# Sourced by run_wine_tests.sh after the command-line runs: the real
+# rzstation.exe under Wine against the Linux rzboard-sim, from start to exit.
+# rz_win32_window_driver.exe clicks "download" and then "exit" in its window;
+# the program must end with status 0 and leave a results log (CP1251) that
+# holds the download. Uses $wine_tmp, $wine_boards, $windows_build and $logs
+# of the driver, and the board helpers of cli_end_to_end.sh.
+
+run_window_end_to_end() {
+  local dir=$wine_tmp/window station status driven ok=1
+  mkdir -p "$dir"
+  cp "$wine_tmp/cli-program.bin" "$dir/tst7312v26.bin"
+  cli_start_board "$wine_boards/COM1" || return 1
+  wine64_run 180 "$windows_build/bin/rzstation.exe" --workdir "$(windows_path "$dir")" --com1 COM1 --com2 COM2 \
+    --local-address 127.0.0.1 >"$dir/out.txt" 2>&1 </dev/null &
+  station=$!
+  wine64_run 150 "$windows_build/bin/rz_win32_window_driver.exe" download exit >"$dir/driver.txt" 2>&1 </dev/null
+  driven=$?
+  # A window that never took the clicks is not waited for to its limit.
+  [ "$driven" -ne 0 ] && kill "$station" 2>/dev/null
+  wait "$station"
+  status=$?
+  cli_stop_board
+  cp "$dir/driver.txt" "$logs/window-driver.txt"
+  if [ "$driven" -ne 0 ]; then
+    echo "window: the clicks were not all taken: $(tr -d '\r' <"$dir/driver.txt" | tail -3)"
+    ok=
+  fi
+  if [ "$status" -ne 0 ]; then
+    echo "window: rzstation.exe ended with $status"
+    ok=
+  fi
+  if [ ! -f "$dir/vesk_rz.log" ]; then
+    echo "window: no results log was written"
+    ok=
+  elif ! iconv -f CP1251 -t UTF-8 "$dir/vesk_rz.log" >"$logs/window-vesk_rz.txt" ||
+    ! grep -q '^ == Загрузка программы в контроллер ==' "$logs/window-vesk_rz.txt" ||
+    ! grep -q '^ Контроллер готов к работе\.' "$logs/window-vesk_rz.txt"; then
+    echo "window: the results log does not show the download:"
+    head -20 "$logs/window-vesk_rz.txt"
+    ok=
+  fi
+  [ -n "$ok" ] && wine_passed=$((wine_passed + 1)) &&
+    echo "window: rzstation.exe downloaded the program and exited through its buttons (log $(wc -l <"$dir/vesk_rz.log") lines)"
+  [ -n "$ok" ]
+}
