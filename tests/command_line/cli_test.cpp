@@ -387,7 +387,9 @@ TEST_F(CliTest, SdramTestWithItsRefreshPauses) {
 TEST_F(CliTest, EthernetServiceComAndRtcTests) {
   WriteProgram();
   StartBoard();
-  const ProcessResult result = Run({"--service-com", "v5", "download", "ethernet-test", "service-com", "rtc"});
+  // The RTC test alone takes several seconds of real time.
+  const ProcessResult result =
+      Run({"--service-com", "v5", "download", "ethernet-test", "service-com", "rtc"}, std::chrono::seconds(60));
   EXPECT_EQ(result.exitCode, 0) << result.err;
   EXPECT_EQ(result.err, "");
   const auto lines = SplitLines(result.out, "\n");
