@@ -13,14 +13,14 @@
 #include <fstream>
 
 #include "../common/raw_terminal.h"
-#include "app/startup.h"
-#include "app/station.h"
 #include "boardtests/configuration_commands.h"
 #include "child_process.h"
-#include "simulated_board.h"
-#include "link/boot_download.h"
+#include "operations/boot_download.h"
+#include "operations/station.h"
 #include "posix/serial_posix.h"
 #include "recording_ui.h"
+#include "session/startup.h"
+#include "simulated_board.h"
 
 namespace {
 

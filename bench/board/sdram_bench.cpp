@@ -16,14 +16,14 @@
 #include <fstream>
 
 #include "../common/raw_terminal.h"
-#include "app/startup.h"
-#include "app/station.h"
 #include "boardtests/sdram_test.h"
 #include "child_process.h"
-#include "simulated_board.h"
-#include "link/boot_download.h"
+#include "operations/boot_download.h"
+#include "operations/station.h"
 #include "posix/serial_posix.h"
 #include "recording_ui.h"
+#include "session/startup.h"
+#include "simulated_board.h"
 
 namespace {
 

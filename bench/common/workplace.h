@@ -6,7 +6,7 @@
 #include <fstream>
 #include <string>
 
-#include "app/station.h"
+#include "operations/station.h"
 
 namespace rz::bench {
 

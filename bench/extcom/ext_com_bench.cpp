@@ -13,15 +13,15 @@
 #include <memory>
 
 #include "../common/workplace.h"
+#include "child_process.h"
+#include "cli_ui.h"
 #include "operations/control_handlers.h"
 #include "operations/operation_table.h"
-#include "app/startup.h"
-#include "app/station.h"
-#include "child_process.h"
-#include "simulated_board.h"
-#include "cli_ui.h"
+#include "operations/station.h"
 #include "posix/serial_posix.h"
 #include "recording_ui.h"
+#include "session/startup.h"
+#include "simulated_board.h"
 
 namespace {
 

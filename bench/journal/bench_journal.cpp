@@ -15,7 +15,7 @@
 #include <string>
 #include <thread>
 
-#include "app/station.h"
+#include "operations/station.h"
 #include "qt_station_ui.h"
 #include "station_dlg.h"
 

@@ -25,19 +25,19 @@
 #include <vector>
 
 #include "../common/workplace.h"
-#include "operations/operation_table.h"
-#include "app/startup.h"
-#include "app/station.h"
+#include "app/ip_address.h"
 #include "child_process.h"
-#include "simulated_board.h"
-#include "link/boot_download.h"
 #include "link/exchange.h"
-#include "link/ip_address.h"
 #include "link/udp_channel.h"
 #include "link/udp_commands.h"
+#include "operations/boot_download.h"
+#include "operations/operation_table.h"
+#include "operations/station.h"
 #include "posix/serial_posix.h"
 #include "posix/udp_posix.h"
 #include "recording_ui.h"
+#include "session/startup.h"
+#include "simulated_board.h"
 
 namespace {
 

@@ -6,8 +6,6 @@
 
 namespace rz {
 
-class Station;
-
 // The operation buttons of the main window, numbered by their focus index.
 enum class Button : std::uint8_t {
   Download = 1,
@@ -32,8 +30,5 @@ enum class StartResult {
   Busy,          // another operation runs: refused, nothing changed
   NotAvailable,  // this station has no such operation (yet)
 };
-
-// The worker of an operation.
-using OperationFn = Outcome (*)(Station&);
 
 }  // namespace rz

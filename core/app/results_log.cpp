@@ -4,7 +4,8 @@
 #include <memory>
 
 #include "app/cp1251.h"
-#include "app/station.h"
+#include "app/host_system.h"
+#include "app/station_ui.h"
 #include "app/texts.h"
 
 namespace rz {
@@ -37,21 +38,20 @@ std::string FormatResultsLog(const std::vector<std::string>& journalLines, const
   return out;
 }
 
-bool WriteResultsLog(Station& station) {
-  StationUi& ui = station.Ui();
+bool WriteResultsLog(StationUi& ui, HostSystem& system, const std::string& workDir) {
   std::vector<std::string> lines;
   const int count = ui.JournalLineCount();
   lines.reserve(static_cast<std::size_t>(count));
   for (int i = 0; i < count; ++i) lines.push_back(ui.JournalLineText(i));
 
-  const std::string bytes = FormatResultsLog(lines, station.System().LocalTimeNow());
+  const std::string bytes = FormatResultsLog(lines, system.LocalTimeNow());
 
   // A new file beside the old log, put in its place once it is whole: a log
   // that cannot be written (a full disk) leaves the previous one, and a path
   // that is not a regular file (a FIFO) is refused without waiting on it.
-  const std::string path = station.workDir + kResultsLogFileName;
+  const std::string path = workDir + kResultsLogFileName;
   std::string reason;
-  if (ReplaceWholeFile(station.System(), path, bytes, reason)) return true;
+  if (ReplaceWholeFile(system, path, bytes, reason)) return true;
   ui.ShowError({text::kErrorCaption, std::string(text::kFileCreateError) + "<" + kResultsLogFileName + ">",
                 true, path + ": " + reason});
   return false;

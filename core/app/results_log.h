@@ -6,7 +6,10 @@
 
 namespace rz {
 
-class Station;
+class HostSystem;
+class StationUi;
+
+inline constexpr const char* kResultsLogFileName = "vesk_rz.log";
 
 inline constexpr std::size_t kLogLineMaxChars = 99;
 inline constexpr std::size_t kLogMaxTotalChars = 65536;
@@ -16,9 +19,9 @@ inline constexpr std::size_t kLogMaxTotalChars = 65536;
 // takes the running total of characters past 65536.
 std::string FormatResultsLog(const std::vector<std::string>& journalLines, const std::tm& localTime);
 
-// Writes the journal into "vesk_rz.log" in the working directory, replacing the
-// file; shows "Ошибка создания файла <vesk_rz.log>" when it cannot be created.
+// Writes the journal into "vesk_rz.log" in the working directory `workDir`
+// (ending in '/'), replacing the file; shows "Ошибка создания файла <vesk_rz.log>" when it cannot be created.
 // Returns whether the file was written.
-bool WriteResultsLog(Station& station);
+bool WriteResultsLog(StationUi& ui, HostSystem& system, const std::string& workDir);
 
 }  // namespace rz

@@ -1,6 +1,6 @@
 #include "app/window_options.h"
 
-#include "link/ip_address.h"
+#include "app/ip_address.h"
 
 namespace rz {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "link/serial_channel.h"
+#include "app/port_paths.h"
 
 namespace rz {
 

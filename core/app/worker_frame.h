@@ -1,8 +1,9 @@
 #pragma once
 
-namespace rz {
+#include "app/station_flags.h"
+#include "app/station_ui.h"
 
-class Station;
+namespace rz {
 
 // The steps that open and close every operation's worker. A WorkerFrame is a
 // scope: constructing it disables the controls (and shows the abort hint), and
@@ -19,13 +20,14 @@ struct FrameSteps {
 
 class WorkerFrame {
  public:
-  explicit WorkerFrame(Station& station, FrameSteps steps = {});
+  WorkerFrame(StationUi& ui, StationFlags& flags, FrameSteps steps = {});
   ~WorkerFrame();
   WorkerFrame(const WorkerFrame&) = delete;
   WorkerFrame& operator=(const WorkerFrame&) = delete;
 
  private:
-  Station& station_;
+  StationUi& ui_;
+  StationFlags& flags_;
   FrameSteps steps_;
 };
 

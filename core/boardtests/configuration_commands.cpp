@@ -1,10 +1,11 @@
 #include "boardtests/configuration_commands.h"
 
+#include "context/station_context.h"
 #include "link/exchange.h"
 
 namespace rz {
 
-int ReadCpuId(Station& station, CpuId& id) {
+int ReadCpuId(StationContext& station, CpuId& id) {
   SerialExchange exchange(station);
   exchange.Write8('j');
   if (!exchange.Await32(id.unique)) return kExchangeFailed;
@@ -14,13 +15,13 @@ int ReadCpuId(Station& station, CpuId& id) {
   return kExchangeOk;
 }
 
-int ReadSdramConfig(Station& station, std::uint32_t& word) {
+int ReadSdramConfig(StationContext& station, std::uint32_t& word) {
   SerialExchange exchange(station);
   exchange.Write8('s');
   return exchange.Await32(word) ? kExchangeOk : kExchangeFailed;
 }
 
-int ReadFlashId(Station& station, FlashId& id) {
+int ReadFlashId(StationContext& station, FlashId& id) {
   SerialExchange exchange(station);
   exchange.Write8('?');
   if (!exchange.Await8(id.busWidth) || !exchange.Await32(id.manufacturer) ||
@@ -33,7 +34,7 @@ int ReadFlashId(Station& station, FlashId& id) {
   return kExchangeOk;
 }
 
-int ReadEthernetConfig(Station& station, EthernetConfig& config) {
+int ReadEthernetConfig(StationContext& station, EthernetConfig& config) {
   SerialExchange exchange(station);
   exchange.Write8('i');
   if (!exchange.Await8(config.eeprom) || config.eeprom == kStatusRefused) return kExchangeFailed;
@@ -46,7 +47,7 @@ int ReadEthernetConfig(Station& station, EthernetConfig& config) {
   return closing == kStatusDone ? kExchangeOk : kExchangeFailed;
 }
 
-int SwitchCpuClock(Station& station, std::uint8_t& answer) {
+int SwitchCpuClock(StationContext& station, std::uint8_t& answer) {
   SerialExchange exchange(station);
   exchange.Write8('M');
   if (!exchange.Await8(answer)) return kExchangeFailed;

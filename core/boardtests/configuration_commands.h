@@ -5,7 +5,7 @@
 
 namespace rz {
 
-class Station;
+class StationContext;
 
 // The board's identification and parameters, as the test program reports them.
 
@@ -31,14 +31,14 @@ struct EthernetConfig {
 };
 
 // 'j': five 32-bit words. Fails (1) only when aborted.
-int ReadCpuId(Station& station, CpuId& id);
+int ReadCpuId(StationContext& station, CpuId& id);
 // 's': the SDRAM configuration word. Fails (1) only when aborted.
-int ReadSdramConfig(Station& station, std::uint32_t& word);
+int ReadSdramConfig(StationContext& station, std::uint32_t& word);
 // '?': bus width, manufacturer, device, CFI word, 16-byte security ID.
-int ReadFlashId(Station& station, FlashId& id);
+int ReadFlashId(StationContext& station, FlashId& id);
 // 'i': 'q' alone, or the fields and a closing 'Q'. 0 only for the closing 'Q'.
-int ReadEthernetConfig(Station& station, EthernetConfig& config);
+int ReadEthernetConfig(StationContext& station, EthernetConfig& config);
 // 'M': awaits the board's byte and echoes it. 0 with `answer` set, 1 when aborted.
-int SwitchCpuClock(Station& station, std::uint8_t& answer);
+int SwitchCpuClock(StationContext& station, std::uint8_t& answer);
 
 }  // namespace rz

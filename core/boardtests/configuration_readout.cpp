@@ -2,11 +2,11 @@
 
 #include "link/serial_channel.h"
 
-#include "app/station.h"
 #include "app/texts.h"
 #include "app/worker_frame.h"
 #include "boardtests/configuration_commands.h"
 #include "boardtests/configuration_decode.h"
+#include "context/station_context.h"
 #include "link/exchange.h"
 
 namespace rz {
@@ -28,10 +28,10 @@ bool Report(StationUi& ui, int status, const char* errorLine, const std::vector<
 
 }  // namespace
 
-Outcome ConfigurationReadout(Station& station) {
+Outcome ConfigurationReadout(StationContext& station) {
   StationUi& ui = station.Ui();
   PurgePort(station.Port());
-  const WorkerFrame frame(station);
+  const WorkerFrame frame(station.Ui(), station.flags);
   ui.AddJournalLine(0, text::kSeparator);
   ui.AddJournalLine(0, text::kCpuHeading);
   bool allRead = true;

@@ -1,9 +1,9 @@
 #include "boardtests/cpu_clock_change.h"
 
-#include "app/station.h"
 #include "app/texts.h"
 #include "app/worker_frame.h"
 #include "boardtests/configuration_commands.h"
+#include "context/station_context.h"
 #include "link/exchange.h"
 
 namespace rz {
@@ -17,9 +17,9 @@ constexpr std::chrono::milliseconds kSettleAtNewClock{500};
 
 }  // namespace
 
-Outcome CpuClockChange(Station& station) {
+Outcome CpuClockChange(StationContext& station) {
   StationUi& ui = station.Ui();
-  const WorkerFrame frame(station, {.clearAbort = false});
+  const WorkerFrame frame(station.Ui(), station.flags, {.clearAbort = false});
   PurgePort(station.Port());
   ui.AddJournalLine(0, "");
   ui.AddJournalLine(0, text::kCpuSwitching);

@@ -2,16 +2,16 @@
 
 #include <string>
 
-#include "app/station.h"
 #include "app/texts.h"
 #include "app/worker_frame.h"
 #include "boardtests/board_test_texts.h"
 #include "boardtests/configuration_commands.h"
+#include "context/station_context.h"
 #include "link/exchange.h"
 
 namespace rz {
 
-int EthernetTestStep(Station& station, std::uint16_t argument) {
+int EthernetTestStep(StationContext& station, std::uint16_t argument) {
   SerialExchange exchange(station);
   exchange.Write8('l');
   exchange.Write16(argument);
@@ -20,10 +20,10 @@ int EthernetTestStep(Station& station, std::uint16_t argument) {
   return status == kStatusDone ? kExchangeOk : kExchangeFailed;
 }
 
-Outcome EthernetTest(Station& station) {
+Outcome EthernetTest(StationContext& station) {
   StationUi& ui = station.Ui();
   PurgePort(station.Port());
-  const WorkerFrame frame(station);
+  const WorkerFrame frame(station.Ui(), station.flags);
   ui.AddJournalLine(0, text::kSeparator);
   const std::string prefix = text::kEthernetProgress;
   ui.AddJournalLine(0, prefix);

@@ -6,7 +6,7 @@
 
 namespace rz {
 
-class Station;
+class StationContext;
 
 // The argument every test step is sent with.
 inline constexpr std::uint16_t kEthernetStepArgument = 1024;
@@ -14,10 +14,10 @@ inline constexpr int kEthernetSteps = 150;
 
 // 'l': one test step of the board's Ethernet controller. 0 only when the board
 // answers 'Q'; 1 for any other byte or when aborted.
-int EthernetTestStep(Station& station, std::uint16_t argument);
+int EthernetTestStep(StationContext& station, std::uint16_t argument);
 
 // The worker of "Тест ETHERNET": initialises the controller with 'i', then runs
 // the 150 steps with the percentage on one line.
-Outcome EthernetTest(Station& station);
+Outcome EthernetTest(StationContext& station);
 
 }  // namespace rz

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "context/station_context.h"
 #include "link/exchange.h"
 
 namespace rz {
@@ -22,7 +23,7 @@ std::uint8_t TestOpcode(std::int32_t fifoMode) {
 
 }  // namespace
 
-int ReadChannelMap(Station& station, ExtComState& state) {
+int ReadChannelMap(StationContext& station, ExtComState& state) {
   SerialExchange exchange(station, /*watchParamsRequest=*/true);
   exchange.Write8(kOpReadChannelMap);
   if (!exchange.Await8(state.accessTiming)) return kExchangeFailed;
@@ -34,7 +35,7 @@ int ReadChannelMap(Station& station, ExtComState& state) {
   return kExchangeOk;
 }
 
-int SetChannelParams(Station& station, const ExtComParams& params, std::uint8_t& reply) {
+int SetChannelParams(StationContext& station, const ExtComParams& params, std::uint8_t& reply) {
   SerialExchange exchange(station, /*watchParamsRequest=*/true);
   const std::uint8_t request[] = {kOpSetChannelParams,
                                   static_cast<std::uint8_t>(params.codePattern),
@@ -48,7 +49,7 @@ int SetChannelParams(Station& station, const ExtComParams& params, std::uint8_t&
   return reply == kStatusRefused ? kExchangeFailed : kExchangeOk;
 }
 
-int TestChannel(Station& station, std::int32_t fifoMode, std::uint8_t channel, std::uint8_t& status) {
+int TestChannel(StationContext& station, std::int32_t fifoMode, std::uint8_t channel, std::uint8_t& status) {
   if (channel == kAbsentChannel) {
     status = 0;
     return kExchangeOk;
@@ -60,7 +61,7 @@ int TestChannel(Station& station, std::int32_t fifoMode, std::uint8_t channel, s
   return status == kChannelTestFailed ? kExchangeFailed : kExchangeOk;
 }
 
-int ReadFifoCounters(Station& station, std::int32_t channelCount, ExtComState& state) {
+int ReadFifoCounters(StationContext& station, std::int32_t channelCount, ExtComState& state) {
   SerialExchange exchange(station);
   exchange.Write8(kOpReadFifoCounters);
   const int positions = std::clamp(channelCount, 0, kExtChannelPositions);

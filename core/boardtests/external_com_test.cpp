@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <chrono>
 
-#include "app/station.h"
 #include "app/texts.h"
 #include "app/worker_frame.h"
 #include "boardtests/external_com_commands.h"
 #include "boardtests/external_com_table.h"
 #include "boardtests/external_com_texts.h"
+#include "context/station_context.h"
 #include "link/exchange.h"
 #include "link/serial_channel.h"
 
@@ -43,8 +43,8 @@ class PhaseScope {
 
 class ExternalComRun {
  public:
-  explicit ExternalComRun(Station& station)
-      : station_(station), ui_(station.Ui()), flags_(station.flags), state_(station.extCom) {}
+  ExternalComRun(StationContext& station, ExtComState& state)
+      : station_(station), ui_(station.Ui()), flags_(station.flags), state_(state) {}
 
   Outcome Run();
 
@@ -71,7 +71,7 @@ class ExternalComRun {
     return Stop::End;
   }
 
-  Station& station_;
+  StationContext& station_;
   StationUi& ui_;
   StationFlags& flags_;
   ExtComState& state_;
@@ -215,10 +215,10 @@ Outcome ExternalComRun::Run() {
 
 }  // namespace
 
-Outcome ExternalComTest(Station& station) {
-  const WorkerFrame frame(station, {.showAbortHint = false});
+Outcome ExternalComTest(StationContext& station, ExtComState& state) {
+  const WorkerFrame frame(station.Ui(), station.flags, {.showAbortHint = false});
   const PhaseScope phase(station.flags);
-  return ExternalComRun(station).Run();
+  return ExternalComRun(station, state).Run();
 }
 
 std::string ExternalComHelpText() {

@@ -4,11 +4,11 @@
 #include <string_view>
 
 #include "app/controls.h"
+#include "boardtests/external_com_params.h"
 
 namespace rz {
 
-struct OperationArgs;
-struct OperationRow;
+class StationContext;
 
 // The external channel test: sends the test parameters to the board, then runs
 // cycle after cycle over the channels, keeping a live table in the journal,
@@ -19,7 +19,7 @@ struct OperationRow;
 // Outcome: Aborted after ESC (or a parameters request while 'n' or 'k' waits),
 // Failed when the board refused the parameters or failed a channel (0xFF);
 // after a cycle limit, Success when no channel error was counted, else Failed.
-Outcome ExternalComTest(Station& station);
+Outcome ExternalComTest(StationContext& station, ExtComState& state);
 
 // The --help paragraph on ext-com's parameters.
 std::string ExternalComHelpText();

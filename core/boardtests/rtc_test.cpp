@@ -3,11 +3,11 @@
 #include <chrono>
 #include <string>
 
-#include "app/station.h"
 #include "app/texts.h"
 #include "app/worker_frame.h"
 #include "boardtests/board_test_texts.h"
 #include "boardtests/test_pause.h"
+#include "context/station_context.h"
 #include "link/exchange.h"
 
 namespace rz {
@@ -18,7 +18,7 @@ constexpr std::chrono::milliseconds kCountdownStep{1000};
 
 }  // namespace
 
-int ReadRtcCounter(Station& station, std::uint32_t& counter) {
+int ReadRtcCounter(StationContext& station, std::uint32_t& counter) {
   SerialExchange exchange(station);
   exchange.Write8('f');
   return exchange.Await32(counter) ? kExchangeOk : kExchangeFailed;
@@ -29,12 +29,12 @@ bool RtcAdvancedProperly(std::uint32_t first, std::uint32_t second) {
   return difference == 10 || difference == 11;
 }
 
-Outcome RtcTest(Station& station) {
+Outcome RtcTest(StationContext& station) {
   StationUi& ui = station.Ui();
   PurgePort(station.Port());
   Outcome outcome = Outcome::Success;
   {
-    const WorkerFrame frame(station);
+    const WorkerFrame frame(station.Ui(), station.flags);
     ui.AddJournalLine(0, "");
     const std::string prefix = text::kRtcProgress;
     ui.AddJournalLine(0, prefix);

@@ -6,10 +6,10 @@
 
 namespace rz {
 
-class Station;
+class StationContext;
 
 // 'f': the board's RTC seconds counter. Fails (1) only when aborted.
-int ReadRtcCounter(Station& station, std::uint32_t& counter);
+int ReadRtcCounter(StationContext& station, std::uint32_t& counter);
 
 // Whether two counter readings taken ten seconds apart show a clock that
 // counts seconds: the difference, in 32-bit unsigned arithmetic so that a
@@ -17,6 +17,6 @@ int ReadRtcCounter(Station& station, std::uint32_t& counter);
 bool RtcAdvancedProperly(std::uint32_t first, std::uint32_t second);
 
 // The worker of "Тест RTC": two counter readings around a ten-second countdown.
-Outcome RtcTest(Station& station);
+Outcome RtcTest(StationContext& station);
 
 }  // namespace rz

@@ -5,11 +5,11 @@
 #include <initializer_list>
 #include <string>
 
-#include "app/station.h"
 #include "app/worker_frame.h"
 #include "boardtests/board_test_texts.h"
 #include "boardtests/configuration_commands.h"
 #include "boardtests/test_pause.h"
+#include "context/station_context.h"
 #include "link/exchange.h"
 
 namespace rz {
@@ -45,7 +45,7 @@ enum class RunEnd { Done, Stopped };
 
 class SdramRun {
  public:
-  SdramRun(Station& station, std::uint32_t testSize)
+  SdramRun(StationContext& station, std::uint32_t testSize)
       : station_(station), ui_(station.Ui()), testSize_(testSize),
         sizeShown_(std::to_string(testSize / kMegabyte)) {}
 
@@ -116,7 +116,7 @@ class SdramRun {
     return RunEnd::Done;
   }
 
-  Station& station_;
+  StationContext& station_;
   StationUi& ui_;
   std::uint32_t testSize_;
   std::string sizeShown_;
@@ -127,7 +127,7 @@ class SdramRun {
 
 }  // namespace
 
-int TestSdramBlock(Station& station, std::uint32_t offset, std::uint32_t length, std::uint32_t megabyte,
+int TestSdramBlock(StationContext& station, std::uint32_t offset, std::uint32_t length, std::uint32_t megabyte,
                    std::uint8_t mode, SdramErrorRecord& record) {
   SerialExchange exchange(station);
   exchange.Write8('m');
@@ -152,12 +152,12 @@ std::uint32_t SdramTestSizeFor(std::uint32_t configWord) {
   return 0;
 }
 
-Outcome SdramTest(Station& station) {
+Outcome SdramTest(StationContext& station) {
   StationUi& ui = station.Ui();
   PurgePort(station.Port());
   Outcome outcome = Outcome::Success;
   {
-    const WorkerFrame frame(station);
+    const WorkerFrame frame(station.Ui(), station.flags);
     std::uint32_t configWord = 0;
     if (ReadSdramConfig(station, configWord) != kExchangeOk) {
       ui.AddJournalLine(0, text::kSdramConfigError);

@@ -6,7 +6,7 @@
 
 namespace rz {
 
-class Station;
+class StationContext;
 
 // Result of TestSdramBlock besides kExchangeOk and kExchangeFailed (aborted):
 // the board reported a failed block, with the details in the error record.
@@ -30,7 +30,7 @@ struct SdramErrorRecord {
 // 'm': has the board write (or read back and compare) one block. 0 for any
 // status byte but 'q'; 2 for 'q', with the three words read into `record` (also
 // when ESC came while they were read); 1 when aborted before the status byte.
-int TestSdramBlock(Station& station, std::uint32_t offset, std::uint32_t length, std::uint32_t megabyte,
+int TestSdramBlock(StationContext& station, std::uint32_t offset, std::uint32_t length, std::uint32_t megabyte,
                    std::uint8_t mode, SdramErrorRecord& record);
 
 // The bytes tested for an SDRAM configuration word, or 0 when the word is not one
@@ -40,6 +40,6 @@ std::uint32_t SdramTestSizeFor(std::uint32_t configWord);
 // The worker of "Тест SDRAM": two passes of writing every 64 KB block, a
 // refresh pause and reading them back. Aborted on ESC (except during the pause,
 // which ESC only shortens), failed when any block failed.
-Outcome SdramTest(Station& station);
+Outcome SdramTest(StationContext& station);
 
 }  // namespace rz

@@ -2,10 +2,10 @@
 
 #include <cstdio>
 
-#include "app/station.h"
 #include "app/texts.h"
 #include "app/worker_frame.h"
 #include "boardtests/board_test_texts.h"
+#include "context/station_context.h"
 #include "link/exchange.h"
 
 namespace rz {
@@ -70,10 +70,10 @@ std::vector<std::string> DescribeServiceLines(bool v7, const ServiceLineReport& 
   return lines;
 }
 
-Outcome ServiceComTest(Station& station) {
+Outcome ServiceComTest(StationContext& station) {
   StationUi& ui = station.Ui();
   PurgePort(station.Port());
-  const WorkerFrame frame(station);
+  const WorkerFrame frame(station.Ui(), station.flags);
   const bool v7 = station.flags.serviceComVariant.load() == 1;
   Outcome outcome = Outcome::Aborted;
   {

@@ -8,7 +8,7 @@
 
 namespace rz {
 
-class Station;
+class StationContext;
 
 // Bytes sent round the service port's loop.
 inline constexpr std::uint32_t kServiceLoopCount = 500;
@@ -28,6 +28,6 @@ std::vector<std::string> DescribeServiceLines(bool v7, const ServiceLineReport& 
 // The worker of the service COM button: 500 bytes round the board's service
 // port loop, then the modem-control line checks of the variant chosen with the
 // C key ('C' for v7, 'c' for v5).
-Outcome ServiceComTest(Station& station);
+Outcome ServiceComTest(StationContext& station);
 
 }  // namespace rz

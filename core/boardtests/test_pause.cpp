@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
-#include "app/station.h"
+#include "context/station_context.h"
 
 namespace rz {
 
-bool PauseUnlessAborted(Station& station, std::chrono::milliseconds duration) {
+bool PauseUnlessAborted(StationContext& station, std::chrono::milliseconds duration) {
   constexpr std::chrono::milliseconds kSlice{kReadTotalTimeoutMs};
   while (duration.count() > 0) {
     if (station.flags.AbortRequested()) return false;

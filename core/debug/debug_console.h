@@ -10,7 +10,7 @@
 
 namespace rz {
 
-class Station;
+class StationContext;
 
 // Target numbers of the debug console; the sixth button is "Выход".
 inline constexpr int kDebugTargets = 5;
@@ -28,7 +28,7 @@ struct DebugConsoleState {
 
 // What a target thread works with.
 struct DebugContext {
-  Station& station;
+  StationContext& station;
   DebugUi& ui;
   DebugConsoleState& state;
 };

@@ -10,7 +10,7 @@
 // The pieces of the five targets, for the target table and the tests.
 namespace rz {
 
-class Station;
+class StationContext;
 
 // Commands of the debug console.
 inline constexpr std::uint8_t kOpDebugAccess = 'd';
@@ -28,7 +28,7 @@ inline constexpr std::uint32_t kEthernetWindow = 0x50000300;
 inline constexpr std::uint32_t kFlashBase = 0x70000000;
 
 // Ends the cyclic operation the test program is running.
-void StopCycle(Station& station);
+void StopCycle(StationContext& station);
 
 // Sends DebugAccess (address, data, code) and reports in the debug journal;
 // a single read appends the value to `echo` and rewrites the echo line.

@@ -1,7 +1,7 @@
 #include "debug/debug_operation.h"
 
-#include "app/station.h"
 #include "app/texts.h"
+#include "context/station_context.h"
 #include "debug/debug_console.h"
 
 namespace rz {
@@ -13,7 +13,7 @@ namespace {
 // gives the operation field the focus (the operation is over) it presses ESC.
 class RequestDrivenUi final : public DebugUi {
  public:
-  RequestDrivenUi(DebugUi& inner, Station& station, const DebugRequest& request)
+  RequestDrivenUi(DebugUi& inner, StationContext& station, const DebugRequest& request)
       : inner_(inner), station_(station), request_(request) {}
 
   void AddDebugLine(int mode, const std::string& text) override { inner_.AddDebugLine(mode, text); }
@@ -37,7 +37,7 @@ class RequestDrivenUi final : public DebugUi {
 
  private:
   DebugUi& inner_;
-  Station& station_;
+  StationContext& station_;
   const DebugRequest& request_;
   int focusRequests_ = 0;
 };
@@ -53,7 +53,7 @@ std::string DebugTargetNames() {
   return names;
 }
 
-Outcome RunDebugRequest(Station& station, DebugUi& ui, DebugConsoleState& state, const DebugRequest& request) {
+Outcome RunDebugRequest(StationContext& station, DebugUi& ui, DebugConsoleState& state, const DebugRequest& request) {
   const DebugTarget* target = FindDebugTarget(request.target);
   if (target == nullptr) return Outcome::Failed;
   RequestDrivenUi driven(ui, station, request);

@@ -11,7 +11,7 @@ namespace rz {
 // The command-line names of the targets, separated by '|'.
 std::string DebugTargetNames();
 
-class Station;
+class StationContext;
 class DebugUi;
 struct DebugConsoleState;
 
@@ -20,6 +20,6 @@ struct DebugConsoleState;
 // leaves target mode. Runs the target thread on the calling thread; `ui` shows
 // what the window would (its fields are not read: the request's texts are).
 // Returns the operation's outcome (Failed after a field error).
-Outcome RunDebugRequest(Station& station, DebugUi& ui, DebugConsoleState& state, const DebugRequest& request);
+Outcome RunDebugRequest(StationContext& station, DebugUi& ui, DebugConsoleState& state, const DebugRequest& request);
 
 }  // namespace rz

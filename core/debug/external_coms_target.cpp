@@ -3,7 +3,7 @@
 
 #include <array>
 
-#include "app/station.h"
+#include "context/station_context.h"
 #include "debug/debug_executors.h"
 #include "debug/debug_fields.h"
 #include "debug/debug_texts.h"

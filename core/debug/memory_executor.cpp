@@ -1,6 +1,6 @@
 #include <chrono>
 
-#include "app/station.h"
+#include "context/station_context.h"
 #include "debug/debug_executors.h"
 #include "debug/debug_fields.h"
 #include "debug/debug_texts.h"
@@ -23,7 +23,7 @@ std::string ReadSuffix(std::uint32_t address, std::uint32_t value) {
 
 }  // namespace
 
-void StopCycle(Station& station) {
+void StopCycle(StationContext& station) {
   const std::uint8_t opcode = kOpStopCycle;
   SerialWrite(station.Port(), &opcode, 1);
 }
@@ -39,7 +39,7 @@ void BlinkUntilAbort(DebugContext& ctx, const char* off, const char* on) {
 
 Outcome ExecuteMemoryOperation(DebugContext& ctx, std::uint32_t address, std::uint32_t data, std::uint8_t code,
                                std::string& echo) {
-  Station& station = ctx.station;
+  StationContext& station = ctx.station;
   DebugUi& ui = ctx.ui;
   PurgePort(station.Port());
   ui.SetDebugStatus(debugtext::kStatusBusy);

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <chrono>
 
-#include "app/station.h"
+#include "context/station_context.h"
 #include "debug/debug_executors.h"
 #include "debug/debug_fields.h"
 #include "debug/debug_texts.h"

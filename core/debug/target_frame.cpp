@@ -1,6 +1,6 @@
 #include <chrono>
 
-#include "app/station.h"
+#include "context/station_context.h"
 #include "debug/debug_console.h"
 #include "debug/debug_texts.h"
 

@@ -1,8 +1,8 @@
 #include <array>
 
-#include "app/station.h"
 #include "app/texts.h"
 #include "app/worker_frame.h"
+#include "context/station_context.h"
 #include "flash/flash_texts.h"
 #include "flash/flash_unit.h"
 #include "flash/transfer_handlers.h"
@@ -10,7 +10,7 @@
 namespace rz {
 namespace {
 
-Outcome Erase(Station& station, std::uint32_t bound) {
+Outcome Erase(StationContext& station, std::uint32_t bound) {
   StationUi& ui = station.Ui();
   ProgressLine progress(ui, text::kEraseProgress);
   const int blocks = EraseBlockCount(bound);
@@ -24,7 +24,7 @@ Outcome Erase(Station& station, std::uint32_t bound) {
   return Outcome::Success;
 }
 
-Outcome Write(Station& station, TransferFile& file, const ImageCheck& check) {
+Outcome Write(StationContext& station, TransferFile& file, const ImageCheck& check) {
   StationUi& ui = station.Ui();
   ProgressLine progress(ui, text::kWriteProgress);
   ImagePieces pieces(file, check);
@@ -45,7 +45,7 @@ Outcome Write(Station& station, TransferFile& file, const ImageCheck& check) {
   return Outcome::Success;
 }
 
-Outcome Transfer(Station& station, FileToFlashJob& job, TransferFile& file) {
+Outcome Transfer(StationContext& station, FileToFlashJob& job, TransferFile& file) {
   const std::optional<CheckedImage> image = BeginFileToFlash(station, text::kWriteHeadingCom, job, file);
   if (!image) return Outcome::Failed;
   const Outcome erased = Erase(station, image->bound);
@@ -56,11 +56,11 @@ Outcome Transfer(Station& station, FileToFlashJob& job, TransferFile& file) {
 
 }  // namespace
 
-Outcome FileToFlashOverCom(Station& station, FileToFlashJob& job) {
+Outcome FileToFlashOverCom(StationContext& station, FileToFlashJob& job) {
   // Declared first, so the file is closed last, after the frame's steps.
   const std::unique_ptr<TransferFile> file = std::move(job.file);
   PurgePort(station.Port());
-  const WorkerFrame frame(station);
+  const WorkerFrame frame(station.Ui(), station.flags);
   const Outcome outcome = Transfer(station, job, *file);
   station.Ui().AddJournalLine(0, outcome == Outcome::Success ? text::kWritePassed : text::kAborted);
   PlayEndSignal(station.Sound(), station.flags.soundOption.load());

@@ -1,8 +1,8 @@
 #include <array>
 
-#include "app/station.h"
 #include "app/texts.h"
 #include "app/worker_frame.h"
+#include "context/station_context.h"
 #include "flash/flash_texts.h"
 #include "flash/flash_unit.h"
 #include "flash/transfer_handlers.h"
@@ -13,7 +13,7 @@
 namespace rz {
 namespace {
 
-Outcome Erase(Station& station, std::uint32_t bound) {
+Outcome Erase(StationContext& station, std::uint32_t bound) {
   UdpProgressLine progress(station, text::kEraseProgress);
   const int blocks = EraseBlockCount(bound);
   for (int block = 0; block < blocks; ++block) {
@@ -29,7 +29,7 @@ Outcome Erase(Station& station, std::uint32_t bound) {
 
 // ESC fails the exchange in progress and, as the flag stays set, its
 // repetition at once: the writing ends within a wait's slice.
-Outcome Write(Station& station, TransferFile& file, const ImageCheck& check) {
+Outcome Write(StationContext& station, TransferFile& file, const ImageCheck& check) {
   UdpProgressLine progress(station, text::kWriteProgress);
   ImagePieces pieces(file, check);
   std::array<std::uint8_t, kFlashPieceBytes> buffer{};
@@ -53,7 +53,7 @@ Outcome Write(Station& station, TransferFile& file, const ImageCheck& check) {
   return Outcome::Success;
 }
 
-Outcome Transfer(Station& station, FileToFlashJob& job, TransferFile& file) {
+Outcome Transfer(StationContext& station, FileToFlashJob& job, TransferFile& file) {
   const std::optional<CheckedImage> image = BeginFileToFlash(station, text::kWriteHeadingUdp, job, file);
   if (!image) return Outcome::Failed;
   const Outcome erased = Erase(station, image->bound);
@@ -66,10 +66,10 @@ Outcome Transfer(Station& station, FileToFlashJob& job, TransferFile& file) {
 
 }  // namespace
 
-Outcome FileToFlashOverUdp(Station& station, FileToFlashJob& job) {
+Outcome FileToFlashOverUdp(StationContext& station, FileToFlashJob& job) {
   // Declared first, so the file is closed last, after the frame's steps.
   const std::unique_ptr<TransferFile> file = std::move(job.file);
-  const WorkerFrame frame(station);
+  const WorkerFrame frame(station.Ui(), station.flags);
   BeginUdpTransfer(station);
   const Outcome outcome = Transfer(station, job, *file);
   station.Ui().AddJournalLine(0, outcome == Outcome::Success ? text::kWritePassed : text::kAborted);

@@ -1,19 +1,19 @@
 #include "flash/flash_test.h"
 
-#include "app/station.h"
 #include "app/texts.h"
 #include "app/worker_frame.h"
+#include "context/station_context.h"
 #include "flash/flash_texts.h"
 #include "flash/flash_unit.h"
 
 namespace rz {
 namespace {
 
-using BlockCommand = FlashReply (*)(Station& station, int block);
+using BlockCommand = FlashReply (*)(StationContext& station, int block);
 
-FlashReply EraseBlock(Station& station, int block) { return EraseFlashBlock(station, FlashBlockAddress(block)); }
+FlashReply EraseBlock(StationContext& station, int block) { return EraseFlashBlock(station, FlashBlockAddress(block)); }
 
-FlashReply TestBlock(Station& station, int block) {
+FlashReply TestBlock(StationContext& station, int block) {
   return TestFlashRange(station, FlashBlockAddress(block), FlashBlockSize(block));
 }
 
@@ -21,7 +21,7 @@ FlashReply TestBlock(Station& station, int block) {
 // journal; each block's number replaces its figure, a refused block is retried
 // once below a " Повтор" line. The header for the large blocks restarts the
 // numbering at 1. Returns Success, or how the pass ended.
-Outcome RunPass(Station& station, BlockCommand command, const char* smallHeader, const char* largeHeader) {
+Outcome RunPass(StationContext& station, BlockCommand command, const char* smallHeader, const char* largeHeader) {
   StationUi& ui = station.Ui();
   const char* header = smallHeader;
   int number = 1;
@@ -41,7 +41,7 @@ Outcome RunPass(Station& station, BlockCommand command, const char* smallHeader,
   return Outcome::Success;
 }
 
-Outcome RunTest(Station& station) {
+Outcome RunTest(StationContext& station) {
   StationUi& ui = station.Ui();
   ui.AddJournalLine(0, text::kSeparator);
   ui.AddJournalLine(0, text::kFlashTestHeading);
@@ -59,9 +59,9 @@ Outcome RunTest(Station& station) {
 
 }  // namespace
 
-Outcome FlashTest(Station& station) {
+Outcome FlashTest(StationContext& station) {
   PurgePort(station.Port());
-  const WorkerFrame frame(station);
+  const WorkerFrame frame(station.Ui(), station.flags);
   const Outcome outcome = RunTest(station);
   station.Ui().AddJournalLine(0, outcome == Outcome::Success ? text::kTestPassed : text::kAborted);
   PlayEndSignal(station.Sound(), station.flags.soundOption.load());

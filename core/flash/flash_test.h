@@ -4,10 +4,10 @@
 
 namespace rz {
 
-class Station;
+class StationContext;
 
 // The Flash test: erases all 71 blocks, then has the board write and read back
 // each of them, numbering the blocks in the journal. Destroys the Flash contents.
-Outcome FlashTest(Station& station);
+Outcome FlashTest(StationContext& station);
 
 }  // namespace rz

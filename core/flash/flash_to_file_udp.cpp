@@ -1,8 +1,8 @@
 #include <array>
 
-#include "app/station.h"
 #include "app/texts.h"
 #include "app/worker_frame.h"
+#include "context/station_context.h"
 #include "flash/flash_texts.h"
 #include "flash/flash_unit.h"
 #include "flash/transfer_handlers.h"
@@ -13,7 +13,7 @@
 namespace rz {
 namespace {
 
-Outcome Transfer(Station& station, FlashToFileJob& job, TransferFile& file) {
+Outcome Transfer(StationContext& station, FlashToFileJob& job, TransferFile& file) {
   StationUi& ui = station.Ui();
   ui.AddJournalLine(0, "");
   ui.AddJournalLine(0, FormatText(FormatText(text::kReadHeadingUdp, std::to_string(job.count)), job.fileName));
@@ -44,10 +44,10 @@ Outcome Transfer(Station& station, FlashToFileJob& job, TransferFile& file) {
 
 }  // namespace
 
-Outcome FlashToFileOverUdp(Station& station, FlashToFileJob& job) {
+Outcome FlashToFileOverUdp(StationContext& station, FlashToFileJob& job) {
   // Declared first, so the file is closed last, after the frame's steps.
   const std::unique_ptr<TransferFile> file = std::move(job.file);
-  const WorkerFrame frame(station);
+  const WorkerFrame frame(station.Ui(), station.flags);
   BeginUdpTransfer(station);
   const Outcome outcome = Transfer(station, job, *file);
   station.Ui().AddJournalLine(0, outcome == Outcome::Success ? text::kReadPassed : text::kAborted);

@@ -1,7 +1,7 @@
 #include "flash/transfer_handlers.h"
 
-#include "app/station.h"
 #include "app/texts.h"
+#include "context/station_context.h"
 #include "flash/flash_texts.h"
 #include "flash/flash_unit.h"
 
@@ -11,7 +11,7 @@ TransferWorkers SerialTransferWorkers() { return {&FileToFlashOverCom, &FlashToF
 
 TransferWorkers EthernetTransferWorkers() { return {&FileToFlashOverUdp, &FlashToFileOverUdp}; }
 
-std::optional<CheckedImage> BeginFileToFlash(Station& station, const char* heading, FileToFlashJob& job,
+std::optional<CheckedImage> BeginFileToFlash(StationContext& station, const char* heading, FileToFlashJob& job,
                                              TransferFile& file) {
   StationUi& ui = station.Ui();
   ui.AddJournalLine(0, "");
@@ -25,7 +25,7 @@ std::optional<CheckedImage> BeginFileToFlash(Station& station, const char* headi
   return CheckedImage{check, EraseBound(check, serviceMode)};
 }
 
-Outcome ImageFileShrank(Station& station) {
+Outcome ImageFileShrank(StationContext& station) {
   station.Ui().Note(station.transferFile + " became shorter than when it was checked");
   return Outcome::Failed;
 }

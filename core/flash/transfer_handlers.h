@@ -11,7 +11,7 @@
 
 namespace rz {
 
-class Station;
+class StationContext;
 
 // What the file-to-Flash button hands its worker: the file it opened for
 // reading and its name without folder. The worker owns the file from then on
@@ -32,8 +32,8 @@ struct FlashToFileJob {
 // The workers of one channel. The buttons start the serial ones, or the
 // Ethernet ones while the Ethernet switch is on.
 struct TransferWorkers {
-  Outcome (*fileToFlash)(Station& station, FileToFlashJob& job) = nullptr;
-  Outcome (*flashToFile)(Station& station, FlashToFileJob& job) = nullptr;
+  Outcome (*fileToFlash)(StationContext& station, FileToFlashJob& job) = nullptr;
+  Outcome (*flashToFile)(StationContext& station, FlashToFileJob& job) = nullptr;
 };
 TransferWorkers SerialTransferWorkers();
 // The Ethernet channel's workers (a channel without workers would make the
@@ -48,18 +48,18 @@ struct CheckedImage {
   ImageCheck check;
   std::uint32_t bound = 0;
 };
-std::optional<CheckedImage> BeginFileToFlash(Station& station, const char* heading, FileToFlashJob& job,
+std::optional<CheckedImage> BeginFileToFlash(StationContext& station, const char* heading, FileToFlashJob& job,
                                              TransferFile& file);
 
 // Ends a write whose image file became shorter than its checked size: says
 // so through the station's note and gives the failed outcome.
-Outcome ImageFileShrank(Station& station);
+Outcome ImageFileShrank(StationContext& station);
 
 // The workers over the serial channel.
-Outcome FileToFlashOverCom(Station& station, FileToFlashJob& job);
-Outcome FlashToFileOverCom(Station& station, FlashToFileJob& job);
+Outcome FileToFlashOverCom(StationContext& station, FileToFlashJob& job);
+Outcome FlashToFileOverCom(StationContext& station, FlashToFileJob& job);
 // The workers over UDP, used while the Ethernet switch is on.
-Outcome FileToFlashOverUdp(Station& station, FileToFlashJob& job);
-Outcome FlashToFileOverUdp(Station& station, FlashToFileJob& job);
+Outcome FileToFlashOverUdp(StationContext& station, FileToFlashJob& job);
+Outcome FlashToFileOverUdp(StationContext& station, FlashToFileJob& job);
 
 }  // namespace rz

@@ -8,6 +8,8 @@
 #include <optional>
 #include <string>
 
+#include "app/ip_address.h"
+
 namespace rz {
 
 // An IPv4 address and UDP port. The address bytes are in dotted order (the
@@ -20,11 +22,8 @@ struct Ipv4Endpoint {
   bool operator==(const Ipv4Endpoint&) const = default;
 };
 
-// "a.b.c.d" of the address bytes.
-std::string FormatIpv4(const std::array<std::uint8_t, 4>& address);
-
 // One datagram socket as the platform gives it. Backends: BSD sockets
-// (udp_posix), later Windows Sockets; tests may wrap one to watch it.
+// (udp_posix) and Windows Sockets (udp_win32); tests may wrap one to watch it.
 class DatagramSocket {
  public:
   virtual ~DatagramSocket() = default;

@@ -1,11 +1,11 @@
 #include "link/exchange.h"
 
-#include "app/station.h"
+#include "link/link_context.h"
 
 namespace rz {
 
-SerialExchange::SerialExchange(Station& station, bool watchParamsRequest)
-    : port_(station.Port()), flags_(station.flags), watchParamsRequest_(watchParamsRequest) {}
+SerialExchange::SerialExchange(LinkContext& link, bool watchParamsRequest)
+    : port_(link.Port()), flags_(link.flags), watchParamsRequest_(watchParamsRequest) {}
 
 SerialExchange::~SerialExchange() { flags_.ClearAbort(); }
 

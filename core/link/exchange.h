@@ -6,7 +6,7 @@
 
 namespace rz {
 
-class Station;
+class LinkContext;
 struct StationFlags;
 
 // Status codes of the exchange routines.
@@ -24,7 +24,7 @@ inline constexpr std::uint8_t kStatusRefused = 'q';
 class SerialExchange {
  public:
   // `watchParamsRequest`: also end the wait when the parameters request flag is 1.
-  explicit SerialExchange(Station& station, bool watchParamsRequest = false);
+  explicit SerialExchange(LinkContext& link, bool watchParamsRequest = false);
   SerialExchange(const SerialExchange&) = delete;
   SerialExchange& operator=(const SerialExchange&) = delete;
   ~SerialExchange();

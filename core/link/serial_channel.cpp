@@ -2,28 +2,17 @@
 
 #include <thread>
 
-#include "app/station.h"
-#include "app/texts.h"
-
 namespace rz {
 
-std::unique_ptr<SerialDevice> OpenPort(Station& station, int n) {
-  const std::string name = n == 2 ? "COM2" : "COM1";
-  const std::string& path = n == 2 ? station.portPaths.com2 : station.portPaths.com1;
-  std::string error;
-  std::unique_ptr<SerialDevice> port = station.Serial().Open(path, error);
-  if (!port) {
-    station.Ui().ShowError({text::kErrorCaption, std::string(text::kPortOpenError) + "<" + name + ">",
-                            false, error});
-    return nullptr;
-  }
+std::unique_ptr<SerialDevice> OpenSerialPort(SerialBackend& backend, const std::string& path, std::string& reason) {
+  std::unique_ptr<SerialDevice> port = backend.Open(path, reason);
+  if (!port) return nullptr;
   // Bytes sent to the device while nobody had it open are stale.
   PurgeOutput(port.get());
   PurgePort(port.get());
   std::string refused;
   if (!port->ApplyLineSettings({kStandardBaud, 8, 0, 0}, refused)) {
-    station.Ui().ShowError({text::kErrorCaption, std::string(text::kPortOpenError) + "<" + name + ">",
-                            false, path + ": " + refused});
+    reason = path + ": " + refused;
     return nullptr;
   }
   SetPortTimeouts(port.get(), 0, 0, kReadTotalTimeoutMs);

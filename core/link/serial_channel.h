@@ -5,18 +5,9 @@
 #include <memory>
 #include <string>
 
-#include "app/outcome.h"
 #include "link/serial_device.h"
 
 namespace rz {
-
-class Station;
-
-// The devices that the names COM1 and COM2 stand for on this machine.
-struct PortPaths {
-  std::string com1 = "/dev/ttyS0";
-  std::string com2 = "/dev/ttyS1";
-};
 
 // A port handle: the open device or nullptr (invalid).
 using PortHandle = SerialDevice*;
@@ -24,9 +15,10 @@ using PortHandle = SerialDevice*;
 inline constexpr std::uint32_t kStandardBaud = 115200;
 inline constexpr std::uint32_t kReadTotalTimeoutMs = 50;
 
-// Opens COM1 (n = 1) or COM2 (n = 2) with 115200,8,n,1 and the 50 ms total read
-// time-out. On failure shows "Ошибка открытия <COMn>" and returns nullptr.
-std::unique_ptr<SerialDevice> OpenPort(Station& station, int n);
+// Opens the device at `path` with 115200,8,n,1 and the 50 ms total read
+// time-out, with nothing left in either direction. Returns nullptr with the
+// reason (the path and what the system or the driver said) when it cannot.
+std::unique_ptr<SerialDevice> OpenSerialPort(SerialBackend& backend, const std::string& path, std::string& reason);
 
 void PurgeOutput(PortHandle port);
 // Discards the input that has arrived and not been read.
@@ -43,9 +35,5 @@ std::size_t SerialWrite(PortHandle port, const std::uint8_t* bytes, std::size_t 
 // (the bytes that did arrive are in the buffer). Without a port the read still
 // takes its 50 ms, so that a wait loop over it never spins.
 std::size_t SerialRead(PortHandle port, std::uint8_t* buffer, std::size_t n);
-
-// The worker of the port selector: closes the port and opens the one selected.
-// Succeeds when the selected entry was opened or "NONE" was selected.
-Outcome ReselectPort(Station& station);
 
 }  // namespace rz

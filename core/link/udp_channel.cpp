@@ -4,10 +4,8 @@
 #include <span>
 #include <thread>
 
-#include "app/station.h"
-#include "app/texts.h"
-#include "link/ethernet_texts.h"
 #include "link/exchange.h"
+#include "link/link_context.h"
 
 namespace rz {
 namespace {
@@ -33,10 +31,6 @@ constexpr std::chrono::milliseconds kPollTick{1};
 // A flood of datagrams cannot hold a drain up longer than its wait.
 constexpr int kDrainBurst = 256;
 
-void ShowSocketError(Station& station, const char* message) {
-  station.Ui().ShowError({text::kErrorCaption, message, false});
-}
-
 std::chrono::microseconds Micro(Clock::duration d) {
   return std::chrono::duration_cast<std::chrono::microseconds>(d);
 }
@@ -60,38 +54,29 @@ Received TakeDatagram(UdpChannel& channel) {
   return Received::Board;
 }
 
-void MarkInDoubt(Station& station) {
-  if (!station.udp.repliesInDoubt) {
-    station.Ui().Note("replies from the board could not be matched to their requests (late or repeated "
-                      "datagrams that differ); the transfer is not trusted");
-  }
-  station.udp.repliesInDoubt = true;
-}
-
 // Drops a datagram of the board that arrived while no reply was awaited,
 // judging it against the reply taken last.
-void DropSurplus(Station& station, bool judge) {
-  UdpChannel& channel = station.udp;
+void DropSurplus(UdpChannel& channel, bool judge) {
   ++channel.surplusDropped;
   const std::span<const std::uint8_t> reply = channel.Reply();
   const bool same = !channel.replyOversized && reply.size() == channel.lastReply.size() &&
                     std::equal(reply.begin(), reply.end(), channel.lastReply.begin());
-  if (judge && channel.lastExchangeAnswered && !same) MarkInDoubt(station);
+  if (judge && channel.lastExchangeAnswered && !same) channel.repliesInDoubt = true;
   // A surplus after an exchange with one send is a copy (or an answer later
   // than any wait): from now on every request waits for such longer.
   if (judge && channel.lastExchangeAnswered && channel.lastExchangeSends == 1) channel.copiesSeen = true;
 }
 
 // Drops what has arrived, and keeps dropping until `until`. False on ESC.
-bool Drain(Station& station, Clock::time_point until, bool judge) {
-  UdpChannel& channel = station.udp;
+bool Drain(LinkContext& link, Clock::time_point until, bool judge) {
+  UdpChannel& channel = link.udp;
   for (;;) {
     for (int i = 0; i < kDrainBurst; ++i) {
       const Received got = TakeDatagram(channel);
-      if (got == Received::Board) DropSurplus(station, judge);
+      if (got == Received::Board) DropSurplus(channel, judge);
       if (got == Received::Nothing || got == Received::Error) break;
     }
-    if (station.flags.AbortRequested()) return false;
+    if (link.flags.AbortRequested()) return false;
     const auto now = Clock::now();
     if (now >= until) return true;
     if (until - now < kPollTick) {
@@ -100,6 +85,15 @@ bool Drain(Station& station, Clock::time_point until, bool judge) {
       WaitReadable(*channel.socket, std::min(Micro(until - now), Micro(kAbortPoll)));
     }
   }
+}
+
+// The line shows the suffix gone for a moment, then `suffix`, so that the
+// operator sees each new wait or repetition.
+void ShowPausedSuffix(LinkContext& link, const char* suffix) {
+  ExchangeProgress* progress = link.udp.progress;
+  if (progress != nullptr) progress->ShowSuffix("");
+  link.Sleep(kSuffixPause);
+  if (progress != nullptr) progress->ShowSuffix(suffix);
 }
 
 // Until when copies of the last reply may still come close behind it.
@@ -116,11 +110,11 @@ enum class WaitResult { Reply, TimedOut, Error, Aborted };
 // One wait of up to `channel.replyWait` for a datagram from the board, in
 // slices that look at the abort flag. Datagrams from elsewhere are dropped
 // and the wait goes on for what is left of its time.
-WaitResult AwaitReply(Station& station) {
-  UdpChannel& channel = station.udp;
+WaitResult AwaitReply(LinkContext& link) {
+  UdpChannel& channel = link.udp;
   const Clock::time_point deadline = Clock::now() + channel.replyWait;
   for (;;) {
-    if (station.flags.AbortRequested()) return WaitResult::Aborted;
+    if (link.flags.AbortRequested()) return WaitResult::Aborted;
     const auto now = Clock::now();
     if (now >= deadline) return WaitResult::TimedOut;
     if (WaitReadable(*channel.socket, std::min(Micro(deadline - now), Micro(kAbortPoll))) == 0) continue;
@@ -162,36 +156,27 @@ void EndExchange(UdpChannel& channel, std::span<const std::uint8_t> request, int
 
 }  // namespace
 
-std::unique_ptr<DatagramSocket> CreateUdpSocket(Station& station) {
-  UdpChannel& channel = station.udp;
-  if (channel.backend == nullptr) return nullptr;
-  if (!channel.backend->Startup()) {
-    ShowSocketError(station, text::kSocketLayerError);
-    return nullptr;
-  }
-  station.Sleep(kStartupPause);
+UdpSocketResult CreateUdpSocket(LinkContext& link) {
+  UdpChannel& channel = link.udp;
+  if (channel.backend == nullptr) return {nullptr, UdpSocketFailure::NoLocalAddress};
+  if (!channel.backend->Startup()) return {nullptr, UdpSocketFailure::Startup};
+  link.Sleep(kStartupPause);
   std::unique_ptr<DatagramSocket> socket = channel.backend->CreateSocket();
-  if (!socket) {
-    ShowSocketError(station, text::kSocketCreateError);
-    return nullptr;
-  }
+  if (!socket) return {nullptr, UdpSocketFailure::Create};
   std::optional<std::array<std::uint8_t, 4>> local = channel.localAddress;
   if (!local) {
     // The computer's own address; a name that resolves to loopback gives a
     // socket no board could reach, so there is none (and no message).
     local = channel.backend->HostAddress();
-    if (!local || (*local)[0] == 127) return nullptr;
+    if (!local || (*local)[0] == 127) return {nullptr, UdpSocketFailure::NoLocalAddress};
   }
-  if (!socket->Bind({*local, kUdpPort})) {
-    ShowSocketError(station, text::kSocketBindError);
-    return nullptr;
-  }
+  if (!socket->Bind({*local, kUdpPort})) return {nullptr, UdpSocketFailure::Bind};
   channel.boardAddress = {channel.storedAddress, kUdpPort};
   // A new socket has seen no copies yet; later transfers over the same one
   // keep what earlier ones learnt, so a path that repeats datagrams is waited
   // for from the first reply on.
   channel.copiesSeen = false;
-  return socket;
+  return {std::move(socket), UdpSocketFailure::None};
 }
 
 int WaitReadable(DatagramSocket& socket, std::chrono::microseconds timeout) {
@@ -218,30 +203,26 @@ bool ValidReply(std::span<const std::uint8_t> reply, ReplyRule rule) {
   return reply[kDatagramMagic.size()] != kUdpStatusFailed;
 }
 
-int ExchangeDatagram(Station& station, std::size_t length, ReplyRule rule) {
-  UdpChannel& channel = station.udp;
+int ExchangeDatagram(LinkContext& link, std::size_t length, ReplyRule rule) {
+  UdpChannel& channel = link.udp;
   if (!channel.socket || length > kExchangeBufferBytes) return kExchangeFailed;
   const std::span<const std::uint8_t> request(channel.buffer.data(), length);
   // Answers to a repetition of the same request are as good as its own.
   const bool sameRequest = std::equal(request.begin(), request.end(), channel.lastRequest.begin(),
                                       channel.lastRequest.end());
-  if (!Drain(station, sameRequest ? Clock::now() : std::max(channel.quietUntil, CopiesDueBy(channel)), true)) {
+  if (!Drain(link, sameRequest ? Clock::now() : std::max(channel.quietUntil, CopiesDueBy(channel)), true)) {
     return kExchangeFailed;
   }
   if (channel.repliesInDoubt) return kExchangeFailed;
   const Clock::time_point first = Clock::now();
   Clock::time_point last = first;
   for (int send = 1; send <= kDatagramSends; ++send) {
-    if (station.flags.AbortRequested()) break;
+    if (link.flags.AbortRequested()) break;
     last = Clock::now();
     channel.socket->SendTo(channel.buffer.data(), length, channel.boardAddress);
-    if (send > 1) {
-      SetProgressSuffix(station, "");
-      station.Sleep(kSuffixPause);
-      SetProgressSuffix(station, kSuffixRepeating);
-    }
+    if (send > 1) ShowPausedSuffix(link, kSuffixRepeating);
     for (int wait = 1; wait <= kWaitsPerSend; ++wait) {
-      const WaitResult result = AwaitReply(station);
+      const WaitResult result = AwaitReply(link);
       if (result == WaitResult::Aborted || result == WaitResult::Error) {
         EndExchange(channel, request, send, first, last, false);
         return kExchangeFailed;
@@ -251,39 +232,26 @@ int ExchangeDatagram(Station& station, std::size_t length, ReplyRule rule) {
         const bool valid = !channel.replyOversized && ValidReply(channel.Reply(), rule);
         return valid ? kExchangeOk : kExchangeFailed;
       }
-      SetProgressSuffix(station, "");
-      station.Sleep(kSuffixPause);
-      SetProgressSuffix(station, kSuffixWaiting);
+      ShowPausedSuffix(link, kSuffixWaiting);
     }
   }
   EndExchange(channel, request, kDatagramSends, first, last, false);
   return kExchangeFailed;
 }
 
-void BeginUdpTransfer(Station& station) {
-  UdpChannel& channel = station.udp;
+void BeginUdpTransfer(LinkContext& link) {
+  UdpChannel& channel = link.udp;
   channel.repliesInDoubt = false;
   channel.lastExchangeAnswered = false;
   channel.longestRoundTrip = {};
-  if (channel.socket) Drain(station, Clock::now(), false);
+  if (channel.socket) Drain(link, Clock::now(), false);
 }
 
-bool SettleUdpTransfer(Station& station) {
-  UdpChannel& channel = station.udp;
+bool SettleUdpTransfer(LinkContext& link) {
+  UdpChannel& channel = link.udp;
   if (!channel.socket) return !channel.repliesInDoubt;
   const auto until = std::max(channel.quietUntil, Clock::now() + 2 * channel.longestRoundTrip + kMinSettle);
-  return Drain(station, until, true) && !channel.repliesInDoubt;
-}
-
-void SetProgressSuffix(Station& station, const std::string& suffix) {
-  UdpChannel& channel = station.udp;
-  channel.progressSuffix = suffix;
-  station.Ui().AddJournalLine(-1, channel.progressHeader + channel.progressPercent + suffix);
-}
-
-void SetProgressPercent(Station& station, const std::string& percent) {
-  station.udp.progressPercent = percent;
-  SetProgressSuffix(station, "");
+  return Drain(link, until, true) && !channel.repliesInDoubt;
 }
 
 }  // namespace rz

@@ -14,7 +14,7 @@
 
 namespace rz {
 
-class Station;
+class LinkContext;
 
 inline constexpr std::uint16_t kUdpPort = 13330;
 inline constexpr std::array<std::uint8_t, 4> kDefaultBoardAddress = {192, 168, 2, 200};
@@ -43,6 +43,15 @@ struct ReplyRule {
   bool exact = false;
 };
 
+// Where an exchange shows that it waits for a reply or repeats its request:
+// the running transfer's progress line.
+class ExchangeProgress {
+ public:
+  virtual ~ExchangeProgress() = default;
+  // Shows `suffix` behind the line's percentage ("" removes it).
+  virtual void ShowSuffix(const std::string& suffix) = 0;
+};
+
 // The station's side of the UDP channel: its socket, the board's address and
 // the progress line that the exchange writes its suffixes on.
 struct UdpChannel {
@@ -67,12 +76,8 @@ struct UdpChannel {
   std::array<std::uint8_t, kExchangeBufferBytes> reply{};
   std::size_t replyLength = 0;
   bool replyOversized = false;
-  // The running transfer's progress line: its header and the percentage text
-  // it last formatted.
-  std::string progressHeader;
-  std::string progressPercent;
-  // The suffix shown last behind the percentage ("" when none).
-  std::string progressSuffix;
+  // The running transfer's progress line, or nullptr (no suffixes shown).
+  ExchangeProgress* progress = nullptr;
   // Datagrams from other addresses or ports that were ignored (for the
   // journal of tests and benchmarks; the operator never sees them).
   std::uint64_t strangersIgnored = 0;
@@ -105,13 +110,22 @@ struct UdpChannel {
   std::span<const std::uint8_t> Reply() const { return {reply.data(), replyLength}; }
 };
 
+// Why no socket was made: the socket layer did not start, no socket could be
+// created, the local address could not be bound; or no address to bind to
+// (the computer's name is not found, or resolves to a loopback address),
+// which is no error to show.
+enum class UdpSocketFailure { None, NoLocalAddress, Startup, Create, Bind };
+
+struct UdpSocketResult {
+  std::unique_ptr<DatagramSocket> socket;
+  UdpSocketFailure failure = UdpSocketFailure::None;
+};
+
 // Creates and binds the station's datagram socket (at start-up, and again from
-// the switching operation when there is none). Shows a message box for a socket
-// layer that cannot start, a socket that cannot be created and a local address
-// that cannot be bound; a computer whose name is not found, or resolves to a
-// loopback address, gives no socket and no message (unless a local address was
-// given explicitly). On success the board address is set to the stored one.
-std::unique_ptr<DatagramSocket> CreateUdpSocket(Station& station);
+// the switching operation when there is none), at the explicit local address
+// or else the computer's own. On success the board address is set to the
+// stored one.
+UdpSocketResult CreateUdpSocket(LinkContext& link);
 
 // Waits at most `timeout` for the socket to become readable: 1 when it is, 0
 // when the time ran out (an error also counts as 0 after the full wait).
@@ -131,28 +145,20 @@ std::size_t BuildRequest(UdpChannel& channel, std::uint8_t command, std::span<co
 // are ignored within the wait they arrive in. Before a request that differs
 // from the previous one, waits out the quiet time of the previous exchange.
 // The abort flag is looked at every 100 ms of every wait.
-int ExchangeDatagram(Station& station, std::size_t length, ReplyRule rule);
+int ExchangeDatagram(LinkContext& link, std::size_t length, ReplyRule rule);
 
 // A transfer over UDP begins: datagrams left from earlier operations are
 // dropped without judging them, and the doubt of an earlier transfer is gone.
-void BeginUdpTransfer(Station& station);
+void BeginUdpTransfer(LinkContext& link);
 // A transfer over UDP has had its last reply: waits until every answer still
 // on its way has had time to arrive (at least twice the longest round trip
 // seen) and drops them. False when a reply was in doubt at any time of the
 // transfer (or ESC came meanwhile): the transfer has then failed.
-bool SettleUdpTransfer(Station& station);
+bool SettleUdpTransfer(LinkContext& link);
 
 // True when `reply` is a valid reply by `rule`: long enough (or exactly as
 // long), the magic, and a status other than 'F'. (A datagram larger than the
 // exchange buffer is never valid; ExchangeDatagram checks that apart.)
 bool ValidReply(std::span<const std::uint8_t> reply, ReplyRule rule);
-
-// Shows the progress line of the running transfer as its header, its
-// percentage and `suffix`, replacing the last journal line.
-void SetProgressSuffix(Station& station, const std::string& suffix);
-
-// Formats a new percentage behind the progress header and shows it (with no
-// suffix); the transfers call this at every step.
-void SetProgressPercent(Station& station, const std::string& percent);
 
 }  // namespace rz

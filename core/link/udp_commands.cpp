@@ -4,8 +4,8 @@
 #include <array>
 #include <vector>
 
-#include "app/station.h"
 #include "link/exchange.h"
+#include "link/link_context.h"
 #include "link/udp_channel.h"
 
 namespace rz {
@@ -17,31 +17,31 @@ void Put32(std::uint8_t* at, std::uint32_t value) {
 
 }  // namespace
 
-int EraseFlashBlockUdp(Station& station, std::uint32_t address) {
+int EraseFlashBlockUdp(LinkContext& link, std::uint32_t address) {
   std::array<std::uint8_t, 4> arguments{};
   Put32(arguments.data(), address);
-  const std::size_t length = BuildRequest(station.udp, kUdpErase, arguments);
-  return ExchangeDatagram(station, length, {kDatagramHeader, false});
+  const std::size_t length = BuildRequest(link.udp, kUdpErase, arguments);
+  return ExchangeDatagram(link, length, {kDatagramHeader, false});
 }
 
-int WriteFlashBlockUdp(Station& station, std::uint32_t address, std::span<const std::uint8_t> data) {
+int WriteFlashBlockUdp(LinkContext& link, std::uint32_t address, std::span<const std::uint8_t> data) {
   if (data.size() > kUdpPieceBytes) return kExchangeFailed;
   std::array<std::uint8_t, 8 + kUdpPieceBytes> arguments{};
   Put32(arguments.data(), address);
   Put32(arguments.data() + 4, static_cast<std::uint32_t>(data.size()));
   std::copy(data.begin(), data.end(), arguments.begin() + 8);
-  const std::size_t length = BuildRequest(station.udp, kUdpWrite, std::span(arguments).first(8 + data.size()));
-  return ExchangeDatagram(station, length, {kDatagramHeader, false});
+  const std::size_t length = BuildRequest(link.udp, kUdpWrite, std::span(arguments).first(8 + data.size()));
+  return ExchangeDatagram(link, length, {kDatagramHeader, false});
 }
 
-int ReadFlashBlockUdp(Station& station, std::uint32_t address, std::uint32_t length, std::uint8_t* into) {
+int ReadFlashBlockUdp(LinkContext& link, std::uint32_t address, std::uint32_t length, std::uint8_t* into) {
   if (length > kUdpPieceBytes) return kExchangeFailed;
   std::array<std::uint8_t, 8> arguments{};
   Put32(arguments.data(), address);
   Put32(arguments.data() + 4, length);
-  const std::size_t requestLength = BuildRequest(station.udp, kUdpRead, arguments);
-  const int result = ExchangeDatagram(station, requestLength, {kDatagramHeader + length, true});
-  if (result == kExchangeOk) std::copy_n(station.udp.reply.begin() + kDatagramHeader, length, into);
+  const std::size_t requestLength = BuildRequest(link.udp, kUdpRead, arguments);
+  const int result = ExchangeDatagram(link, requestLength, {kDatagramHeader + length, true});
+  if (result == kExchangeOk) std::copy_n(link.udp.reply.begin() + kDatagramHeader, length, into);
   return result;
 }
 

@@ -6,7 +6,7 @@
 
 namespace rz {
 
-class Station;
+class LinkContext;
 
 // The Flash commands over UDP. Each is one ExchangeDatagram (at most 5 sends,
 // 3 waits per send) and returns kExchangeOk or kExchangeFailed.
@@ -18,17 +18,17 @@ inline constexpr std::size_t kUdpPieceBytes = 512;
 
 // 'E' + block address (12 bytes). Reply: at least 8 bytes. Leaves the abort
 // flag as it is.
-int EraseFlashBlockUdp(Station& station, std::uint32_t address);
+int EraseFlashBlockUdp(LinkContext& link, std::uint32_t address);
 
 // 'W' + address + length L + L data bytes (16 + L bytes). Reply: at least 8
 // bytes. Leaves the abort flag as it is, so that ESC ends the writing as it
 // ends the erasing and the reading. More than 512 bytes fail without sending.
-int WriteFlashBlockUdp(Station& station, std::uint32_t address, std::span<const std::uint8_t> data);
+int WriteFlashBlockUdp(LinkContext& link, std::uint32_t address, std::span<const std::uint8_t> data);
 
 // 'R' + address + length L (16 bytes). Reply: exactly 8 + L bytes, whose last L
 // bytes are copied to `into` (which must hold L bytes) on success. Leaves the
 // abort flag as it is. More than 512 bytes fail without sending.
-int ReadFlashBlockUdp(Station& station, std::uint32_t address, std::uint32_t length, std::uint8_t* into);
+int ReadFlashBlockUdp(LinkContext& link, std::uint32_t address, std::uint32_t length, std::uint8_t* into);
 
 // Runs a command and, when it fails, once more: a failed Flash command over
 // UDP is repeated once (without a journal line) before the transfer gives up.

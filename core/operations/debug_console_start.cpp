@@ -1,12 +1,12 @@
 #include <string>
 #include <string_view>
 
-#include "app/station.h"
 #include "app/texts.h"
 #include "debug/debug_console.h"
 #include "debug/debug_operation.h"
 #include "operations/operation_table.h"
 #include "operations/start_steps.h"
+#include "operations/station.h"
 
 namespace rz {
 namespace {

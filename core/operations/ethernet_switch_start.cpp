@@ -1,12 +1,12 @@
 #include <optional>
 #include <string>
 
-#include "app/station.h"
+#include "app/ip_address.h"
 #include "app/texts.h"
-#include "link/ethernet_switch.h"
-#include "link/ip_address.h"
+#include "operations/ethernet_switch.h"
 #include "operations/operation_table.h"
 #include "operations/start_steps.h"
+#include "operations/station.h"
 
 namespace rz {
 

@@ -1,7 +1,7 @@
-#include "app/station.h"
 #include "boardtests/external_com_params.h"
 #include "operations/operation_table.h"
 #include "operations/start_steps.h"
+#include "operations/station.h"
 
 namespace rz {
 

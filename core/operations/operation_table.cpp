@@ -3,7 +3,6 @@
 #include <array>
 #include <utility>
 
-#include "app/station.h"
 #include "app/texts.h"
 #include "boardtests/configuration_readout.h"
 #include "boardtests/cpu_clock_change.h"
@@ -15,10 +14,11 @@
 #include "debug/debug_operation.h"
 #include "flash/flash_test.h"
 #include "flash/transfer_handlers.h"
-#include "link/boot_download.h"
-#include "link/ethernet_switch.h"
-#include "link/serial_channel.h"
+#include "operations/boot_download.h"
+#include "operations/ethernet_switch.h"
+#include "operations/port_reselect.h"
 #include "operations/start_steps.h"
+#include "operations/station.h"
 
 namespace rz {
 namespace {
@@ -48,6 +48,14 @@ bool ParseCpuEntry(std::string_view rest, OperationArgs& args, std::string& erro
   return ParseEntry(rest, std::array{"74", "90"}, args, error);
 }
 
+// The worker of a row whose work needs only the operations' context.
+template <Outcome (*Work)(StationContext&)>
+Outcome OnContext(Station& station) {
+  return Work(station);
+}
+
+Outcome RunExternalComTest(Station& station) { return ExternalComTest(station, station.extCom); }
+
 const char* FlashTestRefusal(Station& station) {
   return station.flags.flashServiceMode.load() == 1 ? nullptr : text::kNotAvailable;
 }
@@ -66,11 +74,11 @@ const std::array kOperations = {
                  .cliWord = "download",
                  .cliHelp = "download the test program (press RESET on the board)"},
     OperationRow{.button = Button::Configuration,
-                 .worker = &ConfigurationReadout,
+                 .worker = &OnContext<&ConfigurationReadout>,
                  .cliWord = "config",
                  .cliHelp = "read the board configuration"},
     OperationRow{.control = ControlKind::CpuSelector,
-                 .worker = &CpuClockChange,
+                 .worker = &OnContext<&CpuClockChange>,
                  .serialOnly = false,
                  .cliWord = "cpu",
                  .parseArgument = &ParseCpuEntry,
@@ -85,29 +93,29 @@ const std::array kOperations = {
                  .cliSyntax = "ethernet=on:IPV4|ethernet=off",
                  .cliHelp = "switch work through Ethernet on at the board's address, or off (the check box)"},
     OperationRow{.button = Button::ServiceCom,
-                 .worker = &ServiceComTest,
+                 .worker = &OnContext<&ServiceComTest>,
                  .cliWord = "service-com",
                  .cliHelp = "test the service COM port (variant from --service-com)"},
     OperationRow{.button = Button::Sdram,
-                 .worker = &SdramTest,
+                 .worker = &OnContext<&SdramTest>,
                  .cliWord = "sdram",
                  .cliHelp = "test the SDRAM (two write and compare passes)"},
     OperationRow{.button = Button::Flash,
-                 .worker = &FlashTest,
+                 .worker = &OnContext<&FlashTest>,
                  .refusal = &FlashTestRefusal,
                  .cliWord = "flash-test",
                  .cliHelp = "erase and test the whole Flash (needs --flash-service)"},
     OperationRow{.button = Button::Ethernet,
-                 .worker = &EthernetTest,
+                 .worker = &OnContext<&EthernetTest>,
                  .cliWord = "ethernet-test",
                  .cliHelp = "test the board's Ethernet controller (150 steps)"},
     OperationRow{.button = Button::Rtc,
-                 .worker = &RtcTest,
+                 .worker = &OnContext<&RtcTest>,
                  .clearsParamsRequest = true,
                  .cliWord = "rtc",
                  .cliHelp = "test the real-time clock (ten seconds)"},
     OperationRow{.button = Button::ExternalCom,
-                 .worker = &ExternalComTest,
+                 .worker = &RunExternalComTest,
                  .clearsParamsRequest = true,
                  .start = &StartExternalComTest,
                  .cliWord = "ext-com",

@@ -10,6 +10,11 @@
 
 namespace rz {
 
+class Station;
+
+// The worker of an operation.
+using OperationFn = Outcome (*)(Station&);
+
 // The control that starts an operation.
 enum class ControlKind { Button, PortSelector, CpuSelector, EthernetSwitch };
 

@@ -2,13 +2,13 @@
 #include <functional>
 #include <memory>
 
-#include "app/station.h"
 #include "app/texts.h"
 #include "flash/flash_texts.h"
 #include "flash/flash_unit.h"
 #include "flash/transfer_handlers.h"
 #include "operations/operation_table.h"
 #include "operations/start_steps.h"
+#include "operations/station.h"
 
 namespace rz {
 namespace {

@@ -7,10 +7,10 @@
 #include <ctime>
 #include <memory>
 
-#include "operations/operation_table.h"
 #include "app/host_system.h"
-#include "app/station.h"
 #include "app/texts.h"
+#include "operations/operation_table.h"
+#include "operations/station.h"
 #include "record/record_host.h"
 #include "record/xml_writer.h"
 

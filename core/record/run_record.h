@@ -9,7 +9,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "app/operation_observer.h"
+#include "operations/operation_observer.h"
 
 namespace rz {
 

@@ -4,12 +4,12 @@
 #include <atomic>
 #include <thread>
 
-#include "app/station.h"
 #include "cli_debug_ui.h"
 #include "cli_ui.h"
 #include "debug/debug_console.h"
 #include "debug/debug_operation.h"
 #include "line_reader.h"
+#include "operations/station.h"
 
 namespace rz::cli {
 

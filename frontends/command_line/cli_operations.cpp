@@ -1,7 +1,7 @@
 #include "cli_operations.h"
 
 #include "operations/operation_table.h"
-#include "app/station.h"
+#include "operations/station.h"
 
 namespace rz::cli {
 

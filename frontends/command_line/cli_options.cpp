@@ -1,10 +1,10 @@
 #include "cli_options.h"
 
-#include "operations/operation_table.h"
-#include "cli_platform.h"
+#include "app/ip_address.h"
 #include "boardtests/external_com_test.h"
+#include "cli_platform.h"
 #include "debug/debug_operation.h"
-#include "link/ip_address.h"
+#include "operations/operation_table.h"
 
 namespace rz::cli {
 

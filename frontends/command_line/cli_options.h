@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "cli_operations.h"
-#include "link/serial_channel.h"
+#include "app/port_paths.h"
 
 namespace rz::cli {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "link/serial_channel.h"
+#include "app/port_paths.h"
 
 namespace rz::cli {
 

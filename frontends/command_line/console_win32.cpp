@@ -8,7 +8,7 @@
 #include <chrono>
 #include <cstdint>
 
-#include "app/station.h"
+#include "operations/station.h"
 #include "signal_watch.h"
 
 namespace rz::cli {

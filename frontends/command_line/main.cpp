@@ -6,13 +6,13 @@
 #include <cstdlib>
 
 #include "app/results_log.h"
-#include "app/startup.h"
-#include "app/station.h"
 #include "cli_operations.h"
 #include "cli_options.h"
 #include "cli_platform.h"
 #include "cli_ui.h"
+#include "operations/station.h"
 #include "record/run_record.h"
+#include "session/startup.h"
 #include "signal_watch.h"
 #include "sound/sound_device.h"
 #include "system_backends.h"

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <ctime>
 
-#include "app/station.h"
+#include "operations/station.h"
 
 namespace rz::cli {
 namespace {

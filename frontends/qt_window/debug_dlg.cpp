@@ -11,11 +11,11 @@
 #include <QPushButton>
 
 #include "app/sound.h"
-#include "app/station.h"
 #include "debug/debug_texts.h"
 #include "dialog_units.h"
 #include "journal_view.h"
 #include "key_events.h"
+#include "operations/station.h"
 
 namespace rz::gui {
 

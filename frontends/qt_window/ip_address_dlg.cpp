@@ -7,8 +7,8 @@
 #include "caption_fit.h"
 #include "edit_rule_input.h"
 
-#include "link/ethernet_texts.h"
-#include "link/ip_address.h"
+#include "app/ethernet_texts.h"
+#include "app/ip_address.h"
 
 namespace rz::gui {
 

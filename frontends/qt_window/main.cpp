@@ -12,9 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "app/startup.h"
-#include "app/station.h"
 #include "app/window_options.h"
+#include "operations/station.h"
 #include "outside_end_watch.h"
 #include "posix/serial_posix.h"
 #include "posix/termination_signals.h"
@@ -22,6 +21,7 @@
 #include "qt_station_ui.h"
 #include "record/run_record.h"
 #include "russian_translation.h"
+#include "session/startup.h"
 #include "sound/sound_device.h"
 #include "station_dlg.h"
 

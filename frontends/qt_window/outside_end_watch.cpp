@@ -13,9 +13,10 @@
 #include <cstdlib>
 
 #include "app/results_log.h"
-#include "app/run_end.h"
-#include "app/station.h"
+#include "operations/station.h"
 #include "qt_station_ui.h"
+#include "session/run_end.h"
+#include "session/startup.h"
 #include "station_dlg.h"
 
 namespace rz::gui {

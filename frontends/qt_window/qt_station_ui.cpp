@@ -5,9 +5,9 @@
 
 #include <functional>
 
+#include "byte_count_dlg.h"
 #include "caption_fit.h"
 #include "debug_dlg.h"
-#include "byte_count_dlg.h"
 #include "ip_address_dlg.h"
 #include "station_dlg.h"
 #include "transfer_dialogs.h"

@@ -20,14 +20,15 @@
 #include "app/controls.h"
 #include "app/results_log.h"
 #include "app/sound.h"
-#include "app/station.h"
 #include "app/texts.h"
-#include "link/ethernet_switch.h"
 #include "dialog_units.h"
 #include "journal_view.h"
-#include "qt_station_ui.h"
-#include "test_params_dlg.h"
 #include "operations/control_handlers.h"
+#include "operations/ethernet_switch.h"
+#include "operations/station.h"
+#include "qt_station_ui.h"
+#include "session/startup.h"
+#include "test_params_dlg.h"
 
 namespace rz::gui {
 namespace {

@@ -9,12 +9,12 @@
 #include <string>
 
 #include "app/controls.h"
-#include "app/run_end.h"
 #include "app/station_ui.h"
 #include "app/station_window_model.h"
 #include "dialog_units.h"
 #include "journal_model.h"
 #include "key_events.h"
+#include "session/run_end.h"
 
 class QCheckBox;
 class QComboBox;

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "app/startup.h"
-#include "app/station.h"
 #include "app/window_options.h"
+#include "operations/station.h"
 #include "record/run_record.h"
+#include "session/startup.h"
 #include "sound/sound_device.h"
 #include "station_dlg.h"
 #include "system_backends.h"

@@ -8,14 +8,15 @@
 #include <thread>
 
 #include "app/results_log.h"
-#include "app/run_end.h"
 #include "app/sound.h"
-#include "app/station.h"
 #include "app/texts.h"
 #include "app/window_keys.h"
-#include "operations/control_handlers.h"
 #include "control_text.h"
 #include "list_view_journal.h"
+#include "operations/control_handlers.h"
+#include "operations/station.h"
+#include "session/run_end.h"
+#include "session/startup.h"
 #include "station_resources.h"
 #include "win32/win32_text.h"
 #include "win32_station_ui.h"

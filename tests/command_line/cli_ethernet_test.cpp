@@ -3,11 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include "app/ip_address.h"
 #include "child_process.h"
-#include "simulated_board.h"
 #include "flash_script.h"
-#include "link/ip_address.h"
 #include "loopback_udp.h"
+#include "simulated_board.h"
 #include "station_fixture.h"
 
 namespace rz::testing {

@@ -5,11 +5,11 @@
 
 
 #include "app/texts.h"
+#include "board_fixture.h"
 #include "boardtests/configuration_readout.h"
 #include "boardtests/cpu_clock_change.h"
 #include "cpu_time.h"
-#include "link/boot_download.h"
-#include "board_fixture.h"
+#include "operations/boot_download.h"
 #include "operations/control_handlers.h"
 
 namespace rz::testing {

@@ -2,12 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include "app/texts.h"
+#include "board_fixture.h"
+#include "boardtests/external_com_texts.h"
+#include "operations/boot_download.h"
 #include "operations/control_handlers.h"
 #include "operations/operation_table.h"
-#include "app/texts.h"
-#include "boardtests/external_com_texts.h"
-#include "link/boot_download.h"
-#include "board_fixture.h"
 
 namespace rz::testing {
 namespace {

@@ -5,14 +5,14 @@
 
 #include <set>
 
-#include "operations/control_handlers.h"
-#include "operations/operation_table.h"
 #include "app/texts.h"
+#include "board_fixture.h"
 #include "flash/flash_texts.h"
 #include "flash/flash_unit.h"
 #include "flash_script.h"
-#include "link/boot_download.h"
-#include "board_fixture.h"
+#include "operations/boot_download.h"
+#include "operations/control_handlers.h"
+#include "operations/operation_table.h"
 
 namespace rz::testing {
 namespace {

@@ -3,16 +3,17 @@
 
 #include <gtest/gtest.h>
 
-#include "operations/control_handlers.h"
-#include "operations/operation_table.h"
-#include "link/ethernet_switch.h"
-#include "link/ethernet_texts.h"
+#include "app/ethernet_texts.h"
+#include "app/ip_address.h"
+#include "board_fixture.h"
+#include "flash/udp_progress.h"
 #include "link/exchange.h"
-#include "link/ip_address.h"
 #include "link/udp_channel.h"
 #include "link/udp_commands.h"
 #include "loopback_udp.h"
-#include "board_fixture.h"
+#include "operations/control_handlers.h"
+#include "operations/ethernet_switch.h"
+#include "operations/operation_table.h"
 
 namespace rz::testing {
 namespace {
@@ -30,6 +31,9 @@ class UdpBoardTest : public BoardStationTest {
     ASSERT_EQ(station.runner.Wait(), Outcome::Success);
     ASSERT_EQ(Switch(true, FormatIpv4(pair.board)), Outcome::Success);
     ASSERT_EQ(ui.Lines().back(), text::kEthernetAddressPrefix + FormatIpv4(pair.board));
+    // The commands below run outside a transfer: a line of their own shows
+    // their waiting and repeating suffixes.
+    progress.emplace(station, "");
   }
   Outcome Switch(bool on, const std::string& address = {}) {
     RequireLoopbackText(address);
@@ -63,6 +67,7 @@ class UdpBoardTest : public BoardStationTest {
     return n;
   }
 
+  std::optional<UdpProgressLine> progress;
 };
 
 std::vector<std::uint8_t> Pattern(std::size_t n, unsigned seed) {

@@ -5,16 +5,16 @@
 
 #include <atomic>
 
-#include "operations/control_handlers.h"
-#include "operations/operation_table.h"
+#include "app/ip_address.h"
 #include "app/texts.h"
+#include "board_fixture.h"
 #include "flash/flash_texts.h"
 #include "flash/udp_progress.h"
 #include "flash_script.h"
-#include "link/ip_address.h"
 #include "link/udp_channel.h"
 #include "loopback_udp.h"
-#include "board_fixture.h"
+#include "operations/control_handlers.h"
+#include "operations/operation_table.h"
 
 namespace rz::testing {
 namespace {

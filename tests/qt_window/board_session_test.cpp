@@ -8,12 +8,12 @@
 
 #include <fstream>
 
-#include "app/startup.h"
 #include "app/texts.h"
 #include "child_process.h"
-#include "simulated_board.h"
 #include "gui_test_support.h"
 #include "posix/serial_posix.h"
+#include "session/startup.h"
+#include "simulated_board.h"
 
 namespace rz::gui::test {
 

@@ -6,11 +6,11 @@
 #include <QLineEdit>
 #include <QTest>
 
-#include "operations/control_handlers.h"
 #include "app/texts.h"
 #include "debug/debug_texts.h"
 #include "debug_dlg.h"
 #include "gui_test_support.h"
+#include "operations/control_handlers.h"
 
 namespace rz::gui::test {
 namespace {

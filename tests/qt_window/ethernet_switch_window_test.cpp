@@ -8,13 +8,13 @@
 
 #include <fstream>
 
-#include "app/startup.h"
+#include "app/ethernet_texts.h"
 #include "app/texts.h"
 #include "child_process.h"
-#include "simulated_board.h"
 #include "gui_test_support.h"
 #include "ip_address_dlg.h"
-#include "link/ethernet_texts.h"
+#include "session/startup.h"
+#include "simulated_board.h"
 #define RZ_LOOPBACK_GUARD_QT
 #include "loopback_udp.h"
 #include "posix/serial_posix.h"

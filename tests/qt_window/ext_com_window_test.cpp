@@ -11,15 +11,15 @@
 #include <fstream>
 
 #include "app/controls.h"
-#include "app/startup.h"
 #include "app/texts.h"
 #include "boardtests/external_com_table.h"
 #include "boardtests/external_com_texts.h"
 #include "child_process.h"
-#include "simulated_board.h"
 #include "gui_test_support.h"
 #include "operations/control_handlers.h"
 #include "posix/serial_posix.h"
+#include "session/startup.h"
+#include "simulated_board.h"
 #include "test_params_dlg.h"
 
 namespace rz::gui::test {

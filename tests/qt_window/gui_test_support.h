@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "app/station.h"
+#include "operations/station.h"
 #include "qt_station_ui.h"
 #include "station_dlg.h"
 

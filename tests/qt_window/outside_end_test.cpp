@@ -22,6 +22,7 @@
 #include "outside_end_watch.h"
 #include "posix/termination_signals.h"
 #include "russian_translation.h"
+#include "session/startup.h"
 
 namespace rz::gui::test {
 namespace {

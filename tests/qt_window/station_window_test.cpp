@@ -17,11 +17,11 @@
 #include <thread>
 
 #include "app/controls.h"
-#include "app/startup.h"
 #include "app/texts.h"
 #include "gui_test_support.h"
 #include "journal_view.h"
 #include "posix/serial_posix.h"
+#include "session/startup.h"
 
 namespace rz::gui::test {
 namespace {

@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "app/startup.h"
-#include "app/station.h"
 #include "loopback_udp.h"
+#include "operations/station.h"
 #include "platform_backends.h"
 #include "recording_ui.h"
+#include "session/startup.h"
 #include "simulated_board.h"
 #include "station_fixture.h"
 #include "temp_dir.h"

@@ -11,10 +11,10 @@
 #include <vector>
 
 #include "app/controls.h"
-#include "app/startup.h"
-#include "app/station.h"
+#include "operations/station.h"
 #include "recording_ui.h"
 #include "scripted_serial.h"
+#include "session/startup.h"
 #include "temp_dir.h"
 
 namespace rz::testing {
@@ -68,7 +68,10 @@ class ScriptedStation : public ::testing::Test {
   }
 
   // Runs an operation on the calling thread, as its worker would.
-  Outcome Run(OperationFn operation) { return operation(station); }
+  template <typename Operation>
+  Outcome Run(Operation operation) {
+    return operation(station);
+  }
 
   TempDir dir;
   RecordingUi ui;

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/texts.h"
-#include "link/boot_download.h"
+#include "operations/boot_download.h"
 #include "station_fixture.h"
 
 namespace rz::testing {

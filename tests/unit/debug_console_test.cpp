@@ -4,18 +4,18 @@
 
 #include <algorithm>
 
+#include "app/texts.h"
 #include "operations/control_handlers.h"
 #include "operations/operation_table.h"
-#include "app/texts.h"
 
 #include "debug/debug_console.h"
 #include "debug/debug_executors.h"
 #include "debug/debug_fields.h"
 #include "debug/debug_operation.h"
 #include "debug/debug_texts.h"
+#include "operations/start_steps.h"
 #include "recording_debug_ui.h"
 #include "station_fixture.h"
-#include "operations/start_steps.h"
 
 namespace rz::testing {
 namespace {

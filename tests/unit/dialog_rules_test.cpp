@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "app/edit_rule.h"
+#include "app/ip_address.h"
 #include "boardtests/test_params_dialog.h"
 #include "flash/byte_count_dialog.h"
-#include "link/ip_address.h"
 
 namespace rz {
 namespace {

@@ -3,11 +3,11 @@
 
 #include <gtest/gtest.h>
 
-#include "operations/control_handlers.h"
-#include "operations/operation_table.h"
+#include "app/ethernet_texts.h"
 #include "app/texts.h"
-#include "link/ethernet_switch.h"
-#include "link/ethernet_texts.h"
+#include "operations/control_handlers.h"
+#include "operations/ethernet_switch.h"
+#include "operations/operation_table.h"
 #include "station_fixture.h"
 
 namespace rz::testing {

@@ -3,12 +3,12 @@
 
 #include <gtest/gtest.h>
 
-#include "operations/control_handlers.h"
-#include "operations/operation_table.h"
 #include "app/texts.h"
 #include "boardtests/external_com_table.h"
 #include "boardtests/external_com_test.h"
 #include "boardtests/external_com_texts.h"
+#include "operations/control_handlers.h"
+#include "operations/operation_table.h"
 #include "station_fixture.h"
 
 namespace rz::testing {
@@ -208,7 +208,7 @@ TEST_F(ExtComScripted, FirstRunWithTheDefaultsDrawsTheTableUntilEsc) {
   };
   ui.AddJournalLine(0, " earlier line");
   const int purges = port->purgesIn;
-  EXPECT_EQ(Run(&ExternalComTest), Outcome::Aborted);
+  EXPECT_EQ(Run([](Station& s) { return ExternalComTest(s, s.extCom); }), Outcome::Aborted);
 
   ASSERT_EQ(CommandsOf('k').size(), 1u);
   EXPECT_EQ(CommandsOf('k')[0], (Bytes{'k', 0x00, 0x00, 0x04, 0x03, 0x00, 0x01, 0x10}));
@@ -267,7 +267,7 @@ TEST_F(ExtComScripted, PausesChangeTheRowsBetween16And32AndResendTheParameters) 
     if (pauses == 2) station.extCom.params.fifoMode = 1;
     station.flags.paramsRequest.store(0);
   };
-  EXPECT_EQ(Run(&ExternalComTest), Outcome::Aborted);
+  EXPECT_EQ(Run([](Station& s) { return ExternalComTest(s, s.extCom); }), Outcome::Aborted);
   EXPECT_EQ(pauses, 2);
   const auto k = CommandsOf('k');
   ASSERT_EQ(k.size(), 3u);
@@ -334,7 +334,7 @@ TEST_F(ExtComScripted, SilentEndings) {
     onCommand = nullptr;
     c.arrange();
     const int base = ui.JournalLineCount();
-    EXPECT_EQ(Run(&ExternalComTest), c.outcome);
+    EXPECT_EQ(Run([](Station& s) { return ExternalComTest(s, s.extCom); }), c.outcome);
     // Nothing is written after the table; the frame closes as always.
     EXPECT_EQ(ui.JournalLineCount(), base + 20);
     EXPECT_EQ(ui.JournalLineText(base + 1), text::kExtComTitle);

@@ -7,8 +7,6 @@
 
 #include <filesystem>
 
-#include "operations/control_handlers.h"
-#include "operations/operation_table.h"
 #include "app/texts.h"
 #include "flash/flash_test.h"
 #include "flash/flash_texts.h"
@@ -16,6 +14,8 @@
 #include "flash/image_file.h"
 #include "flash/transfer_handlers.h"
 #include "flash_script.h"
+#include "operations/control_handlers.h"
+#include "operations/operation_table.h"
 #include "station_fixture.h"
 
 namespace rz::testing {

@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "app/ip_address.h"
 #include "operations/operation_table.h"
-#include "link/ip_address.h"
 
 namespace rz {
 namespace {

@@ -4,9 +4,10 @@
 #include <future>
 
 #include "app/texts.h"
+#include "app/worker_frame.h"
 #include "operations/control_handlers.h"
 #include "operations/operation_table.h"
-#include "app/worker_frame.h"
+#include "operations/port_reselect.h"
 #include "station_fixture.h"
 
 namespace rz::testing {
@@ -204,7 +205,7 @@ TEST_F(ButtonTest, EveryWayOutOfAWorkerClosesItsFrame) {
   // A worker that leaves early, with ESC pressed, still enables the controls,
   // gives the focus back, restores the hint and clears the abort flag.
   const OperationFn leavesEarly = [](Station& s) {
-    const WorkerFrame frame(s);
+    const WorkerFrame frame(s.Ui(), s.flags);
     s.flags.RequestAbort();
     if (s.flags.AbortRequested()) return Outcome::Aborted;
     return Outcome::Success;
@@ -220,7 +221,7 @@ TEST_F(ButtonTest, EveryWayOutOfAWorkerClosesItsFrame) {
   // Steps left out stay as they were.
   ui.status.clear();
   const OperationFn keepsAbort = [](Station& s) {
-    const WorkerFrame frame(s, {.showAbortHint = false, .restoreIdleHint = false, .clearAbort = false});
+    const WorkerFrame frame(s.Ui(), s.flags, {.showAbortHint = false, .restoreIdleHint = false, .clearAbort = false});
     s.flags.RequestAbort();
     return Outcome::Failed;
   };

@@ -7,6 +7,7 @@
 
 #include "app/cp1251.h"
 #include "app/results_log.h"
+#include "session/startup.h"
 #include "station_fixture.h"
 
 namespace rz::testing {

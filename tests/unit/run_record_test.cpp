@@ -7,9 +7,9 @@
 #include <filesystem>
 #include <fstream>
 
-#include "operations/operation_table.h"
 #include "app/texts.h"
 #include "boardtests/configuration_decode.h"
+#include "operations/operation_table.h"
 #include "record/run_record.h"
 #include "record/xml_writer.h"
 #include "station_fixture.h"

@@ -7,12 +7,14 @@
 
 #include <thread>
 
+#include "app/ethernet_texts.h"
 #include "app/texts.h"
-#include "link/ethernet_texts.h"
+#include "flash/udp_progress.h"
 #include "link/exchange.h"
 #include "link/udp_channel.h"
 #include "link/udp_commands.h"
 #include "loopback_udp.h"
+#include "operations/station_ports.h"
 #include "station_fixture.h"
 
 namespace rz::testing {
@@ -31,12 +33,11 @@ class UdpChannelTest : public ScriptedStation {
     station.udp.backend = &backend_;
     station.udp.localAddress = pair.station;
     station.udp.storedAddress = pair.board;
-    station.udp.socket = CreateUdpSocket(station);
+    station.udp.socket = OpenUdpSocket(station);
     ASSERT_NE(station.udp.socket, nullptr);
     station.udp.replyWait = std::chrono::duration_cast<std::chrono::microseconds>(replyWait);
-    station.udp.progressHeader = kHeader;
-    station.udp.progressPercent = kPercent;
-    ui.AddJournalLine(0, kHeader + kPercent);
+    progress.emplace(station, kHeader.c_str());
+    progress->Show(37);
     ui.addCalls.clear();
     sleeps.clear();
   }
@@ -58,6 +59,7 @@ class UdpChannelTest : public ScriptedStation {
   LoopbackPair pair = NextLoopbackPair();
   LoopbackPeer board{pair.board};
   LoopbackOnlyBackend backend_;
+  std::optional<UdpProgressLine> progress;
 };
 
 TEST_F(UdpChannelTest, SilentBoardWaitsThreeTimesPerSendAndGivesUpAfterTheFifth) {
@@ -99,7 +101,7 @@ TEST_F(UdpChannelTest, AnAnswerAfterTheSecondWaitShowsOneWaitingSuffix) {
   peer.join();
   EXPECT_EQ(ui.addCalls, (std::vector<std::pair<int, std::string>>{Line(""), Line(kSuffixWaiting)}));
   // The next percentage replaces the whole line.
-  SetProgressPercent(station, "38%");
+  progress->Show(38);
   EXPECT_EQ(ui.Lines().back(), kHeader + "38%");
 }
 
@@ -271,7 +273,7 @@ TEST_F(UdpChannelTest, CreatingTheSocketReportsEachFailureOnceOrStaysQuiet) {
     station.udp.boardAddress = {};
     ui.messages.clear();
     sleeps.clear();
-    const auto socket = CreateUdpSocket(station);
+    const auto socket = OpenUdpSocket(station);
     EXPECT_EQ(socket != nullptr, c.socket) << c.what;
     if (c.message == nullptr) {
       EXPECT_TRUE(ui.messages.empty()) << c.what;

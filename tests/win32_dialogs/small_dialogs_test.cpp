@@ -11,12 +11,12 @@
 #include <filesystem>
 #include <functional>
 
+#include "app/ethernet_texts.h"
 #include "boardtests/external_com_texts.h"
 #include "boardtests/test_params_dialog.h"
 #include "dialog_driver.h"
 #include "dialog_ids.h"
 #include "flash/flash_texts.h"
-#include "link/ethernet_texts.h"
 #include "temp_dir.h"
 #include "win32/win32_text.h"
 #include "win32_dialogs.h"

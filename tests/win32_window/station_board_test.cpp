@@ -4,10 +4,10 @@
 #include <algorithm>
 
 #include "app/cp1251.h"
+#include "app/ethernet_texts.h"
+#include "app/ip_address.h"
 #include "app/texts.h"
 #include "flash/flash_texts.h"
-#include "link/ethernet_texts.h"
-#include "link/ip_address.h"
 #include "station_window_fixture.h"
 
 namespace rz::testing {

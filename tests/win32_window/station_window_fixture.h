@@ -17,10 +17,10 @@
 #include <thread>
 #include <vector>
 
-#include "app/station.h"
 #include "board_fixture.h"
 #include "control_text.h"
 #include "list_view_journal.h"
+#include "operations/station.h"
 #include "station_dlg.h"
 #include "station_resources.h"
 #include "win32/win32_text.h"

@@ -5,12 +5,12 @@
 #include <array>
 
 #include "app/sound.h"
-#include "app/station.h"
 #include "app/window_keys.h"
 #include "control_text.h"
 #include "debug/debug_texts.h"
 #include "dialog_ids.h"
 #include "list_view_journal.h"
+#include "operations/station.h"
 #include "win32/win32_text.h"
 #include "win32_dialogs.h"
 #include "window_thread_call.h"

@@ -3,10 +3,10 @@
 // (CByteCountDlg). ENTER confirms, ESC cancels; the dialog manager turns them
 // into the OK and Cancel commands.
 
+#include "app/ip_address.h"
 #include "control_text.h"
 #include "dialog_ids.h"
 #include "flash/byte_count_dialog.h"
-#include "link/ip_address.h"
 #include "win32_dialogs.h"
 
 namespace rz::win32 {

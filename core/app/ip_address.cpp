@@ -1,8 +1,6 @@
-#include "link/ip_address.h"
+#include "app/ip_address.h"
 
 #include <charconv>
-
-#include "link/datagram_socket.h"
 
 namespace rz {
 namespace {

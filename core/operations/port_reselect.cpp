@@ -1,7 +1,9 @@
-#include "app/station.h"
+#include "operations/port_reselect.h"
+
 #include "app/texts.h"
 #include "app/worker_frame.h"
-#include "link/serial_channel.h"
+#include "operations/station.h"
+#include "operations/station_ports.h"
 
 namespace rz {
 namespace {
@@ -22,7 +24,7 @@ bool OpenSelectedPort(Station& station, int n, const char* openedLine, const cha
 
 Outcome ReselectPort(Station& station) {
   StationUi& ui = station.Ui();
-  const WorkerFrame frame(station, {.showAbortHint = false, .restoreIdleHint = false, .clearAbort = false});
+  const WorkerFrame frame(station.Ui(), station.flags, {.showAbortHint = false, .restoreIdleHint = false, .clearAbort = false});
   station.SetPort(nullptr);
   ui.AddJournalLine(0, "");
 

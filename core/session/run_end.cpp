@@ -1,6 +1,6 @@
-#include "app/run_end.h"
+#include "session/run_end.h"
 
-#include "app/station.h"
+#include "operations/station.h"
 
 namespace rz {
 

@@ -1,21 +1,15 @@
-#include "link/boot_download.h"
+#include "operations/boot_download.h"
 
 #include <string>
 
-#include "app/station.h"
 #include "app/texts.h"
 #include "app/worker_frame.h"
 #include "link/serial_channel.h"
+#include "operations/station.h"
 
 namespace rz {
 namespace {
 
-enum class BootResult { Success, Aborted, TimedOut, TooBig };
-
-constexpr std::uint8_t kBootHello = '<';
-constexpr std::uint8_t kFirstStageAck = '>';
-constexpr std::uint8_t kSecondStageStart = '+';
-constexpr std::uint8_t kProgramRuns = 'F';
 constexpr std::chrono::milliseconds kSettleAfterSpeedChange{100};
 
 // The progress line " Загрузка программы: NN%", rewritten in place.
@@ -36,33 +30,6 @@ class DownloadProgress {
   std::uint32_t last_ = 100;
 };
 
-// False when the byte could not be written within the port's write time-out:
-// the board has stopped reading, and waiting on would take hours.
-bool SendByte(PortHandle port, std::uint8_t byte) { return SerialWrite(port, &byte, 1) == 1; }
-
-// Waits for the boot ROM's '<' with no limit: only '<' or the abort flag ends it.
-bool AwaitBootHello(Station& station) {
-  for (;;) {
-    std::uint8_t byte = 0;
-    const std::size_t got = SerialRead(station.Port(), &byte, 1);
-    if (station.flags.AbortRequested()) return false;
-    if (got == 1 && byte == kBootHello) return true;
-  }
-}
-
-// Waits for `expected`: 256 reads at most, of which the first 255 are examined.
-BootResult AwaitBootReply(Station& station, std::uint8_t expected) {
-  std::uint8_t byte = 0;
-  std::size_t got = SerialRead(station.Port(), &byte, 1);
-  if (station.flags.AbortRequested()) return BootResult::Aborted;
-  for (int tries = kBootReplyTries;;) {
-    if (--tries == 0) return BootResult::TimedOut;
-    if (got == 1 && byte == expected) return BootResult::Success;
-    got = SerialRead(station.Port(), &byte, 1);
-    if (station.flags.AbortRequested()) return BootResult::Aborted;
-  }
-}
-
 // Sends the first stage: the file's first 2048 bytes, zero-filled when shorter.
 // False when a byte could not be written.
 bool SendFirstStage(Station& station, std::uint32_t size, std::uint32_t& sent, DownloadProgress& progress) {
@@ -70,14 +37,14 @@ bool SendFirstStage(Station& station, std::uint32_t size, std::uint32_t& sent, D
   for (std::uint32_t i = 0; i < fileBytes; ++i) {
     std::uint8_t byte = 0;
     sent += static_cast<std::uint32_t>(station.testProgram.ReadByte(byte));
-    if (!SendByte(station.Port(), byte)) return false;
+    if (!SendBootByte(station.Port(), byte)) return false;
     progress.Update(size >= kFirstStageSize ? sent * 100 / size : (sent * 100) >> 11);
   }
   if (size >= kFirstStageSize) return true;
   const std::uint32_t fill = kFirstStageSize - size;
   std::uint32_t accumulator = sent * 100;
   for (std::uint32_t i = 0; i < fill; ++i) {
-    if (!SendByte(station.Port(), 0x00)) return false;
+    if (!SendBootByte(station.Port(), 0x00)) return false;
     accumulator += 100;
     progress.Write(accumulator / kFirstStageSize);
   }
@@ -87,14 +54,14 @@ bool SendFirstStage(Station& station, std::uint32_t size, std::uint32_t& sent, D
 
 bool SendSecondStage(Station& station, std::uint32_t size, std::uint32_t& sent, DownloadProgress& progress) {
   const std::uint32_t rest = size > kFirstStageSize ? size - kFirstStageSize : 0;
-  if (!SendByte(station.Port(), kSecondStageStart)) return false;
+  if (!SendBootByte(station.Port(), kSecondStageStart)) return false;
   for (int k = 0; k < 4; ++k) {
-    if (!SendByte(station.Port(), static_cast<std::uint8_t>(rest >> (8 * k)))) return false;
+    if (!SendBootByte(station.Port(), static_cast<std::uint8_t>(rest >> (8 * k)))) return false;
   }
   for (std::uint32_t i = 0; i < rest; ++i) {
     std::uint8_t byte = 0;
     sent += static_cast<std::uint32_t>(station.testProgram.ReadByte(byte));
-    if (!SendByte(station.Port(), byte)) return false;
+    if (!SendBootByte(station.Port(), byte)) return false;
     progress.Update(sent * 100 / size);
   }
   return true;
@@ -129,7 +96,7 @@ namespace {
 
 Outcome RunDownload(Station& station) {
   StationUi& ui = station.Ui();
-  const WorkerFrame frame(station);
+  const WorkerFrame frame(station.Ui(), station.flags);
   SetPortParams(station.Port(), kBootBaud, 8, 0, 0);
   station.testProgram.Rewind();
   ui.AddJournalLine(0, text::kSeparator);

@@ -15,4 +15,7 @@ bool StartStation(Station& station, const std::string& workDir);
 // Closes the test-program file, the port and the UDP socket.
 void StopStation(Station& station);
 
+// Writes the journal into the results log of the station's working directory.
+bool WriteResultsLog(Station& station);
+
 }  // namespace rz

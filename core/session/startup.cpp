@@ -1,7 +1,9 @@
-#include "app/startup.h"
+#include "session/startup.h"
 
-#include "app/station.h"
+#include "app/results_log.h"
 #include "app/texts.h"
+#include "operations/station.h"
+#include "operations/station_ports.h"
 
 namespace rz {
 
@@ -17,7 +19,7 @@ bool StartStation(Station& station, const std::string& workDir) {
   }
   station.workDir = dir;
   station.SetPort(OpenPort(station, 1));
-  station.udp.socket = CreateUdpSocket(station);
+  station.udp.socket = OpenUdpSocket(station);
   return true;
 }
 
@@ -27,5 +29,7 @@ void StopStation(Station& station) {
   station.SetPort(nullptr);
   station.udp.socket.reset();
 }
+
+bool WriteResultsLog(Station& station) { return WriteResultsLog(station.Ui(), station.System(), station.workDir); }
 
 }  // namespace rz

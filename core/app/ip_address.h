@@ -25,6 +25,9 @@ inline constexpr EditRule kIpAddressEdit{kIpAddressTextLimit, false};
 // box holds no more. Returns the four bytes, or nothing when refused.
 std::optional<std::array<std::uint8_t, 4>> ParseIpAddressText(std::string_view text);
 
+// "a.b.c.d" of the address bytes.
+std::string FormatIpv4(const std::array<std::uint8_t, 4>& address);
+
 // "%d.%d.%d.%d", as the dialog shows the stored address.
 std::string IpAddressText(const std::array<std::uint8_t, 4>& address);
 
