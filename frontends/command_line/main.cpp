@@ -5,23 +5,22 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/results_log.h"
 #include "cli_operations.h"
 #include "cli_options.h"
 #include "cli_platform.h"
 #include "cli_ui.h"
-#include "operations/station.h"
-#include "record/run_record.h"
+#include "session/exit_status.h"
 #include "session/startup.h"
+#include "session/station_session.h"
 #include "signal_watch.h"
 #include "sound/sound_device.h"
 #include "system_backends.h"
 
 namespace {
 
-constexpr int kExitOk = 0;
-constexpr int kExitFailed = 1;
-constexpr int kExitUsage = 2;
+using rz::kExitFailed;
+using rz::kExitOk;
+using rz::kExitUsage;
 
 }  // namespace
 
@@ -49,28 +48,21 @@ int main(int argc, char** argv) {
   const auto sound = rz::MakeSoundDevice();
   const auto serial = rz::MakeSerialBackend();
   const auto datagrams = rz::MakeDatagramBackend();
-  rz::Station station(ui, *sound, *serial);
-  station.udp.backend = datagrams.get();
-  station.udp.localAddress = options->localAddress;
-  station.portPaths = options->ports;
-  station.flags.serviceComVariant.store(options->serviceComVariant);
-  station.flags.flashServiceMode.store(options->flashService ? 1 : 0);
-  station.flags.soundOption.store(options->sound ? 1 : 0);
-  // Nobody watches a command line to press ESC: without a port, every wait
-  // for the board ends at once as ESC would end it.
-  station.flags.escWhileNoPort.store(true);
-
-  // The record files are written once before anything runs, so that a path
-  // that cannot be written stops the run before the board is touched.
-  rz::RunRecord record(station, "rzstation-cli");
-  if (!options->recordPath.empty() || !options->junitPath.empty()) {
-    if (!record.Open({options->recordPath, options->junitPath}, error)) {
-      std::fprintf(stderr, "rzstation-cli: %s\n", error.c_str());
-      return kExitUsage;
-    }
-    station.observer = &record;
+  rz::StationSession session(ui, {*serial, datagrams.get(), *sound},
+                             {.program = "rzstation-cli",
+                              .workDir = options->workDir,
+                              .portPaths = options->ports,
+                              .localAddress = options->localAddress,
+                              .record = {options->recordPath, options->junitPath},
+                              .serviceComVariant = options->serviceComVariant,
+                              .flashServiceMode = options->flashService,
+                              .endSignal = options->sound,
+                              .unattended = true});
+  if (!session.Start(error)) {
+    if (!error.empty()) std::fprintf(stderr, "rzstation-cli: %s\n", error.c_str());
+    return kExitUsage;
   }
-  if (!rz::StartStation(station, options->workDir)) return kExitUsage;
+  rz::Station& station = session.GetStation();
   ui.SetSelectorIndex(rz::Selector::Port, station.Port() ? rz::kPortEntryCom1 : rz::kPortEntryNone);
 
   // Declared after the station, so that it is stopped before the station goes.
@@ -107,12 +99,10 @@ int main(int argc, char** argv) {
   }
   watch.Stop();
   if (watch.TerminateRequested()) status = kExitFailed;
-  if (station.observer != nullptr && !record.Finish(error)) {
-    std::fprintf(stderr, "rzstation-cli: %s\n", error.c_str());
+  // The one place the log is written on a normal end, after the watcher has gone.
+  if (!session.End(true, {}, error)) {
+    if (!error.empty()) std::fprintf(stderr, "rzstation-cli: %s\n", error.c_str());
     status = kExitFailed;
   }
-  // The one place the log is written on a normal end, after the watcher has gone.
-  if (!rz::WriteResultsLog(station)) status = kExitFailed;
-  rz::StopStation(station);
   return status;
 }

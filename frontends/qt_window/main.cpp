@@ -5,7 +5,7 @@
 #include <QIcon>
 #include <QMessageBox>
 
-#include <chrono>
+#include <functional>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -13,23 +13,21 @@
 #include <vector>
 
 #include "app/window_options.h"
-#include "operations/station.h"
 #include "outside_end_watch.h"
-#include "posix/serial_posix.h"
 #include "posix/termination_signals.h"
-#include "posix/udp_posix.h"
 #include "qt_station_ui.h"
-#include "record/run_record.h"
 #include "russian_translation.h"
-#include "session/startup.h"
+#include "session/exit_status.h"
+#include "session/station_session.h"
 #include "sound/sound_device.h"
 #include "station_dlg.h"
+#include "system_backends.h"
 
 namespace {
 
-constexpr int kExitOk = 0;
-constexpr int kExitUsage = 1;
-constexpr int kExitStartFailed = 2;
+using rz::kExitFailed;
+using rz::kExitOk;
+using rz::kExitUsage;
 
 constexpr const char* kUsage =
     "Usage: rzstation [--workdir DIR] [--com1 PATH] [--com2 PATH] [--local-address IPV4]\n"
@@ -74,8 +72,10 @@ constexpr const char* kUsage =
     "is written. An operation that does not stop within 5 seconds is left\n"
     "behind (exit status 1).\n"
     "\n"
-    "Exit status: 0 after the exit button, 1 for a wrong command line,\n"
-    "2 when tst7312v26.bin cannot be opened or the record cannot be written.\n";
+    "Exit status: 0 after the exit button; 1 when an operation had to be left\n"
+    "behind or the record could not be written at the end; 2 for a wrong\n"
+    "command line, or when tst7312v26.bin cannot be opened or the record\n"
+    "cannot be written at the start.\n";
 
 bool IsHelp(const char* arg) {
   return std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0;
@@ -107,33 +107,35 @@ int main(int argc, char** argv) {
 
   rz::gui::QtStationUi ui;
   const std::unique_ptr<rz::SoundSink> sound = rz::MakeSoundDevice();
-  rz::PosixSerialBackend serial;
-  rz::PosixDatagramBackend datagrams;
-  rz::Station station(ui, *sound, serial);
-  station.udp.backend = &datagrams;
-  if (options.localAddress) station.udp.localAddress = options.localAddress;
-  station.portPaths = options.portPaths;
-
-  rz::RunRecord record(station, "rzstation");
-  if (!options.recordPath.empty()) {
+  const std::unique_ptr<rz::SerialBackend> serial = rz::MakeSerialBackend();
+  const std::unique_ptr<rz::DatagramBackend> datagrams = rz::MakeDatagramBackend();
+  rz::StationSession session(ui, {*serial, datagrams.get(), *sound},
+                             {.program = "rzstation",
+                              .workDir = options.workDir,
+                              .portPaths = options.portPaths,
+                              .localAddress = options.localAddress,
+                              .record = {options.recordPath, {}}});
+  rz::Station& station = session.GetStation();
+  // Ends the run once; false when the record could not be written.
+  const auto endRun = [&session](const std::function<void()>& serve) {
     std::string error;
-    if (!record.Open({options.recordPath, {}}, error)) {
-      std::fprintf(stderr, "rzstation: %s\n", error.c_str());
-      QMessageBox::critical(nullptr, QStringLiteral("rzstation"), QString::fromStdString(error));
-      return kExitStartFailed;
-    }
-    station.observer = &record;
-  }
+    if (session.End(false, serve, error)) return true;
+    std::fprintf(stderr, "rzstation: %s\n", error.c_str());
+    return false;
+  };
 
+  int status = kExitOk;
   {
     rz::gui::CStationDlg window(station, ui);
     rz::gui::OutsideEndWatch outsideEnd(window, signalFd);
-    if (!rz::StartStation(station, options.workDir)) return kExitStartFailed;
-    outsideEnd.EndAlsoAtProcessExit(station, ui, [&station, &record] {
-      std::string error;
-      if (station.observer != nullptr && !record.Finish(error)) std::fprintf(stderr, "rzstation: %s\n", error.c_str());
-      rz::StopStation(station);
-    });
+    if (std::string error; !session.Start(error)) {
+      if (!error.empty()) {
+        std::fprintf(stderr, "rzstation: %s\n", error.c_str());
+        QMessageBox::critical(nullptr, QStringLiteral("rzstation"), QString::fromStdString(error));
+      }
+      return kExitUsage;
+    }
+    outsideEnd.EndAlsoAtProcessExit(station, ui, [&endRun] { endRun({}); });
     // Shown as an ordinary top-level window rather than run modally: a modal
     // window with no owner is made transient for an invisible one, and window
     // managers then neither list it in the task bar nor minimise it.
@@ -146,17 +148,7 @@ int main(int argc, char** argv) {
 
     // The exit button is disabled while an operation runs, but should one still
     // be running, stop it and keep serving its window calls until it has ended.
-    if (station.runner.Busy()) {
-      station.flags.RequestAbort();
-      while (!station.runner.WaitFor(std::chrono::milliseconds(20))) {
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
-      }
-    }
+    if (!endRun([] { QApplication::processEvents(QEventLoop::AllEvents, 20); })) status = kExitFailed;
   }
-  if (station.observer != nullptr) {
-    std::string error;
-    if (!record.Finish(error)) std::fprintf(stderr, "rzstation: %s\n", error.c_str());
-  }
-  rz::StopStation(station);
-  return kExitOk;
+  return status;
 }

@@ -3,15 +3,13 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <chrono>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "app/window_options.h"
-#include "operations/station.h"
-#include "record/run_record.h"
-#include "session/startup.h"
+#include "session/exit_status.h"
+#include "session/station_session.h"
 #include "sound/sound_device.h"
 #include "station_dlg.h"
 #include "system_backends.h"
@@ -21,9 +19,9 @@
 
 namespace {
 
-constexpr int kExitOk = 0;
-constexpr int kExitUsage = 1;
-constexpr int kExitStartFailed = 2;
+using rz::kExitFailed;
+using rz::kExitOk;
+using rz::kExitUsage;
 
 constexpr const char* kProgram = "rzstation";
 
@@ -39,8 +37,9 @@ constexpr const char* kUsage =
     "default: the first IPv4 address of the computer's name\n"
     "--record FILE: keep a record of the run in FILE (JSON), rewritten after every operation\n"
     "\n"
-    "Exit status: 0 after the exit button, 1 for a wrong command line, 2 when tst7312v26.bin "
-    "cannot be opened or the record cannot be written.";
+    "Exit status: 0 after the exit button; 1 when the record could not be written at the end; "
+    "2 for a wrong command line, or when tst7312v26.bin cannot be opened, the record cannot be "
+    "written at the start or the window cannot be created.";
 
 void ShowStartupMessage(const std::string& text, UINT icon) {
   ::MessageBoxW(nullptr, rz::win32::Wide(text).c_str(), rz::win32::Wide(kProgram).c_str(), MB_OK | icon);
@@ -75,49 +74,41 @@ int main(int argc, char** argv) {
   const std::unique_ptr<rz::SoundSink> sound = rz::MakeSoundDevice();
   const std::unique_ptr<rz::SerialBackend> serial = rz::MakeSerialBackend();
   const std::unique_ptr<rz::DatagramBackend> datagrams = rz::MakeDatagramBackend();
-  rz::Station station(ui, *sound, *serial);
-  station.udp.backend = datagrams.get();
-  if (options.localAddress) station.udp.localAddress = options.localAddress;
-  station.portPaths = options.portPaths;
-
-  rz::RunRecord record(station, kProgram);
-  if (!options.recordPath.empty()) {
-    std::string error;
-    if (!record.Open({options.recordPath, {}}, error)) {
-      ShowStartupMessage(error, MB_ICONERROR);
-      return kExitStartFailed;
-    }
-    station.observer = &record;
-  }
+  rz::StationSession session(ui, {*serial, datagrams.get(), *sound},
+                             {.program = kProgram,
+                              .workDir = options.workDir,
+                              .portPaths = options.portPaths,
+                              .localAddress = options.localAddress,
+                              .record = {options.recordPath, {}}});
 
   // Start-up reports its failures in message boxes without an owner.
-  if (!rz::StartStation(station, options.workDir)) return kExitStartFailed;
+  if (std::string error; !session.Start(error)) {
+    if (!error.empty()) ShowStartupMessage(error, MB_ICONERROR);
+    return kExitUsage;
+  }
   int status = kExitOk;
   {
-    rz::win32::CStationDlg window(station, ui);
+    rz::win32::CStationDlg window(session.GetStation(), ui);
     if (window.Create()) {
       window.RunUntilClosed();
     } else {
       ShowStartupMessage("The window could not be created: " + rz::win32::LastErrorReason(), MB_ICONERROR);
-      status = kExitStartFailed;
+      status = kExitUsage;
     }
     // The exit button is disabled while an operation runs, but should one
     // still be running, stop it and serve its window calls until it has ended.
-    if (station.runner.Busy()) {
-      station.flags.RequestAbort();
-      while (!station.runner.WaitFor(std::chrono::milliseconds(20))) {
-        MSG message;
-        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-          ::TranslateMessage(&message);
-          ::DispatchMessageW(&message);
-        }
+    std::string error;
+    const bool ended = session.End(false, [] {
+      MSG message;
+      while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        ::TranslateMessage(&message);
+        ::DispatchMessageW(&message);
       }
+    }, error);
+    if (!ended) {
+      ShowStartupMessage(error, MB_ICONERROR);
+      if (status == kExitOk) status = kExitFailed;
     }
   }
-  if (station.observer != nullptr) {
-    std::string error;
-    if (!record.Finish(error)) ShowStartupMessage(error, MB_ICONERROR);
-  }
-  rz::StopStation(station);
   return status;
 }

@@ -1,0 +1,61 @@
+#include "session/station_session.h"
+
+#include <chrono>
+
+#include "session/startup.h"
+
+namespace rz {
+namespace {
+
+// How often the end of a run looks whether a stopped operation has ended.
+constexpr std::chrono::milliseconds kEndPoll{20};
+
+}  // namespace
+
+StationSession::StationSession(StationUi& ui, const PlatformBackends& backends, const SessionOptions& options)
+    : station_(ui, backends.sound, backends.serial), record_(station_, options.program),
+      workDir_(options.workDir),
+      recordFiles_(options.record) {
+  station_.udp.backend = backends.datagrams;
+  station_.udp.localAddress = options.localAddress;
+  station_.portPaths = options.portPaths;
+  station_.flags.serviceComVariant.store(options.serviceComVariant);
+  station_.flags.flashServiceMode.store(options.flashServiceMode ? 1 : 0);
+  station_.flags.soundOption.store(options.endSignal ? 1 : 0);
+  station_.flags.escWhileNoPort.store(options.unattended);
+  recording_ = !options.record.json.empty() || !options.record.junit.empty();
+  if (recording_) station_.observer = &record_;
+}
+
+StationSession::~StationSession() {
+  std::string ignored;
+  End(false, {}, ignored);
+}
+
+bool StationSession::Start(std::string& error) {
+  error.clear();
+  if (recording_ && !record_.Open(recordFiles_, error)) {
+    station_.observer = nullptr;
+    recording_ = false;
+    return false;
+  }
+  return StartStation(station_, workDir_);
+}
+
+bool StationSession::End(bool writeLog, const std::function<void()>& serve, std::string& error) {
+  if (ended_) return true;
+  ended_ = true;
+  if (station_.runner.Busy()) {
+    station_.flags.RequestAbort();
+    while (!station_.runner.WaitFor(kEndPoll)) {
+      if (serve) serve();
+    }
+  }
+  bool written = true;
+  if (recording_ && !record_.Finish(error)) written = false;
+  if (writeLog && !WriteResultsLog(station_)) written = false;
+  StopStation(station_);
+  return written;
+}
+
+}  // namespace rz

@@ -1,0 +1,79 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "app/port_paths.h"
+#include "link/datagram_socket.h"
+#include "link/serial_device.h"
+#include "operations/station.h"
+#include "record/run_record.h"
+
+namespace rz {
+
+// What the platform gives a run: serial devices, datagram sockets (none: no
+// work through Ethernet) and the end-of-operation sound.
+struct PlatformBackends {
+  SerialBackend& serial;
+  DatagramBackend* datagrams = nullptr;
+  SoundSink& sound;
+};
+
+// The options every program of the station takes, parsed by its front end.
+struct SessionOptions {
+  std::string program;  // the program's name, for the record and its messages
+  std::string workDir;  // empty: the current directory
+  PortPaths portPaths;
+  // The station's own address for work through Ethernet; nothing: the computer's.
+  std::optional<std::array<std::uint8_t, 4>> localAddress;
+  RecordFiles record;  // empty paths: no record
+  // The options the keys C, F and S toggle in the windows, set from the start.
+  int serviceComVariant = 1;
+  bool flashServiceMode = false;
+  bool endSignal = false;
+  // Nobody watches the run to press ESC (the command line): without a port,
+  // every wait for the board ends at once as ESC would end it.
+  bool unattended = false;
+};
+
+// One run of the station from start to end, the same for the windows and the
+// command line: builds the station from the options and the platform's
+// backends, opens the record and what the station holds open, and ends the
+// run in one place.
+class StationSession {
+ public:
+  StationSession(StationUi& ui, const PlatformBackends& backends, const SessionOptions& options);
+  StationSession(const StationSession&) = delete;
+  StationSession& operator=(const StationSession&) = delete;
+  ~StationSession();
+
+  Station& GetStation() { return station_; }
+
+  // Writes the record files once (so that a path that cannot be written stops
+  // the run before the board is touched), then opens the test program of the
+  // working directory, COM1 and the UDP socket. False when the run cannot
+  // start: `error` then says why the record could not be written, or is empty
+  // when the station has shown its own start-up message.
+  bool Start(std::string& error);
+
+  // Ends the run: a running operation is stopped (ESC) and waited for, with
+  // `serve` called between waits so that the window can apply the worker's
+  // calls; the record is finished, the results log written when `writeLog`,
+  // and the port, the socket and the test program are closed. Only the first
+  // call does anything. False with `error` when the record or the log could
+  // not be written.
+  bool End(bool writeLog, const std::function<void()>& serve, std::string& error);
+
+ private:
+  Station station_;
+  RunRecord record_;
+  std::string workDir_;
+  RecordFiles recordFiles_;
+  bool recording_ = false;
+  bool ended_ = false;
+};
+
+}  // namespace rz
