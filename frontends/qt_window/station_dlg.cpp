@@ -24,7 +24,6 @@
 #include "dialog_units.h"
 #include "journal_view.h"
 #include "operations/control_handlers.h"
-#include "operations/ethernet_switch.h"
 #include "operations/station.h"
 #include "qt_station_ui.h"
 #include "session/startup.h"
