@@ -9,7 +9,6 @@
 #include "operations/operation_table.h"
 #include "app/texts.h"
 #include "flash/flash_texts.h"
-#include "flash/udp_progress.h"
 #include "flash_script.h"
 #include "link/ip_address.h"
 #include "link/udp_channel.h"
