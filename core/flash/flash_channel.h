@@ -60,12 +60,14 @@ class FlashChannel {
   virtual Outcome EraseBlock(std::uint32_t address) = 0;
   virtual Outcome WritePiece(std::uint32_t address, std::span<const std::uint8_t> data) = 0;
 
-  // One attempt to read into.size() bytes (at most 512) at `address`, with
-  // neither a repetition nor a journal line, so that a caller may read a piece
-  // for its own ends (a transfer, a check of what was written) and decide
-  // itself what a failure means. True when the bytes arrived and passed the
-  // channel's check. The abort flag stays as it is, so that a repetition after
-  // ESC fails at once as well.
+  // One request for into.size() bytes (at most 512) at `address`: not
+  // repeated after a failure and without a journal line of its own (over UDP
+  // the exchange's resends and its waiting suffixes on an open progress line
+  // still belong to the one request), so that a caller may read a piece for
+  // its own ends (a transfer, a check of what was written) and decide itself
+  // what a failure means. True when the bytes arrived and passed the
+  // channel's check. The abort flag stays as it is, so that a repetition
+  // after ESC fails at once as well.
   virtual bool ReadPiece(std::uint32_t address, std::span<std::uint8_t> into) = 0;
 
   // After the last piece: false when a reply of the transfer cannot be
