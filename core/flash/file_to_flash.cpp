@@ -1,7 +1,7 @@
 #include <array>
 #include <optional>
 
-#include "app/station.h"
+#include "context/station_context.h"
 #include "app/texts.h"
 #include "flash/flash_channel.h"
 #include "flash/flash_texts.h"
@@ -19,7 +19,7 @@ struct CheckedImage {
 
 // Appends the empty line and the heading (with the file name) and checks the
 // file as an image; a refusal shows its message box.
-std::optional<CheckedImage> CheckImage(Station& station, const char* heading, FileToFlashJob& job,
+std::optional<CheckedImage> CheckImage(StationContext& station, const char* heading, FileToFlashJob& job,
                                        TransferFile& file) {
   StationUi& ui = station.Ui();
   ui.AddJournalLine(0, "");
@@ -45,7 +45,7 @@ Outcome Erase(FlashChannel& channel, std::uint32_t bound) {
   return Outcome::Success;
 }
 
-Outcome Write(Station& station, FlashChannel& channel, TransferFile& file, const ImageCheck& check) {
+Outcome Write(StationContext& station, FlashChannel& channel, TransferFile& file, const ImageCheck& check) {
   const ChannelProgress progress(channel, text::kWriteProgress);
   ImagePieces pieces(file, check);
   std::array<std::uint8_t, kFlashPieceBytes> buffer{};
@@ -69,7 +69,7 @@ Outcome Write(Station& station, FlashChannel& channel, TransferFile& file, const
   return Outcome::Success;
 }
 
-Outcome Transfer(Station& station, FlashChannel& channel, FileToFlashJob& job, TransferFile& file) {
+Outcome Transfer(StationContext& station, FlashChannel& channel, FileToFlashJob& job, TransferFile& file) {
   const FlashChannelTexts& texts = channel.Texts();
   const std::optional<CheckedImage> image = CheckImage(station, texts.writeHeading, job, file);
   if (!image) return Outcome::Failed;
@@ -83,7 +83,7 @@ Outcome Transfer(Station& station, FlashChannel& channel, FileToFlashJob& job, T
 
 }  // namespace
 
-Outcome FileToFlash(Station& station, FlashChannel& channel, FileToFlashJob& job) {
+Outcome FileToFlash(StationContext& station, FlashChannel& channel, FileToFlashJob& job) {
   return RunTransfer(station, channel, job.file, {text::kWritePassed, true},
                      [&](TransferFile& file) { return Transfer(station, channel, job, file); });
 }

@@ -8,7 +8,7 @@
 
 namespace rz {
 
-class Station;
+class StationContext;
 struct FileToFlashJob;
 struct FlashToFileJob;
 
@@ -90,13 +90,13 @@ class ChannelProgress {
   FlashChannel& channel_;
 };
 
-std::unique_ptr<FlashChannel> SerialFlashChannel(Station& station);
-std::unique_ptr<FlashChannel> UdpFlashChannel(Station& station);
+std::unique_ptr<FlashChannel> SerialFlashChannel(StationContext& station);
+std::unique_ptr<FlashChannel> UdpFlashChannel(StationContext& station);
 
 // The two transfers over any channel, each in its own worker frame. They take
 // the job's file (closed last, on every path), append the final line and
 // return the outcome; the writing ends with the end signal.
-Outcome FileToFlash(Station& station, FlashChannel& channel, FileToFlashJob& job);
-Outcome FlashToFile(Station& station, FlashChannel& channel, FlashToFileJob& job);
+Outcome FileToFlash(StationContext& station, FlashChannel& channel, FileToFlashJob& job);
+Outcome FlashToFile(StationContext& station, FlashChannel& channel, FlashToFileJob& job);
 
 }  // namespace rz

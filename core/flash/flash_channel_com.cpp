@@ -1,4 +1,4 @@
-#include "app/station.h"
+#include "context/station_context.h"
 #include "flash/flash_channel.h"
 #include "flash/flash_texts.h"
 #include "flash/flash_unit.h"
@@ -16,7 +16,7 @@ constexpr FlashChannelTexts kTexts{text::kWriteHeadingCom, text::kReadHeadingCom
 // last journal line, set at every step.
 class FlashOverSerial final : public FlashChannel {
  public:
-  explicit FlashOverSerial(Station& station) : FlashChannel(kTexts), station_(station) {}
+  explicit FlashOverSerial(StationContext& station) : FlashChannel(kTexts), station_(station) {}
 
   void Begin() override { PurgePort(station_.Port()); }
 
@@ -50,13 +50,13 @@ class FlashOverSerial final : public FlashChannel {
   bool Settle() override { return true; }
 
  private:
-  Station& station_;
+  StationContext& station_;
   std::string header_;
   std::string shown_;  // the progress line as the window shows it
 };
 
 }  // namespace
 
-std::unique_ptr<FlashChannel> SerialFlashChannel(Station& station) { return std::make_unique<FlashOverSerial>(station); }
+std::unique_ptr<FlashChannel> SerialFlashChannel(StationContext& station) { return std::make_unique<FlashOverSerial>(station); }
 
 }  // namespace rz

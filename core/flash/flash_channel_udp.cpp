@@ -1,4 +1,4 @@
-#include "app/station.h"
+#include "context/station_context.h"
 #include "flash/flash_channel.h"
 #include "flash/flash_texts.h"
 #include "link/exchange.h"
@@ -22,7 +22,7 @@ constexpr FlashChannelTexts kTexts{text::kWriteHeadingUdp, text::kReadHeadingUdp
 // sent to the window again.
 class FlashOverUdp final : public FlashChannel {
  public:
-  explicit FlashOverUdp(Station& station) : FlashChannel(kTexts), station_(station) {}
+  explicit FlashOverUdp(StationContext& station) : FlashChannel(kTexts), station_(station) {}
 
   void Begin() override { BeginUdpTransfer(station_); }
 
@@ -68,11 +68,11 @@ class FlashOverUdp final : public FlashChannel {
     return station_.flags.AbortRequested() ? Outcome::Aborted : Outcome::Failed;
   }
 
-  Station& station_;
+  StationContext& station_;
 };
 
 }  // namespace
 
-std::unique_ptr<FlashChannel> UdpFlashChannel(Station& station) { return std::make_unique<FlashOverUdp>(station); }
+std::unique_ptr<FlashChannel> UdpFlashChannel(StationContext& station) { return std::make_unique<FlashOverUdp>(station); }
 
 }  // namespace rz

@@ -1,6 +1,6 @@
 #include <array>
 
-#include "app/station.h"
+#include "context/station_context.h"
 #include "app/texts.h"
 #include "flash/flash_channel.h"
 #include "flash/flash_texts.h"
@@ -10,7 +10,7 @@
 namespace rz {
 namespace {
 
-Outcome Transfer(Station& station, FlashChannel& channel, FlashToFileJob& job, TransferFile& file) {
+Outcome Transfer(StationContext& station, FlashChannel& channel, FlashToFileJob& job, TransferFile& file) {
   StationUi& ui = station.Ui();
   const FlashChannelTexts& texts = channel.Texts();
   ui.AddJournalLine(0, "");
@@ -43,7 +43,7 @@ Outcome Transfer(Station& station, FlashChannel& channel, FlashToFileJob& job, T
 
 }  // namespace
 
-Outcome FlashToFile(Station& station, FlashChannel& channel, FlashToFileJob& job) {
+Outcome FlashToFile(StationContext& station, FlashChannel& channel, FlashToFileJob& job) {
   return RunTransfer(station, channel, job.file, {text::kReadPassed, false},
                      [&](TransferFile& file) { return Transfer(station, channel, job, file); });
 }

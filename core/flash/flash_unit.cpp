@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/station.h"
+#include "context/station_context.h"
 #include "flash/flash_texts.h"
 #include "link/exchange.h"
 
@@ -39,14 +39,14 @@ const char* FaultMaskText(unsigned mask) {
 
 const char* RetryText() { return text::kRetry; }
 
-FlashReply EraseFlashBlock(Station& station, std::uint32_t address) {
+FlashReply EraseFlashBlock(StationContext& station, std::uint32_t address) {
   SerialExchange exchange(station);
   exchange.Write8('e');
   exchange.Write32(address);
   return AwaitFlashReply(exchange);
 }
 
-FlashReply TestFlashRange(Station& station, std::uint32_t address, std::uint32_t length) {
+FlashReply TestFlashRange(StationContext& station, std::uint32_t address, std::uint32_t length) {
   SerialExchange exchange(station);
   exchange.Write8('t');
   exchange.Write32(address);
@@ -60,7 +60,7 @@ std::uint8_t FlashChecksum(std::span<const std::uint8_t> data) {
   return static_cast<std::uint8_t>(0u - sum);
 }
 
-FlashReply WriteFlashBlock(Station& station, std::uint32_t address, std::span<const std::uint8_t> data) {
+FlashReply WriteFlashBlock(StationContext& station, std::uint32_t address, std::span<const std::uint8_t> data) {
   SerialExchange exchange(station);
   // The whole request in one write: opcode, address, length, data, checksum.
   std::vector<std::uint8_t> request;
@@ -74,7 +74,7 @@ FlashReply WriteFlashBlock(Station& station, std::uint32_t address, std::span<co
   return AwaitFlashReply(exchange);
 }
 
-bool ReadFlashBlock(Station& station, std::uint32_t address, std::span<std::uint8_t> data) {
+bool ReadFlashBlock(StationContext& station, std::uint32_t address, std::span<std::uint8_t> data) {
   const PortHandle port = station.Port();
   std::vector<std::uint8_t> request;
   request.push_back('r');

@@ -11,7 +11,7 @@
 
 namespace rz {
 
-class Station;
+class StationContext;
 
 // The board's Flash: 8 MB on a 32-bit bus made of two 16-bit halves, fl_0 (data
 // bits 0-15) and fl_1 (bits 16-31), erased in 71 blocks: 8 small blocks of
@@ -54,19 +54,19 @@ struct FlashReply {
 };
 
 // EraseFlashBlock ('e'): erases the block that starts at `address`.
-FlashReply EraseFlashBlock(Station& station, std::uint32_t address);
+FlashReply EraseFlashBlock(StationContext& station, std::uint32_t address);
 // TestFlashRange ('t'): the board writes test data into the range and reads it back.
-FlashReply TestFlashRange(Station& station, std::uint32_t address, std::uint32_t length);
+FlashReply TestFlashRange(StationContext& station, std::uint32_t address, std::uint32_t length);
 // WriteFlashBlock ('w'): writes at most 512 bytes at `address`, followed by the
 // two's complement of their 8-bit sum.
-FlashReply WriteFlashBlock(Station& station, std::uint32_t address, std::span<const std::uint8_t> data);
+FlashReply WriteFlashBlock(StationContext& station, std::uint32_t address, std::span<const std::uint8_t> data);
 
 // ReadFlashBlock ('r'): reads data.size() (at most 512) bytes at `address` and
 // checks the checksum byte that follows them. Every byte is awaited for up to
 // 224 read attempts; a position that stays empty keeps the last byte received.
 // False for a bad checksum or an abort. The abort flag is left set, so that
 // the caller's retry after an ESC fails at once as well.
-bool ReadFlashBlock(Station& station, std::uint32_t address, std::span<std::uint8_t> data);
+bool ReadFlashBlock(StationContext& station, std::uint32_t address, std::span<std::uint8_t> data);
 
 // Sends a Flash command (a callable returning FlashReply) and, after a refusal
 // that names a Flash half, once more: the progress line `line` (already the

@@ -1,6 +1,6 @@
 #include "flash/transfer_handlers.h"
 
-#include "app/station.h"
+#include "context/station_context.h"
 #include "app/texts.h"
 #include "app/worker_frame.h"
 #include "flash/flash_channel.h"
@@ -11,11 +11,11 @@ TransferWorkers SerialTransferWorkers() { return {&FileToFlashOverCom, &FlashToF
 
 TransferWorkers EthernetTransferWorkers() { return {&FileToFlashOverUdp, &FlashToFileOverUdp}; }
 
-Outcome RunTransfer(Station& station, FlashChannel& channel, std::unique_ptr<TransferFile>& file, TransferEnd end,
+Outcome RunTransfer(StationContext& station, FlashChannel& channel, std::unique_ptr<TransferFile>& file, TransferEnd end,
                     const std::function<Outcome(TransferFile&)>& transfer) {
   // Declared first, so the file is closed last, after the frame's steps.
   const std::unique_ptr<TransferFile> owned = std::move(file);
-  const WorkerFrame frame(station);
+  const WorkerFrame frame(station.Ui(), station.flags);
   channel.Begin();
   const Outcome outcome = transfer(*owned);
   station.Ui().AddJournalLine(0, outcome == Outcome::Success ? end.passed : text::kAborted);
@@ -23,16 +23,16 @@ Outcome RunTransfer(Station& station, FlashChannel& channel, std::unique_ptr<Tra
   return outcome;
 }
 
-Outcome FileToFlashOverCom(Station& station, FileToFlashJob& job) {
+Outcome FileToFlashOverCom(StationContext& station, FileToFlashJob& job) {
   return FileToFlash(station, *SerialFlashChannel(station), job);
 }
-Outcome FlashToFileOverCom(Station& station, FlashToFileJob& job) {
+Outcome FlashToFileOverCom(StationContext& station, FlashToFileJob& job) {
   return FlashToFile(station, *SerialFlashChannel(station), job);
 }
-Outcome FileToFlashOverUdp(Station& station, FileToFlashJob& job) {
+Outcome FileToFlashOverUdp(StationContext& station, FileToFlashJob& job) {
   return FileToFlash(station, *UdpFlashChannel(station), job);
 }
-Outcome FlashToFileOverUdp(Station& station, FlashToFileJob& job) {
+Outcome FlashToFileOverUdp(StationContext& station, FlashToFileJob& job) {
   return FlashToFile(station, *UdpFlashChannel(station), job);
 }
 

@@ -11,7 +11,7 @@
 
 namespace rz {
 
-class Station;
+class StationContext;
 class FlashChannel;
 
 // What the file-to-Flash button hands its worker: the file it opened for
@@ -33,8 +33,8 @@ struct FlashToFileJob {
 // The workers of one channel. The buttons start the serial ones, or the
 // Ethernet ones while the Ethernet switch is on.
 struct TransferWorkers {
-  Outcome (*fileToFlash)(Station& station, FileToFlashJob& job) = nullptr;
-  Outcome (*flashToFile)(Station& station, FlashToFileJob& job) = nullptr;
+  Outcome (*fileToFlash)(StationContext& station, FileToFlashJob& job) = nullptr;
+  Outcome (*flashToFile)(StationContext& station, FlashToFileJob& job) = nullptr;
 };
 TransferWorkers SerialTransferWorkers();
 // The Ethernet channel's workers (a channel without workers would make the
@@ -49,14 +49,14 @@ struct TransferEnd {
   const char* passed = nullptr;
   bool signal = false;
 };
-Outcome RunTransfer(Station& station, FlashChannel& channel, std::unique_ptr<TransferFile>& file, TransferEnd end,
+Outcome RunTransfer(StationContext& station, FlashChannel& channel, std::unique_ptr<TransferFile>& file, TransferEnd end,
                     const std::function<Outcome(TransferFile&)>& transfer);
 
 // The workers over the serial channel.
-Outcome FileToFlashOverCom(Station& station, FileToFlashJob& job);
-Outcome FlashToFileOverCom(Station& station, FlashToFileJob& job);
+Outcome FileToFlashOverCom(StationContext& station, FileToFlashJob& job);
+Outcome FlashToFileOverCom(StationContext& station, FlashToFileJob& job);
 // The workers over UDP, used while the Ethernet switch is on.
-Outcome FileToFlashOverUdp(Station& station, FileToFlashJob& job);
-Outcome FlashToFileOverUdp(Station& station, FlashToFileJob& job);
+Outcome FileToFlashOverUdp(StationContext& station, FileToFlashJob& job);
+Outcome FlashToFileOverUdp(StationContext& station, FlashToFileJob& job);
 
 }  // namespace rz

@@ -2,7 +2,7 @@
 
 #include <thread>
 
-#include "app/station.h"
+#include "operations/station.h"
 #include "app/texts.h"
 
 namespace rz {
