@@ -66,7 +66,6 @@ double StationReadsPerSecond() {
     std::exit(1);
   }
   rz::SetPortParams(port.get(), 115200, 8, 0, 0);
-  rz::SetPortTimeouts(port.get(), 0, 0, 50);
   StreamingPeer peer(master);
   long reads = 0;
   std::uint8_t byte = 0;

@@ -43,6 +43,14 @@ inline constexpr const char* kReadDone = " Чтение Flash: 100%";
 inline constexpr const char* kReadFailed = " *ОШИБКА*";
 inline constexpr const char* kReadPassed = " Чтение завершено успешно.";
 
+// The transfers over Ethernet.
+inline constexpr const char* kWriteHeadingUdp = " == Запись <%s> по Ethernet ==";
+inline constexpr const char* kReadHeadingUdp = " == Чтение %d байт в <%s> по Ethernet ==";
+inline constexpr const char* kEraseDoneUdp = " Стирание Flash: 100%";
+inline constexpr const char* kEraseFailedUdp = " *ОШИБКА*";
+inline constexpr const char* kWriteFailedUdp = " *Ошибка записи";
+inline constexpr const char* kReadFailedUdp = " *Ошибка";
+
 // Transfer buttons: files and the byte count.
 inline constexpr const char* kOpenFileFailed = "Ошибка открытия файла <%s>";
 inline constexpr const char* kCreateFileFailed = "Ошибка создания файла <%s>";

@@ -86,7 +86,8 @@ bool ReadFlashBlock(StationContext& station, std::uint32_t address, std::span<st
   // attempt did not bring are then awaited byte by byte.
   std::vector<std::uint8_t> reply(data.size() + 1);
   const std::size_t arrived =
-      port != nullptr ? port->Read(reply.data(), reply.size()) : SerialRead(port, reply.data(), reply.size());
+      port != nullptr ? port->Read(reply.data(), reply.size(), std::chrono::milliseconds(kReadTotalTimeoutMs))
+                      : SerialRead(port, reply.data(), reply.size());
   if (station.flags.AbortRequested()) return false;
   std::uint8_t last = arrived > 0 ? reply[arrived - 1] : 'r';  // what a lost position keeps
   // Awaits one byte for up to 224 attempts; false on an abort. The flag is

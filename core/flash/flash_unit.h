@@ -89,25 +89,6 @@ std::string FormatText(std::string_view pattern, std::string_view value);
 // A progress line: the header followed by the percentage and "%".
 std::string ProgressText(std::string_view header, std::uint32_t percent);
 
-// The last journal line as a transfer's progress line. The transfers set it at
-// every step; a step whose text is the one already shown is not sent to the
-// window again, so an 8 MB transfer makes about a hundred window calls for its
-// 16384 steps and the journal still shows every percentage.
-class ProgressLine {
- public:
-  // Appends `header` as the new last line.
-  ProgressLine(StationUi& ui, const std::string& header) : ui_(ui), shown_(header) { ui_.AddJournalLine(0, header); }
-  void Show(const std::string& text) {
-    if (text == shown_) return;
-    ui_.AddJournalLine(-1, text);
-    shown_ = text;
-  }
-
- private:
-  StationUi& ui_;
-  std::string shown_;
-};
-
 const char* RetryText();
 
 template <typename Command>

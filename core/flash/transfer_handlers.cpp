@@ -1,9 +1,9 @@
 #include "flash/transfer_handlers.h"
 
 #include "app/texts.h"
+#include "app/worker_frame.h"
 #include "context/station_context.h"
-#include "flash/flash_texts.h"
-#include "flash/flash_unit.h"
+#include "flash/flash_channel.h"
 
 namespace rz {
 
@@ -11,23 +11,29 @@ TransferWorkers SerialTransferWorkers() { return {&FileToFlashOverCom, &FlashToF
 
 TransferWorkers EthernetTransferWorkers() { return {&FileToFlashOverUdp, &FlashToFileOverUdp}; }
 
-std::optional<CheckedImage> BeginFileToFlash(StationContext& station, const char* heading, FileToFlashJob& job,
-                                             TransferFile& file) {
-  StationUi& ui = station.Ui();
-  ui.AddJournalLine(0, "");
-  ui.AddJournalLine(0, FormatText(heading, job.fileName));
-  const bool serviceMode = station.flags.flashServiceMode.load() == 1;
-  const ImageCheck check = CheckImageFile(file, serviceMode);
-  if (check.refusal != nullptr) {
-    ui.ShowError({text::kRefusalCaption, check.refusal, false});
-    return std::nullopt;
-  }
-  return CheckedImage{check, EraseBound(check, serviceMode)};
+Outcome RunTransfer(StationContext& station, FlashChannel& channel, std::unique_ptr<TransferFile>& file, TransferEnd end,
+                    const std::function<Outcome(TransferFile&)>& transfer) {
+  // Declared first, so the file is closed last, after the frame's steps.
+  const std::unique_ptr<TransferFile> owned = std::move(file);
+  const WorkerFrame frame(station.Ui(), station.flags);
+  channel.Begin();
+  const Outcome outcome = transfer(*owned);
+  station.Ui().AddJournalLine(0, outcome == Outcome::Success ? end.passed : text::kAborted);
+  if (end.signal) PlayEndSignal(station.Sound(), station.flags.soundOption.load());
+  return outcome;
 }
 
-Outcome ImageFileShrank(StationContext& station) {
-  station.Ui().Note(station.transferFile + " became shorter than when it was checked");
-  return Outcome::Failed;
+Outcome FileToFlashOverCom(StationContext& station, FileToFlashJob& job) {
+  return FileToFlash(station, *SerialFlashChannel(station), job);
+}
+Outcome FlashToFileOverCom(StationContext& station, FlashToFileJob& job) {
+  return FlashToFile(station, *SerialFlashChannel(station), job);
+}
+Outcome FileToFlashOverUdp(StationContext& station, FileToFlashJob& job) {
+  return FileToFlash(station, *UdpFlashChannel(station), job);
+}
+Outcome FlashToFileOverUdp(StationContext& station, FlashToFileJob& job) {
+  return FlashToFile(station, *UdpFlashChannel(station), job);
 }
 
 }  // namespace rz

@@ -1,8 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -12,6 +12,7 @@
 namespace rz {
 
 class StationContext;
+class FlashChannel;
 
 // What the file-to-Flash button hands its worker: the file it opened for
 // reading and its name without folder. The worker owns the file from then on
@@ -40,20 +41,16 @@ TransferWorkers SerialTransferWorkers();
 // buttons refuse to start with the Ethernet switch on).
 TransferWorkers EthernetTransferWorkers();
 
-// The first steps of a file-to-Flash transfer on either channel: appends the
-// empty line and `heading` (with the file name), checks the file as an image
-// and, on a refusal, shows its message box. On acceptance gives the check and
-// the erase bound.
-struct CheckedImage {
-  ImageCheck check;
-  std::uint32_t bound = 0;
+// The frame of every transfer's worker: takes `file` (closed last, on every
+// path), opens the worker frame, begins the channel, runs `transfer` on the
+// file and appends the final line, `end.passed` or the abort line; then the
+// end signal when `end.signal` says so.
+struct TransferEnd {
+  const char* passed = nullptr;
+  bool signal = false;
 };
-std::optional<CheckedImage> BeginFileToFlash(StationContext& station, const char* heading, FileToFlashJob& job,
-                                             TransferFile& file);
-
-// Ends a write whose image file became shorter than its checked size: says
-// so through the station's note and gives the failed outcome.
-Outcome ImageFileShrank(StationContext& station);
+Outcome RunTransfer(StationContext& station, FlashChannel& channel, std::unique_ptr<TransferFile>& file, TransferEnd end,
+                    const std::function<Outcome(TransferFile&)>& transfer);
 
 // The workers over the serial channel.
 Outcome FileToFlashOverCom(StationContext& station, FileToFlashJob& job);

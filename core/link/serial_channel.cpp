@@ -15,7 +15,6 @@ std::unique_ptr<SerialDevice> OpenSerialPort(SerialBackend& backend, const std::
     reason = path + ": " + refused;
     return nullptr;
   }
-  SetPortTimeouts(port.get(), 0, 0, kReadTotalTimeoutMs);
   return port;
 }
 
@@ -36,11 +35,6 @@ bool SetPortParams(PortHandle port, std::uint32_t baud, std::uint8_t dataBits, s
   return port->ApplyLineSettings({baud, dataBits, parity, stopBits}, refused);
 }
 
-void SetPortTimeouts(PortHandle port, std::uint32_t intervalMs, std::uint32_t multiplierMs,
-                     std::uint32_t constantMs) {
-  if (port != nullptr) port->SetReadTimeouts({intervalMs, multiplierMs, constantMs});
-}
-
 std::size_t SerialWrite(PortHandle port, const std::uint8_t* bytes, std::size_t n) {
   if (port == nullptr || n == 0) return 0;
   return port->Write(bytes, n) == n ? n : 0;
@@ -54,7 +48,7 @@ std::size_t SerialRead(PortHandle port, std::uint8_t* buffer, std::size_t n) {
     std::this_thread::sleep_for(std::chrono::milliseconds(kReadTotalTimeoutMs));
     return 0;
   }
-  return port->Read(buffer, n) == n ? n : 0;
+  return port->Read(buffer, n, std::chrono::milliseconds(kReadTotalTimeoutMs)) == n ? n : 0;
 }
 
 }  // namespace rz

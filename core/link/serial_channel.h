@@ -27,8 +27,6 @@ void PurgePort(PortHandle port);
 // False when there is no port or the device refused the settings.
 bool SetPortParams(PortHandle port, std::uint32_t baud, std::uint8_t dataBits, std::uint8_t parity,
                    std::uint8_t stopBits);
-void SetPortTimeouts(PortHandle port, std::uint32_t intervalMs, std::uint32_t multiplierMs,
-                     std::uint32_t constantMs);
 // All or nothing: n when all n bytes were written, else 0 (also for n = 0).
 std::size_t SerialWrite(PortHandle port, const std::uint8_t* bytes, std::size_t n);
 // All or nothing: n when all n bytes arrived within the read time-out, else 0

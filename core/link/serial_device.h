@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -15,16 +16,9 @@ struct LineSettings {
   std::uint8_t stopBits = 0;
 };
 
-// Read time-outs in milliseconds: between bytes, per byte asked for, and a
-// constant for the whole read (0 = not used).
-struct ReadTimeouts {
-  std::uint32_t intervalMs = 0;
-  std::uint32_t multiplierMs = 0;
-  std::uint32_t constantMs = 50;
-};
-
 // One open serial device as the platform gives it. Backends: POSIX termios
-// (serial_posix), later Win32; tests may hand in scripted fakes.
+// (serial_posix) and Win32 COM ports (serial_win32); tests may hand in
+// scripted fakes.
 class SerialDevice {
  public:
   virtual ~SerialDevice() = default;
@@ -32,7 +26,6 @@ class SerialDevice {
   // Returns false with the reason when the device refuses the settings (an
   // unsupported rate, a failing driver call).
   virtual bool ApplyLineSettings(const LineSettings& settings, std::string& error) = 0;
-  virtual void SetReadTimeouts(const ReadTimeouts& timeouts) = 0;
   // Discards output not yet sent.
   virtual void PurgeOutput() = 0;
   // Discards input received and not yet read (including any buffered copy).
@@ -41,10 +34,11 @@ class SerialDevice {
   virtual void Drain() = 0;
   // Writes up to n bytes; returns how many were written.
   virtual std::size_t Write(const std::uint8_t* data, std::size_t n) = 0;
-  // Reads up to n bytes within the read time-outs; returns how many arrived.
-  // Every read that returns fewer than n bytes has waited out its time-out,
-  // also when the device has gone away.
-  virtual std::size_t Read(std::uint8_t* data, std::size_t n) = 0;
+  // Reads up to n bytes, waiting at most `timeout` for all of them (0: takes
+  // only what has arrived); returns how many arrived. Every read that returns
+  // fewer than n bytes has waited out its time-out, also when the device has
+  // gone away.
+  virtual std::size_t Read(std::uint8_t* data, std::size_t n, std::chrono::milliseconds timeout) = 0;
 };
 
 // Opens serial devices by path.

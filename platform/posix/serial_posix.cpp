@@ -1,5 +1,6 @@
 #include "posix/serial_posix.h"
 #include "posix/system_reason.h"
+#include "serial_input_buffer.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -8,10 +9,9 @@
 #include <termios.h>
 #include <unistd.h>
 
-#include <array>
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <cstring>
 #include <thread>
 
 namespace rz {
@@ -94,13 +94,11 @@ class PosixSerialDevice final : public SerialDevice {
     return true;
   }
 
-  void SetReadTimeouts(const ReadTimeouts& timeouts) override { timeouts_ = timeouts; }
-
   void PurgeOutput() override { ::tcflush(fd_, TCOFLUSH); }
 
   void PurgeInput() override {
     ::tcflush(fd_, TCIFLUSH);
-    head_ = tail_ = 0;
+    buffer_.Clear();
   }
 
   void Drain() override { ::tcdrain(fd_); }
@@ -121,33 +119,26 @@ class PosixSerialDevice final : public SerialDevice {
     return done;
   }
 
-  std::size_t Read(std::uint8_t* data, std::size_t n) override {
-    const auto total = std::chrono::milliseconds(timeouts_.constantMs + timeouts_.multiplierMs * n);
-    const auto deadline = Clock::now() + total;
-    std::size_t got = TakeBuffered(data, n);
-    while (got < n) {
+  std::size_t Read(std::uint8_t* data, std::size_t n, std::chrono::milliseconds timeout) override {
+    const auto deadline = Clock::now() + timeout;
+    std::size_t got = buffer_.Take(data, n);
+    // The device is looked at once whatever the time left, so that a read
+    // without a time-out still takes what has arrived.
+    for (bool first = true; got < n; first = false) {
       const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-      if (left.count() <= 0) break;
-      if (!Fill(static_cast<int>(left.count()))) {
+      if (left.count() <= 0 && !first) break;
+      if (!Fill(static_cast<int>(std::max(left, std::chrono::milliseconds(0)).count()))) {
         // The device has gone away (adapter pulled, far end closed): nothing
         // will come, but the read still lasts its time so callers never spin.
         std::this_thread::sleep_until(deadline);
         break;
       }
-      got += TakeBuffered(data + got, n - got);
+      got += buffer_.Take(data + got, n - got);
     }
     return got;
   }
 
  private:
-  std::size_t TakeBuffered(std::uint8_t* data, std::size_t n) {
-    const std::size_t take = std::min(n, tail_ - head_);
-    std::memcpy(data, buffer_.data() + head_, take);
-    head_ += take;
-    if (head_ == tail_) head_ = tail_ = 0;
-    return take;
-  }
-
   // Waits up to `waitMs` for input and reads what is there into the buffer.
   // Returns false when the device reports that it is gone.
   bool Fill(int waitMs) {
@@ -156,9 +147,9 @@ class PosixSerialDevice final : public SerialDevice {
     if (ready < 0) return errno == EINTR;
     if (ready == 0) return true;  // time-out: the caller sees the deadline
     if ((pfd.revents & POLLIN) == 0) return false;  // POLLHUP, POLLERR, POLLNVAL
-    const ssize_t got = ::read(fd_, buffer_.data() + tail_, buffer_.size() - tail_);
+    const ssize_t got = ::read(fd_, buffer_.Room(), buffer_.RoomSize());
     if (got > 0) {
-      tail_ += static_cast<std::size_t>(got);
+      buffer_.Added(static_cast<std::size_t>(got));
       return true;
     }
     if (got < 0 && (errno == EAGAIN || errno == EINTR)) return true;
@@ -166,10 +157,7 @@ class PosixSerialDevice final : public SerialDevice {
   }
 
   int fd_;
-  ReadTimeouts timeouts_;
-  std::array<std::uint8_t, 4096> buffer_{};
-  std::size_t head_ = 0;
-  std::size_t tail_ = 0;
+  SerialInputBuffer buffer_;
 };
 
 }  // namespace

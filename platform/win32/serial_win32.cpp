@@ -3,12 +3,11 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <array>
 #include <cctype>
 #include <chrono>
-#include <cstring>
 #include <thread>
 
+#include "serial_input_buffer.h"
 #include "win32/win32_text.h"
 
 namespace rz {
@@ -38,9 +37,9 @@ BYTE ParityCode(std::uint8_t parity) {
 
 class Win32SerialDevice final : public SerialDevice {
  public:
-  // Starts with the default read time-outs: whatever the driver held
-  // before (all zeros would be "wait for every byte") is never used.
-  explicit Win32SerialDevice(HANDLE handle) : handle_(handle) { SetReadTimeouts(timeouts_); }
+  // Sets the time-outs at once: whatever the driver held before (all zeros
+  // would be "wait for every byte", also for writes) is never used.
+  explicit Win32SerialDevice(HANDLE handle) : handle_(handle) { UseReadTimeout(std::chrono::milliseconds(0)); }
   ~Win32SerialDevice() override { ::CloseHandle(handle_); }
   Win32SerialDevice(const Win32SerialDevice&) = delete;
   Win32SerialDevice& operator=(const Win32SerialDevice&) = delete;
@@ -80,28 +79,11 @@ class Win32SerialDevice final : public SerialDevice {
     return true;
   }
 
-  void SetReadTimeouts(const ReadTimeouts& timeouts) override {
-    timeouts_ = timeouts;
-    COMMTIMEOUTS comm{};
-    if (timeouts.intervalMs == 0 && timeouts.multiplierMs == 0 && timeouts.constantMs == 0) {
-      // No time-out at all means "return at once with what is there"; to the
-      // system all zeros would mean "wait until every byte has come".
-      comm.ReadIntervalTimeout = MAXDWORD;
-    } else {
-      comm.ReadIntervalTimeout = timeouts.intervalMs;
-      comm.ReadTotalTimeoutMultiplier = timeouts.multiplierMs;
-      comm.ReadTotalTimeoutConstant = timeouts.constantMs;
-    }
-    comm.WriteTotalTimeoutMultiplier = kWriteMsPerByte;
-    comm.WriteTotalTimeoutConstant = kWriteStallMs;
-    ::SetCommTimeouts(handle_, &comm);
-  }
-
   void PurgeOutput() override { ::PurgeComm(handle_, PURGE_TXABORT | PURGE_TXCLEAR); }
 
   void PurgeInput() override {
     ::PurgeComm(handle_, PURGE_RXABORT | PURGE_RXCLEAR);
-    head_ = tail_ = 0;
+    buffer_.Clear();
   }
 
   void Drain() override { ::FlushFileBuffers(handle_); }
@@ -118,16 +100,16 @@ class Win32SerialDevice final : public SerialDevice {
     return done;
   }
 
-  std::size_t Read(std::uint8_t* data, std::size_t n) override {
-    const auto deadline =
-        Clock::now() + std::chrono::milliseconds(timeouts_.constantMs + timeouts_.multiplierMs * n);
-    std::size_t got = TakeBuffered(data, n);
+  std::size_t Read(std::uint8_t* data, std::size_t n, std::chrono::milliseconds timeout) override {
+    const auto deadline = Clock::now() + timeout;
+    std::size_t got = buffer_.Take(data, n);
     if (got == n) return got;
     // What has arrived already goes into the buffer, without waiting.
     if (!FillWithArrived()) return Gone(got, deadline);
-    got += TakeBuffered(data + got, n - got);
+    got += buffer_.Take(data + got, n - got);
     if (got == n) return got;
-    // The rest is waited for by the driver, under the read time-outs.
+    // The rest is waited for by the driver, under the read's time-out.
+    UseReadTimeout(timeout);
     DWORD read = 0;
     if (!::ReadFile(handle_, data + got, static_cast<DWORD>(n - got), &read, nullptr)) return Gone(got, deadline);
     return got + read;
@@ -141,12 +123,22 @@ class Win32SerialDevice final : public SerialDevice {
     return got;
   }
 
-  std::size_t TakeBuffered(std::uint8_t* data, std::size_t n) {
-    const std::size_t take = std::min(n, tail_ - head_);
-    std::memcpy(data, buffer_.data() + head_, take);
-    head_ += take;
-    if (head_ == tail_) head_ = tail_ = 0;
-    return take;
+  // Gives the driver `timeout` as the total read time-out (and the write
+  // time-outs) unless it has it already: the station reads with one time-out
+  // almost always, so this costs a system call only when it changes.
+  void UseReadTimeout(std::chrono::milliseconds timeout) {
+    if (timeout == readTimeout_) return;
+    COMMTIMEOUTS comm{};
+    if (timeout.count() <= 0) {
+      // "Return at once with what is there"; to the system all zeros would
+      // mean "wait until every byte has come".
+      comm.ReadIntervalTimeout = MAXDWORD;
+    } else {
+      comm.ReadTotalTimeoutConstant = static_cast<DWORD>(timeout.count());
+    }
+    comm.WriteTotalTimeoutMultiplier = kWriteMsPerByte;
+    comm.WriteTotalTimeoutConstant = kWriteStallMs;
+    if (::SetCommTimeouts(handle_, &comm)) readTimeout_ = timeout;
   }
 
   // Reads the bytes the driver holds already into the buffer. Returns false
@@ -155,19 +147,17 @@ class Win32SerialDevice final : public SerialDevice {
     DWORD errors = 0;
     COMSTAT status{};
     if (!::ClearCommError(handle_, &errors, &status)) return false;
-    const DWORD waiting = std::min<DWORD>(status.cbInQue, static_cast<DWORD>(buffer_.size() - tail_));
+    const DWORD waiting = std::min<DWORD>(status.cbInQue, static_cast<DWORD>(buffer_.RoomSize()));
     if (waiting == 0) return true;
     DWORD read = 0;
-    if (!::ReadFile(handle_, buffer_.data() + tail_, waiting, &read, nullptr)) return false;
-    tail_ += read;
+    if (!::ReadFile(handle_, buffer_.Room(), waiting, &read, nullptr)) return false;
+    buffer_.Added(read);
     return true;
   }
 
   HANDLE handle_;
-  ReadTimeouts timeouts_;
-  std::array<std::uint8_t, 4096> buffer_{};
-  std::size_t head_ = 0;
-  std::size_t tail_ = 0;
+  std::chrono::milliseconds readTimeout_{-1};  // what the driver has; -1: not set yet
+  SerialInputBuffer buffer_;
 };
 
 }  // namespace

@@ -6,7 +6,7 @@
 #include "app/ethernet_texts.h"
 #include "app/ip_address.h"
 #include "board_fixture.h"
-#include "flash/udp_progress.h"
+#include "flash/flash_channel.h"
 #include "link/exchange.h"
 #include "link/udp_channel.h"
 #include "link/udp_commands.h"
@@ -33,7 +33,8 @@ class UdpBoardTest : public BoardStationTest {
     ASSERT_EQ(ui.Lines().back(), text::kEthernetAddressPrefix + FormatIpv4(pair.board));
     // The commands below run outside a transfer: a line of their own shows
     // their waiting and repeating suffixes.
-    progress.emplace(station, "");
+    progress = UdpFlashChannel(station);
+    progress->BeginProgress("");
   }
   Outcome Switch(bool on, const std::string& address = {}) {
     RequireLoopbackText(address);
@@ -67,7 +68,7 @@ class UdpBoardTest : public BoardStationTest {
     return n;
   }
 
-  std::optional<UdpProgressLine> progress;
+  std::unique_ptr<FlashChannel> progress;
 };
 
 std::vector<std::uint8_t> Pattern(std::size_t n, unsigned seed) {

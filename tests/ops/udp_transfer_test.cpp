@@ -9,7 +9,6 @@
 #include "app/texts.h"
 #include "board_fixture.h"
 #include "flash/flash_texts.h"
-#include "flash/udp_progress.h"
 #include "flash_script.h"
 #include "link/udp_channel.h"
 #include "loopback_udp.h"

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -77,7 +78,6 @@ class ScriptedSerialDevice final : public SerialDevice {
     script_->baud = settings.baud;
     return true;
   }
-  void SetReadTimeouts(const ReadTimeouts&) override {}
   void PurgeOutput() override {
     std::lock_guard lock(script_->mutex);
     const auto unsent = script_->written.end() - static_cast<std::ptrdiff_t>(script_->pending);
@@ -108,7 +108,7 @@ class ScriptedSerialDevice final : public SerialDevice {
     if (script_->onWrite) script_->onWrite(script_->written);
     return n;
   }
-  std::size_t Read(std::uint8_t* data, std::size_t n) override {
+  std::size_t Read(std::uint8_t* data, std::size_t n, std::chrono::milliseconds) override {
     int number = 0;
     {
       std::lock_guard lock(script_->mutex);

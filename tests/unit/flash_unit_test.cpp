@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "app/texts.h"
+#include "flash/flash_channel.h"
 #include "flash/flash_test.h"
 #include "flash/flash_texts.h"
 #include "flash/flash_unit.h"
@@ -371,6 +372,21 @@ TEST_F(FlashScripted, EscDuringAReplyFailsItsRetryTooAndAFullDiskEndsTheRead) {
   FlashToFileJob second{"out.bin", 2048, std::move(full)};
   EXPECT_EQ(FlashToFileOverCom(station, second), Outcome::Failed);
   EXPECT_EQ(ui.Lines()[2], " Чтение Flash: 25% *ОШИБКА*");
+}
+
+// A channel's read of a piece is one attempt and leaves the journal alone, so
+// that other callers than the transfer can use it.
+TEST_F(FlashScripted, ChannelReadOfAPieceIsOneSilentAttempt) {
+  const Bytes flash = Pattern(1024);
+  FlashScript board(port, [&](const FlashCommand& c, int n) { return ReadReply(flash, c, n == 1); });
+  const std::unique_ptr<FlashChannel> channel = SerialFlashChannel(station);
+  const std::size_t linesBefore = ui.addCalls.size();
+  std::array<std::uint8_t, 512> piece{};
+  EXPECT_FALSE(channel->ReadPiece(512, piece));
+  EXPECT_TRUE(channel->ReadPiece(512, piece));
+  EXPECT_EQ(Bytes(piece.begin(), piece.end()), Bytes(flash.begin() + 512, flash.end()));
+  EXPECT_EQ(board.commands.size(), 2u);
+  EXPECT_EQ(ui.addCalls.size(), linesBefore);
 }
 
 // The transfer buttons' handlers: dialogs, files, counts and their messages.

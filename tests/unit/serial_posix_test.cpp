@@ -72,7 +72,6 @@ std::unique_ptr<SerialDevice> OpenStandard(const std::string& path) {
   EXPECT_NE(port, nullptr) << error;
   if (port) {
     SetPortParams(port.get(), 115200, 8, 0, 0);
-    SetPortTimeouts(port.get(), 0, 0, 50);
   }
   return port;
 }
@@ -96,6 +95,37 @@ TEST(SerialPort, ReadsAreAllOrNothingWithinFiftyMilliseconds) {
   EXPECT_EQ(SerialRead(port.get(), buffer, 1), 1u);
   EXPECT_EQ(buffer[0], 5);
   EXPECT_EQ(SerialRead(port.get(), buffer, 0), 0u);
+}
+
+// The time-out belongs to each read: nothing of one read's carries over to
+// the next, and a read returns as soon as all it asked for has come.
+TEST(SerialPort, EachReadWaitsOutItsOwnTimeOut) {
+  PtyPair pty;
+  auto port = OpenStandard(pty.SlavePath());
+  ASSERT_NE(port, nullptr);
+  std::uint8_t buffer[4] = {};
+  struct Case {
+    milliseconds timeout;
+    std::vector<std::uint8_t> sent;
+    std::size_t got;
+    milliseconds atLeast, below;
+  };
+  const Case cases[] = {
+      {milliseconds(150), {}, 0, milliseconds(145), milliseconds(1500)},
+      {milliseconds(0), {}, 0, milliseconds(0), milliseconds(120)},
+      {milliseconds(0), {7, 8}, 2, milliseconds(0), milliseconds(120)},
+      {milliseconds(20), {1}, 1, milliseconds(18), milliseconds(140)},
+      {milliseconds(2000), {1, 2, 3, 4}, 4, milliseconds(0), milliseconds(1000)},
+  };
+  for (const Case& c : cases) {
+    if (!c.sent.empty()) pty.Send(c.sent);
+    if (c.timeout.count() == 0) std::this_thread::sleep_for(milliseconds(20));  // let the bytes arrive
+    const auto start = Clock::now();
+    EXPECT_EQ(port->Read(buffer, 4, c.timeout), c.got) << c.timeout.count();
+    const auto took = Clock::now() - start;
+    EXPECT_GE(took, c.atLeast) << c.timeout.count();
+    EXPECT_LT(took, c.below) << c.timeout.count();
+  }
 }
 
 TEST(SerialPort, WritesAreAllOrNothingAndZeroBytesWriteNothing) {

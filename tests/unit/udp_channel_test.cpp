@@ -9,7 +9,7 @@
 
 #include "app/ethernet_texts.h"
 #include "app/texts.h"
-#include "flash/udp_progress.h"
+#include "flash/flash_channel.h"
 #include "link/exchange.h"
 #include "link/udp_channel.h"
 #include "link/udp_commands.h"
@@ -36,8 +36,9 @@ class UdpChannelTest : public ScriptedStation {
     station.udp.socket = OpenUdpSocket(station);
     ASSERT_NE(station.udp.socket, nullptr);
     station.udp.replyWait = std::chrono::duration_cast<std::chrono::microseconds>(replyWait);
-    progress.emplace(station, kHeader.c_str());
-    progress->Show(37);
+    progress = UdpFlashChannel(station);
+    progress->BeginProgress(kHeader.c_str());
+    progress->ShowProgress(37);
     ui.addCalls.clear();
     sleeps.clear();
   }
@@ -59,7 +60,7 @@ class UdpChannelTest : public ScriptedStation {
   LoopbackPair pair = NextLoopbackPair();
   LoopbackPeer board{pair.board};
   LoopbackOnlyBackend backend_;
-  std::optional<UdpProgressLine> progress;
+  std::unique_ptr<FlashChannel> progress;
 };
 
 TEST_F(UdpChannelTest, SilentBoardWaitsThreeTimesPerSendAndGivesUpAfterTheFifth) {
@@ -101,7 +102,7 @@ TEST_F(UdpChannelTest, AnAnswerAfterTheSecondWaitShowsOneWaitingSuffix) {
   peer.join();
   EXPECT_EQ(ui.addCalls, (std::vector<std::pair<int, std::string>>{Line(""), Line(kSuffixWaiting)}));
   // The next percentage replaces the whole line.
-  progress->Show(38);
+  progress->ShowProgress(38);
   EXPECT_EQ(ui.Lines().back(), kHeader + "38%");
 }
 

@@ -1,0 +1,91 @@
+#include <array>
+#include <optional>
+
+#include "app/texts.h"
+#include "context/station_context.h"
+#include "flash/flash_channel.h"
+#include "flash/flash_texts.h"
+#include "flash/flash_unit.h"
+#include "flash/transfer_handlers.h"
+
+namespace rz {
+namespace {
+
+// The image as checked, and the end of the range to erase.
+struct CheckedImage {
+  ImageCheck check;
+  std::uint32_t bound = 0;
+};
+
+// Appends the empty line and the heading (with the file name) and checks the
+// file as an image; a refusal shows its message box.
+std::optional<CheckedImage> CheckImage(StationContext& station, const char* heading, FileToFlashJob& job,
+                                       TransferFile& file) {
+  StationUi& ui = station.Ui();
+  ui.AddJournalLine(0, "");
+  ui.AddJournalLine(0, FormatText(heading, job.fileName));
+  const bool serviceMode = station.flags.flashServiceMode.load() == 1;
+  const ImageCheck check = CheckImageFile(file, serviceMode);
+  if (check.refusal != nullptr) {
+    ui.ShowError({text::kRefusalCaption, check.refusal, false});
+    return std::nullopt;
+  }
+  return CheckedImage{check, EraseBound(check, serviceMode)};
+}
+
+Outcome Erase(FlashChannel& channel, std::uint32_t bound) {
+  const ChannelProgress progress(channel, text::kEraseProgress);
+  const int blocks = EraseBlockCount(bound);
+  for (int block = 0; block < blocks; ++block) {
+    const std::uint32_t address = FlashBlockAddress(block);
+    channel.ShowProgress(ErasePercent(address, bound));
+    const Outcome outcome = channel.EraseBlock(address);
+    if (outcome != Outcome::Success) return outcome;
+  }
+  return Outcome::Success;
+}
+
+Outcome Write(StationContext& station, FlashChannel& channel, TransferFile& file, const ImageCheck& check) {
+  const ChannelProgress progress(channel, text::kWriteProgress);
+  ImagePieces pieces(file, check);
+  std::array<std::uint8_t, kFlashPieceBytes> buffer{};
+  for (;;) {
+    std::uint32_t percent = 0;
+    const std::size_t length = pieces.Next(buffer, percent);
+    if (length == 0 && pieces.Truncated()) {
+      station.Ui().Note(station.transferFile + " became shorter than when it was checked");
+      return Outcome::Failed;
+    }
+    if (length == 0) break;
+    channel.ShowProgress(percent);
+    const Outcome outcome = channel.WritePiece(pieces.Address(), std::span(buffer.data(), length));
+    if (outcome != Outcome::Success) return outcome;
+  }
+  if (!channel.Settle()) {
+    channel.FailAfterPieces(channel.Texts().writeFailed);
+    return station.flags.AbortRequested() ? Outcome::Aborted : Outcome::Failed;
+  }
+  station.Ui().AddJournalLine(-1, text::kWriteDone);
+  return Outcome::Success;
+}
+
+Outcome Transfer(StationContext& station, FlashChannel& channel, FileToFlashJob& job, TransferFile& file) {
+  const FlashChannelTexts& texts = channel.Texts();
+  const std::optional<CheckedImage> image = CheckImage(station, texts.writeHeading, job, file);
+  if (!image) return Outcome::Failed;
+  const Outcome erased = Erase(channel, image->bound);
+  if (erased != Outcome::Success) return erased;
+  StationUi& ui = station.Ui();
+  if (texts.eraseDone != nullptr) ui.AddJournalLine(-1, texts.eraseDone);
+  ui.AddJournalLine(-1, image->bound == image->check.size ? text::kEraseDoneFile : text::kEraseDoneFlash);
+  return Write(station, channel, file, image->check);
+}
+
+}  // namespace
+
+Outcome FileToFlash(StationContext& station, FlashChannel& channel, FileToFlashJob& job) {
+  return RunTransfer(station, channel, job.file, {text::kWritePassed, true},
+                     [&](TransferFile& file) { return Transfer(station, channel, job, file); });
+}
+
+}  // namespace rz
