@@ -5,7 +5,7 @@
 
 namespace rz {
 
-int ReadCpuId(StationContext& station, CpuId& id) {
+ExchangeResult ReadCpuId(StationContext& station, CpuId& id) {
   SerialExchange exchange(station);
   exchange.Write8('j');
   if (!exchange.Await32(id.unique)) return kExchangeFailed;
@@ -15,13 +15,13 @@ int ReadCpuId(StationContext& station, CpuId& id) {
   return kExchangeOk;
 }
 
-int ReadSdramConfig(StationContext& station, std::uint32_t& word) {
+ExchangeResult ReadSdramConfig(StationContext& station, std::uint32_t& word) {
   SerialExchange exchange(station);
   exchange.Write8('s');
   return exchange.Await32(word) ? kExchangeOk : kExchangeFailed;
 }
 
-int ReadFlashId(StationContext& station, FlashId& id) {
+ExchangeResult ReadFlashId(StationContext& station, FlashId& id) {
   SerialExchange exchange(station);
   exchange.Write8('?');
   if (!exchange.Await8(id.busWidth) || !exchange.Await32(id.manufacturer) ||
@@ -34,7 +34,7 @@ int ReadFlashId(StationContext& station, FlashId& id) {
   return kExchangeOk;
 }
 
-int ReadEthernetConfig(StationContext& station, EthernetConfig& config) {
+ExchangeResult ReadEthernetConfig(StationContext& station, EthernetConfig& config) {
   SerialExchange exchange(station);
   exchange.Write8('i');
   if (!exchange.Await8(config.eeprom) || config.eeprom == kStatusRefused) return kExchangeFailed;
@@ -47,7 +47,7 @@ int ReadEthernetConfig(StationContext& station, EthernetConfig& config) {
   return closing == kStatusDone ? kExchangeOk : kExchangeFailed;
 }
 
-int SwitchCpuClock(StationContext& station, std::uint8_t& answer) {
+ExchangeResult SwitchCpuClock(StationContext& station, std::uint8_t& answer) {
   SerialExchange exchange(station);
   exchange.Write8('M');
   if (!exchange.Await8(answer)) return kExchangeFailed;

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include "link/exchange_result.h"
 
 namespace rz {
 
@@ -31,14 +32,14 @@ struct EthernetConfig {
 };
 
 // 'j': five 32-bit words. Fails (1) only when aborted.
-int ReadCpuId(StationContext& station, CpuId& id);
+ExchangeResult ReadCpuId(StationContext& station, CpuId& id);
 // 's': the SDRAM configuration word. Fails (1) only when aborted.
-int ReadSdramConfig(StationContext& station, std::uint32_t& word);
+ExchangeResult ReadSdramConfig(StationContext& station, std::uint32_t& word);
 // '?': bus width, manufacturer, device, CFI word, 16-byte security ID.
-int ReadFlashId(StationContext& station, FlashId& id);
+ExchangeResult ReadFlashId(StationContext& station, FlashId& id);
 // 'i': 'q' alone, or the fields and a closing 'Q'. 0 only for the closing 'Q'.
-int ReadEthernetConfig(StationContext& station, EthernetConfig& config);
+ExchangeResult ReadEthernetConfig(StationContext& station, EthernetConfig& config);
 // 'M': awaits the board's byte and echoes it. 0 with `answer` set, 1 when aborted.
-int SwitchCpuClock(StationContext& station, std::uint8_t& answer);
+ExchangeResult SwitchCpuClock(StationContext& station, std::uint8_t& answer);
 
 }  // namespace rz

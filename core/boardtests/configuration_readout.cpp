@@ -17,7 +17,7 @@ void AddLines(StationUi& ui, const std::vector<std::string>& lines) {
 }
 
 // Prints a section's lines, or its error line when the read failed.
-bool Report(StationUi& ui, int status, const char* errorLine, const std::vector<std::string>& lines) {
+bool Report(StationUi& ui, ExchangeResult status, const char* errorLine, const std::vector<std::string>& lines) {
   if (status != kExchangeOk) {
     ui.AddJournalLine(0, errorLine);
     return false;
@@ -37,7 +37,7 @@ Outcome ConfigurationReadout(StationContext& station) {
   bool allRead = true;
 
   CpuId cpu;
-  int status = ReadCpuId(station, cpu);
+  ExchangeResult status = ReadCpuId(station, cpu);
   allRead &= Report(ui, status, text::kCpuReadError,
                     status == kExchangeOk ? DescribeCpu(cpu, ui.SelectorIndex(Selector::CpuClock))
                                           : std::vector<std::string>{});

@@ -11,7 +11,7 @@
 
 namespace rz {
 
-int EthernetTestStep(StationContext& station, std::uint16_t argument) {
+ExchangeResult EthernetTestStep(StationContext& station, std::uint16_t argument) {
   SerialExchange exchange(station);
   exchange.Write8('l');
   exchange.Write16(argument);

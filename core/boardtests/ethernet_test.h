@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "app/outcome.h"
+#include "link/exchange_result.h"
 
 namespace rz {
 
@@ -14,7 +15,7 @@ inline constexpr int kEthernetSteps = 150;
 
 // 'l': one test step of the board's Ethernet controller. 0 only when the board
 // answers 'Q'; 1 for any other byte or when aborted.
-int EthernetTestStep(StationContext& station, std::uint16_t argument);
+ExchangeResult EthernetTestStep(StationContext& station, std::uint16_t argument);
 
 // The worker of "Тест ETHERNET": initialises the controller with 'i', then runs
 // the 150 steps with the percentage on one line.

@@ -23,7 +23,7 @@ std::uint8_t TestOpcode(std::int32_t fifoMode) {
 
 }  // namespace
 
-int ReadChannelMap(StationContext& station, ExtComState& state) {
+ExchangeResult ReadChannelMap(StationContext& station, ExtComState& state) {
   SerialExchange exchange(station, /*watchParamsRequest=*/true);
   exchange.Write8(kOpReadChannelMap);
   if (!exchange.Await8(state.accessTiming)) return kExchangeFailed;
@@ -35,7 +35,7 @@ int ReadChannelMap(StationContext& station, ExtComState& state) {
   return kExchangeOk;
 }
 
-int SetChannelParams(StationContext& station, const ExtComParams& params, std::uint8_t& reply) {
+ExchangeResult SetChannelParams(StationContext& station, const ExtComParams& params, std::uint8_t& reply) {
   SerialExchange exchange(station, /*watchParamsRequest=*/true);
   const std::uint8_t request[] = {kOpSetChannelParams,
                                   static_cast<std::uint8_t>(params.codePattern),
@@ -49,7 +49,7 @@ int SetChannelParams(StationContext& station, const ExtComParams& params, std::u
   return reply == kStatusRefused ? kExchangeFailed : kExchangeOk;
 }
 
-int TestChannel(StationContext& station, std::int32_t fifoMode, std::uint8_t channel, std::uint8_t& status) {
+ExchangeResult TestChannel(StationContext& station, std::int32_t fifoMode, std::uint8_t channel, std::uint8_t& status) {
   if (channel == kAbsentChannel) {
     status = 0;
     return kExchangeOk;
@@ -61,7 +61,7 @@ int TestChannel(StationContext& station, std::int32_t fifoMode, std::uint8_t cha
   return status == kChannelTestFailed ? kExchangeFailed : kExchangeOk;
 }
 
-int ReadFifoCounters(StationContext& station, std::int32_t channelCount, ExtComState& state) {
+ExchangeResult ReadFifoCounters(StationContext& station, std::int32_t channelCount, ExtComState& state) {
   SerialExchange exchange(station);
   exchange.Write8(kOpReadFifoCounters);
   const int positions = std::clamp(channelCount, 0, kExtChannelPositions);

@@ -18,7 +18,7 @@ constexpr std::chrono::milliseconds kCountdownStep{1000};
 
 }  // namespace
 
-int ReadRtcCounter(StationContext& station, std::uint32_t& counter) {
+ExchangeResult ReadRtcCounter(StationContext& station, std::uint32_t& counter) {
   SerialExchange exchange(station);
   exchange.Write8('f');
   return exchange.Await32(counter) ? kExchangeOk : kExchangeFailed;

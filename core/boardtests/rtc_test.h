@@ -3,13 +3,14 @@
 #include <cstdint>
 
 #include "app/outcome.h"
+#include "link/exchange_result.h"
 
 namespace rz {
 
 class StationContext;
 
 // 'f': the board's RTC seconds counter. Fails (1) only when aborted.
-int ReadRtcCounter(StationContext& station, std::uint32_t& counter);
+ExchangeResult ReadRtcCounter(StationContext& station, std::uint32_t& counter);
 
 // Whether two counter readings taken ten seconds apart show a clock that
 // counts seconds: the difference, in 32-bit unsigned arithmetic so that a

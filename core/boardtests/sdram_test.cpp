@@ -66,10 +66,10 @@ class SdramRun {
     const std::uint8_t mode = pass == 1 ? kSdramWritePass1 : kSdramWritePass2;
     for (std::uint32_t offset = 0; offset < testSize_; offset += kSdramBlockBytes) {
       ui_.AddJournalLine(-1, line + Kilobytes(offset));
-      const int result = TestSdramBlock(station_, offset, kSdramBlockBytes, offset >> 20, mode, record_);
-      if (result != kExchangeOk) {
+      const SdramBlockResult result = TestSdramBlock(station_, offset, kSdramBlockBytes, offset >> 20, mode, record_);
+      if (result != SdramBlockResult::Done) {
         ++errors_;
-        aborted_ = result == kExchangeFailed;
+        aborted_ = result == SdramBlockResult::Aborted;
         ui_.AddJournalLine(-1, line + Kilobytes(offset) + text::kSdramBlockError);
         return RunEnd::Stopped;
       }
@@ -99,12 +99,12 @@ class SdramRun {
     int row = -1;
     for (std::uint32_t offset = 0; offset < testSize_; offset += kSdramBlockBytes) {
       ui_.AddJournalLine(row, line + Kilobytes(offset));
-      const int result = TestSdramBlock(station_, offset, kSdramBlockBytes, offset >> 20, mode, record_);
-      if (result == kExchangeFailed) {
+      const SdramBlockResult result = TestSdramBlock(station_, offset, kSdramBlockBytes, offset >> 20, mode, record_);
+      if (result == SdramBlockResult::Aborted) {
         aborted_ = true;
         return RunEnd::Stopped;
       }
-      if (result == kSdramBlockError) {
+      if (result == SdramBlockResult::Error) {
         ++errors_;
         ui_.AddJournalLine(row, line + Kilobytes(offset) + text::kSdramBlockError);
         --row;
@@ -127,8 +127,8 @@ class SdramRun {
 
 }  // namespace
 
-int TestSdramBlock(StationContext& station, std::uint32_t offset, std::uint32_t length, std::uint32_t megabyte,
-                   std::uint8_t mode, SdramErrorRecord& record) {
+SdramBlockResult TestSdramBlock(StationContext& station, std::uint32_t offset, std::uint32_t length,
+                                std::uint32_t megabyte, std::uint8_t mode, SdramErrorRecord& record) {
   SerialExchange exchange(station);
   exchange.Write8('m');
   exchange.Write32(offset);
@@ -136,13 +136,13 @@ int TestSdramBlock(StationContext& station, std::uint32_t offset, std::uint32_t 
   exchange.Write32(megabyte);
   exchange.Write8(mode);
   std::uint8_t status = 0;
-  if (!exchange.Await8(status)) return kExchangeFailed;
-  if (status != kStatusRefused) return kExchangeOk;
+  if (!exchange.Await8(status)) return SdramBlockResult::Aborted;
+  if (status != kStatusRefused) return SdramBlockResult::Done;
   // Words cut short by ESC keep what had arrived of them.
   for (std::uint32_t* word : {&record.expected, &record.address, &record.read}) {
     if (!exchange.Await32(*word)) break;
   }
-  return kSdramBlockError;
+  return SdramBlockResult::Error;
 }
 
 std::uint32_t SdramTestSizeFor(std::uint32_t configWord) {

@@ -8,9 +8,10 @@ namespace rz {
 
 class StationContext;
 
-// Result of TestSdramBlock besides kExchangeOk and kExchangeFailed (aborted):
-// the board reported a failed block, with the details in the error record.
-inline constexpr int kSdramBlockError = 2;
+// How one block of the SDRAM test ended: done without a remark, aborted
+// before the board's status byte, or the board reported a failed block (with
+// the details in the error record).
+enum class SdramBlockResult : std::uint8_t { Done, Aborted, Error };
 
 // The block modes: write or read back and compare, in pass 1 or pass 2.
 inline constexpr std::uint8_t kSdramWritePass1 = 0;
@@ -27,11 +28,11 @@ struct SdramErrorRecord {
   std::uint32_t read = 0;
 };
 
-// 'm': has the board write (or read back and compare) one block. 0 for any
-// status byte but 'q'; 2 for 'q', with the three words read into `record` (also
-// when ESC came while they were read); 1 when aborted before the status byte.
-int TestSdramBlock(StationContext& station, std::uint32_t offset, std::uint32_t length, std::uint32_t megabyte,
-                   std::uint8_t mode, SdramErrorRecord& record);
+// 'm': has the board write (or read back and compare) one block. Done for any
+// status byte but 'q'; Error for 'q', with the three words read into `record`
+// (also when ESC came while they were read); Aborted before the status byte.
+SdramBlockResult TestSdramBlock(StationContext& station, std::uint32_t offset, std::uint32_t length,
+                                std::uint32_t megabyte, std::uint8_t mode, SdramErrorRecord& record);
 
 // The bytes tested for an SDRAM configuration word, or 0 when the word is not one
 // of the two boards the test knows (the test then keeps the size of its last run).

@@ -11,7 +11,7 @@ constexpr std::uint8_t kDisableEthernet = 'b';
 // Read attempts for the answer; the byte of the last attempt is not looked at.
 constexpr int kAnswerReads = 240;
 
-int AwaitEthernetAnswer(LinkContext& link) {
+ExchangeResult AwaitEthernetAnswer(LinkContext& link) {
   for (int read = 1; read <= kAnswerReads; ++read) {
     std::uint8_t byte = 0;
     const std::size_t got = SerialRead(link.Port(), &byte, 1);
@@ -23,13 +23,13 @@ int AwaitEthernetAnswer(LinkContext& link) {
 
 }  // namespace
 
-int EnableEthernet(LinkContext& link, const std::array<std::uint8_t, 4>& address) {
+ExchangeResult EnableEthernet(LinkContext& link, const std::array<std::uint8_t, 4>& address) {
   SerialWrite(link.Port(), &kEnableEthernet, 1);
   for (const std::uint8_t byte : address) SerialWrite(link.Port(), &byte, 1);
   return AwaitEthernetAnswer(link);
 }
 
-int DisableEthernet(LinkContext& link) {
+ExchangeResult DisableEthernet(LinkContext& link) {
   SerialWrite(link.Port(), &kDisableEthernet, 1);
   return AwaitEthernetAnswer(link);
 }

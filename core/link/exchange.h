@@ -2,16 +2,13 @@
 
 #include <cstdint>
 
+#include "link/exchange_result.h"
 #include "link/serial_channel.h"
 
 namespace rz {
 
 class LinkContext;
 struct StationFlags;
-
-// Status codes of the exchange routines.
-inline constexpr int kExchangeOk = 0;
-inline constexpr int kExchangeFailed = 1;
 
 // Status bytes of the test program.
 inline constexpr std::uint8_t kStatusDone = 'Q';

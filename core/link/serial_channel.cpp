@@ -27,12 +27,14 @@ void PurgePort(PortHandle port) {
 }
 
 bool SetPortParams(PortHandle port, std::uint32_t baud, std::uint8_t dataBits, std::uint8_t parity,
-                   std::uint8_t stopBits) {
+                   std::uint8_t stopBits, std::string* refused) {
   if (port == nullptr) return false;
   PurgeOutput(port);
   PurgePort(port);
-  std::string refused;
-  return port->ApplyLineSettings({baud, dataBits, parity, stopBits}, refused);
+  std::string reason;
+  const bool applied = port->ApplyLineSettings({baud, dataBits, parity, stopBits}, reason);
+  if (refused != nullptr) *refused = reason;
+  return applied;
 }
 
 std::size_t SerialWrite(PortHandle port, const std::uint8_t* bytes, std::size_t n) {

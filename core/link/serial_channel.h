@@ -24,9 +24,10 @@ void PurgeOutput(PortHandle port);
 // Discards the input that has arrived and not been read.
 void PurgePort(PortHandle port);
 // Purges both directions, then sets rate, data bits, parity and stop bits.
-// False when there is no port or the device refused the settings.
+// False when there is no port or the device refused the settings; then
+// `refused`, when given, holds what the device said.
 bool SetPortParams(PortHandle port, std::uint32_t baud, std::uint8_t dataBits, std::uint8_t parity,
-                   std::uint8_t stopBits);
+                   std::uint8_t stopBits, std::string* refused = nullptr);
 // All or nothing: n when all n bytes were written, else 0 (also for n = 0).
 std::size_t SerialWrite(PortHandle port, const std::uint8_t* bytes, std::size_t n);
 // All or nothing: n when all n bytes arrived within the read time-out, else 0

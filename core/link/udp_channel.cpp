@@ -203,7 +203,7 @@ bool ValidReply(std::span<const std::uint8_t> reply, ReplyRule rule) {
   return reply[kDatagramMagic.size()] != kUdpStatusFailed;
 }
 
-int ExchangeDatagram(LinkContext& link, std::size_t length, ReplyRule rule) {
+ExchangeResult ExchangeDatagram(LinkContext& link, std::size_t length, ReplyRule rule) {
   UdpChannel& channel = link.udp;
   if (!channel.socket || length > kExchangeBufferBytes) return kExchangeFailed;
   const std::span<const std::uint8_t> request(channel.buffer.data(), length);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "link/datagram_socket.h"
+#include "link/exchange_result.h"
 
 namespace rz {
 
@@ -145,7 +146,7 @@ std::size_t BuildRequest(UdpChannel& channel, std::uint8_t command, std::span<co
 // are ignored within the wait they arrive in. Before a request that differs
 // from the previous one, waits out the quiet time of the previous exchange.
 // The abort flag is looked at every 100 ms of every wait.
-int ExchangeDatagram(LinkContext& link, std::size_t length, ReplyRule rule);
+ExchangeResult ExchangeDatagram(LinkContext& link, std::size_t length, ReplyRule rule);
 
 // A transfer over UDP begins: datagrams left from earlier operations are
 // dropped without judging them, and the doubt of an earlier transfer is gone.

@@ -17,14 +17,14 @@ void Put32(std::uint8_t* at, std::uint32_t value) {
 
 }  // namespace
 
-int EraseFlashBlockUdp(LinkContext& link, std::uint32_t address) {
+ExchangeResult EraseFlashBlockUdp(LinkContext& link, std::uint32_t address) {
   std::array<std::uint8_t, 4> arguments{};
   Put32(arguments.data(), address);
   const std::size_t length = BuildRequest(link.udp, kUdpErase, arguments);
   return ExchangeDatagram(link, length, {kDatagramHeader, false});
 }
 
-int WriteFlashBlockUdp(LinkContext& link, std::uint32_t address, std::span<const std::uint8_t> data) {
+ExchangeResult WriteFlashBlockUdp(LinkContext& link, std::uint32_t address, std::span<const std::uint8_t> data) {
   if (data.size() > kUdpPieceBytes) return kExchangeFailed;
   std::array<std::uint8_t, 8 + kUdpPieceBytes> arguments{};
   Put32(arguments.data(), address);
@@ -34,13 +34,13 @@ int WriteFlashBlockUdp(LinkContext& link, std::uint32_t address, std::span<const
   return ExchangeDatagram(link, length, {kDatagramHeader, false});
 }
 
-int ReadFlashBlockUdp(LinkContext& link, std::uint32_t address, std::uint32_t length, std::uint8_t* into) {
+ExchangeResult ReadFlashBlockUdp(LinkContext& link, std::uint32_t address, std::uint32_t length, std::uint8_t* into) {
   if (length > kUdpPieceBytes) return kExchangeFailed;
   std::array<std::uint8_t, 8> arguments{};
   Put32(arguments.data(), address);
   Put32(arguments.data() + 4, length);
   const std::size_t requestLength = BuildRequest(link.udp, kUdpRead, arguments);
-  const int result = ExchangeDatagram(link, requestLength, {kDatagramHeader + length, true});
+  const ExchangeResult result = ExchangeDatagram(link, requestLength, {kDatagramHeader + length, true});
   if (result == kExchangeOk) std::copy_n(link.udp.reply.begin() + kDatagramHeader, length, into);
   return result;
 }

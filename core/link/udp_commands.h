@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include "link/exchange_result.h"
 
 namespace rz {
 
@@ -18,23 +19,23 @@ inline constexpr std::size_t kUdpPieceBytes = 512;
 
 // 'E' + block address (12 bytes). Reply: at least 8 bytes. Leaves the abort
 // flag as it is.
-int EraseFlashBlockUdp(LinkContext& link, std::uint32_t address);
+ExchangeResult EraseFlashBlockUdp(LinkContext& link, std::uint32_t address);
 
 // 'W' + address + length L + L data bytes (16 + L bytes). Reply: at least 8
 // bytes. Leaves the abort flag as it is, so that ESC ends the writing as it
 // ends the erasing and the reading. More than 512 bytes fail without sending.
-int WriteFlashBlockUdp(LinkContext& link, std::uint32_t address, std::span<const std::uint8_t> data);
+ExchangeResult WriteFlashBlockUdp(LinkContext& link, std::uint32_t address, std::span<const std::uint8_t> data);
 
 // 'R' + address + length L (16 bytes). Reply: exactly 8 + L bytes, whose last L
 // bytes are copied to `into` (which must hold L bytes) on success. Leaves the
 // abort flag as it is. More than 512 bytes fail without sending.
-int ReadFlashBlockUdp(LinkContext& link, std::uint32_t address, std::uint32_t length, std::uint8_t* into);
+ExchangeResult ReadFlashBlockUdp(LinkContext& link, std::uint32_t address, std::uint32_t length, std::uint8_t* into);
 
 // Runs a command and, when it fails, once more: a failed Flash command over
 // UDP is repeated once (without a journal line) before the transfer gives up.
 template <typename Command>
-int WithOneRepetition(Command&& command) {
-  if (command() == 0) return 0;
+ExchangeResult WithOneRepetition(Command&& command) {
+  if (command() == kExchangeOk) return kExchangeOk;
   return command();
 }
 

@@ -97,7 +97,11 @@ namespace {
 Outcome RunDownload(Station& station) {
   StationUi& ui = station.Ui();
   const WorkerFrame frame(station.Ui(), station.flags);
-  SetPortParams(station.Port(), kBootBaud, 8, 0, 0);
+  // A port that refuses the boot ROM's rate leaves the download waiting for
+  // a '<' it cannot read: say why beside the journal.
+  if (std::string refused; station.Port() != nullptr && !SetPortParams(station.Port(), kBootBaud, 8, 0, 0, &refused)) {
+    ui.Note("порт не принял скорость " + std::to_string(kBootBaud) + " бод: " + refused);
+  }
   station.testProgram.Rewind();
   ui.AddJournalLine(0, text::kSeparator);
   ui.AddJournalLine(0, text::kDownloadHeading);

@@ -51,12 +51,12 @@ class UdpBoardTest : public BoardStationTest {
     const auto parsed = ParseIpAddressText(address);
     if (parsed) RequireLoopback(*parsed, "board address");
   }
-  int Write(std::uint32_t address, const std::vector<std::uint8_t>& data) {
+  ExchangeResult Write(std::uint32_t address, const std::vector<std::uint8_t>& data) {
     return WriteFlashBlockUdp(station, address, data);
   }
-  std::vector<std::uint8_t> Read(std::uint32_t address, std::uint32_t length, int* result = nullptr) {
+  std::vector<std::uint8_t> Read(std::uint32_t address, std::uint32_t length, ExchangeResult* result = nullptr) {
     std::vector<std::uint8_t> into(length, 0);
-    const int r = ReadFlashBlockUdp(station, address, length, into.data());
+    const ExchangeResult r = ReadFlashBlockUdp(station, address, length, into.data());
     if (result != nullptr) *result = r;
     return into;
   }
@@ -81,7 +81,7 @@ TEST_F(UdpBoardTest, EraseWriteAndReadBackOnTheBoardsFlash) {
   StartOnEthernet();
   // Erased Flash reads 0xFF; one byte is a 16-byte request and a 9-byte reply.
   ASSERT_EQ(EraseFlashBlockUdp(station, 0), kExchangeOk);
-  int result = -1;
+  ExchangeResult result = kExchangeFailed;
   EXPECT_EQ(Read(0x100, 1, &result), std::vector<std::uint8_t>{0xFF});
   EXPECT_EQ(result, kExchangeOk);
 
@@ -132,8 +132,8 @@ struct FaultCase {
   const char* name;
   std::vector<std::string> options;
   char command;        // 'E', 'W' or 'R'
-  int firstResult;     // of the first attempt
-  int repeatedResult;  // of the attempt that follows
+  ExchangeResult firstResult;     // of the first attempt
+  ExchangeResult repeatedResult;  // of the attempt that follows
   const char* suffix;  // a suffix the exchange must have shown, or nullptr
 };
 
@@ -145,12 +145,12 @@ TEST_P(UdpFaultTest, TheCommandAndItsRepetition) {
   station.udp.replyWait = milliseconds(300);
   ASSERT_EQ(c.command == 'E' ? kExchangeOk : EraseFlashBlockUdp(station, 0x40000), kExchangeOk);
   const std::vector<std::uint8_t> data = Pattern(512, 7);
-  auto attempt = [&]() -> int {
+  auto attempt = [&]() -> ExchangeResult {
     switch (c.command) {
       case 'E': return EraseFlashBlockUdp(station, 0x40000);
       case 'W': return Write(0x40000, data);
       default: {
-        int result = -1;
+        ExchangeResult result = kExchangeFailed;
         const auto got = Read(0x40000, 512, &result);
         // A successful read is the board's data, never a stranger's zeros.
         if (result == kExchangeOk) {

@@ -46,7 +46,7 @@ class UdpChannelTest : public ScriptedStation {
   // The progress line with `suffix`, as the exchange shows it.
   static std::pair<int, std::string> Line(const std::string& suffix) { return {-1, kHeader + kPercent + suffix}; }
   // A request for 'R' of `length` bytes at `address`.
-  int Read(std::uint32_t length, std::vector<std::uint8_t>& into) {
+  ExchangeResult Read(std::uint32_t length, std::vector<std::uint8_t>& into) {
     into.assign(length, 0);
     return ReadFlashBlockUdp(station, 0x1000, length, into.data());
   }
