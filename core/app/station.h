@@ -8,6 +8,7 @@
 #include "app/host_system.h"
 #include "app/operation_observer.h"
 #include "app/operation_runner.h"
+#include "app/result_sink.h"
 #include "app/sound.h"
 #include "app/station_flags.h"
 #include "app/station_ui.h"
@@ -69,6 +70,9 @@ class Station {
   // Told of every operation's start and end (a run record), or nullptr. Set
   // before the first operation starts and kept until the last one has ended.
   OperationObserver* observer = nullptr;
+  // Told of the operations' results as values (the board's identity), or
+  // nullptr; set and kept as `observer` is.
+  ResultSink* results = nullptr;
   // The file of the transfer that runs (written to or read from Flash); set by
   // the transfer's handler, cleared when the next operation starts.
   std::string transferFile;

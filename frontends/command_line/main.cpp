@@ -12,6 +12,7 @@
 #include "cli_options.h"
 #include "cli_platform.h"
 #include "cli_ui.h"
+#include "operations/operation_table.h"
 #include "record/run_record.h"
 #include "signal_watch.h"
 #include "sound/sound_device.h"
@@ -69,6 +70,7 @@ int main(int argc, char** argv) {
       return kExitUsage;
     }
     station.observer = &record;
+    station.results = &record;
   }
   if (!rz::StartStation(station, options->workDir)) return kExitUsage;
   ui.SetSelectorIndex(rz::Selector::Port, station.Port() ? rz::kPortEntryCom1 : rz::kPortEntryNone);
@@ -95,9 +97,9 @@ int main(int argc, char** argv) {
       rz::WriteResultsLog(station);
       std::_Exit(kExitFailed);
     }
-    if (*outcome != rz::Outcome::Success && station.Port() == nullptr && operation.word.rfind("port=", 0) != 0 &&
-        !watch.TerminateRequested()) {
-      std::fprintf(stderr, "rzstation-cli: no port is open: %s ended as if ESC had been pressed\n",
+    if (*outcome != rz::Outcome::Success && station.Port() == nullptr &&
+        operation.row->control != rz::ControlKind::PortSelector && !watch.TerminateRequested()) {
+      std::fprintf(stderr, "rzstation-cli: нет открытого порта: операция %s прервана, как по <ESC>\n",
                    operation.word.c_str());
     }
     if (*outcome != rz::Outcome::Success) {

@@ -123,6 +123,7 @@ int main(int argc, char** argv) {
       return kExitStartFailed;
     }
     station.observer = &record;
+    station.results = &record;
   }
 
   {

@@ -88,6 +88,7 @@ int main(int argc, char** argv) {
       return kExitStartFailed;
     }
     station.observer = &record;
+    station.results = &record;
   }
 
   // Start-up reports its failures in message boxes without an owner.
