@@ -2,7 +2,7 @@
 
 #include "link/serial_channel.h"
 
-#include "app/station.h"
+#include "context/station_context.h"
 #include "app/texts.h"
 #include "app/worker_frame.h"
 #include "boardtests/configuration_commands.h"
@@ -38,10 +38,10 @@ bool Report(StationUi& ui, int status, const char* errorLine, std::optional<Sect
 
 }  // namespace
 
-Outcome ConfigurationReadout(Station& station) {
+Outcome ConfigurationReadout(StationContext& station) {
   StationUi& ui = station.Ui();
   PurgePort(station.Port());
-  const WorkerFrame frame(station);
+  const WorkerFrame frame(station.Ui(), station.flags);
   ui.AddJournalLine(0, text::kSeparator);
   ui.AddJournalLine(0, text::kCpuHeading);
   BoardIdentity identity;

@@ -9,7 +9,7 @@
 
 #include "operations/operation_table.h"
 #include "app/host_system.h"
-#include "app/station.h"
+#include "operations/station.h"
 #include "app/texts.h"
 #include "boardtests/configuration_decode.h"
 #include "record/record_host.h"

@@ -7,7 +7,7 @@
 
 #include "app/results_log.h"
 #include "app/startup.h"
-#include "app/station.h"
+#include "operations/station.h"
 #include "cli_operations.h"
 #include "cli_options.h"
 #include "cli_platform.h"

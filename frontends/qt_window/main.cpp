@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "app/startup.h"
-#include "app/station.h"
+#include "operations/station.h"
 #include "app/window_options.h"
 #include "outside_end_watch.h"
 #include "posix/serial_posix.h"

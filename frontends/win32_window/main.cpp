@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "app/startup.h"
-#include "app/station.h"
+#include "operations/station.h"
 #include "app/window_options.h"
 #include "record/run_record.h"
 #include "sound/sound_device.h"
