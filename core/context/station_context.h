@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/host_system.h"
+#include "app/result_sink.h"
 #include "app/sound.h"
 #include "app/station_ui.h"
 #include "link/link_context.h"
@@ -33,6 +34,9 @@ class StationContext : public LinkContext {
   // What became of that file when the transfer did not complete (where its
   // bytes were kept, why a write failed), or "".
   std::string transferNote;
+  // Told of what the operations find out about the board (a run record), or
+  // nullptr. Set before the first operation starts.
+  ResultSink* results = nullptr;
 
  private:
   StationUi& ui_;

@@ -40,28 +40,49 @@ class DiskOutput final : public TransferFile {
   std::uint64_t Size() override { return file_->Written(); }
   bool Seek(std::uint64_t offset) override { return offset == file_->Written(); }
   std::size_t Read(std::uint8_t*, std::size_t) override { return 0; }
-  bool Write(const std::uint8_t* bytes, std::size_t n) override { return file_->Write(bytes, n, problem_); }
+  bool Write(const std::uint8_t* bytes, std::size_t n) override {
+    std::string reason;
+    if (file_->Write(bytes, n, reason)) return true;
+    Fail(Failure::Write, reason);
+    return false;
+  }
   bool Complete() override {
     std::string reason;
     completed_ = file_->Commit(reason);
-    if (!completed_) problem_ = "cannot store " + file_->Target() + ": " + reason;
+    if (!completed_) Fail(Failure::Store, reason);
     return completed_;
   }
 
  private:
+  // What went wrong with the file itself: a write that failed (a full disk),
+  // or a file written whole that could not take its name.
+  enum class Failure { None, Write, Store };
+
+  void Fail(Failure failure, const std::string& reason) {
+    failure_ = failure;
+    reason_ = reason;
+  }
+
+  // The failure for the operator, "" when there was none.
+  std::string FailureText() const {
+    if (failure_ == Failure::None) return "";
+    const std::string text =
+        (failure_ == Failure::Write ? "Ошибка записи файла " : "Ошибка сохранения файла ") + file_->Target();
+    return reason_.empty() ? text : text + ": " + reason_;
+  }
+
   // Keeps what was written where nothing gets lost: under the target's own
   // name when that is free, else under a name of its own.
   void Abandon() {
     const std::string& target = file_->Target();
-    std::string problem = problem_;
-    if (!problem.empty() && problem.rfind("cannot store ", 0) != 0) problem = "cannot write " + target + ": " + problem;
-    const std::string bytes = std::to_string(file_->Written()) + " bytes";
+    const std::string problem = FailureText();
+    const std::string bytes = "Прочитанные " + std::to_string(file_->Written()) + " байт";
     std::string reason;
     const auto report = [&](const std::string& kept, const std::string& what) {
       if (report_) report_(kept, problem.empty() ? what : what.empty() ? problem : problem + "; " + what);
     };
     if (system_.Inspect(target, reason) == PathKind::Missing && file_->KeepAs(target, reason)) {
-      report(target, file_->Written() == 0 ? "" : target + " keeps the " + bytes + " read");
+      report(target, file_->Written() == 0 ? "" : bytes + " сохранены в " + target);
       return;
     }
     if (file_->Written() == 0) {
@@ -73,17 +94,18 @@ class DiskOutput final : public TransferFile {
       std::string why;
       if (system_.Inspect(name, why) != PathKind::Missing) continue;
       if (file_->KeepAs(name, reason)) {
-        report(name, "the " + bytes + " read are kept in " + name + "; " + target + " is unchanged");
+        report(name, bytes + " сохранены в " + name + "; файл " + target + " не изменен");
         return;
       }
     }
-    report("", "the " + bytes + " read could not be kept: " + reason);
+    report("", bytes + " не удалось сохранить: " + reason);
   }
 
   HostSystem& system_;
   std::unique_ptr<OutputFile> file_;
   KeptFileReport report_;
-  std::string problem_;
+  Failure failure_ = Failure::None;
+  std::string reason_;  // the system's reason for the failure
   bool completed_ = false;
 };
 

@@ -9,6 +9,7 @@
 
 #include "app/host_system.h"
 #include "app/texts.h"
+#include "boardtests/configuration_decode.h"
 #include "operations/operation_table.h"
 #include "operations/station.h"
 #include "record/record_host.h"
@@ -21,20 +22,10 @@
 namespace rz {
 namespace {
 
-// The text after `prefix` when `line` starts with it.
-std::optional<std::string> After(const std::string& line, std::string_view prefix) {
-  if (line.compare(0, prefix.size(), prefix) != 0) return std::nullopt;
-  return line.substr(prefix.size());
-}
-
 std::string OperationName(const OperationRow& row) {
   if (row.cliWord != nullptr) return row.cliWord;
   const auto index = static_cast<std::size_t>(row.button) - 1;
   return index < std::size(text::kButtonCaptions) ? text::kButtonCaptions[index] : "unknown";
-}
-
-bool IsConfigurationReadout(const OperationRow& row) {
-  return row.control == ControlKind::Button && row.button == Button::Configuration;
 }
 
 // `in` as valid UTF-8, anything else replaced by U+FFFD; for XML also the
@@ -84,6 +75,64 @@ std::string ValidText(const std::string& in, bool forXml) {
   return out;
 }
 
+// The board's identity as the journal showed it, "" for a section not read.
+std::vector<std::pair<std::string, std::string>> BoardTexts(const BoardIdentity& board) {
+  const auto& cpu = board.processor;
+  const auto& flash = board.flash;
+  return {{"processor", cpu ? ProcessorText(*cpu) : ""},
+          {"uniqId", cpu ? UniqIdText(*cpu) : ""},
+          {"randomId", cpu ? RandomIdText(*cpu) : ""},
+          {"sdramSize", board.sdram ? SdramSizeText(*board.sdram) : ""},
+          {"flashType", flash ? FlashTypeText(*flash) : ""},
+          {"flashSecurityId", flash ? SecurityIdText(*flash) : ""}};
+}
+
+std::string Hex(unsigned value, int digits) {
+  char buffer[16];
+  std::snprintf(buffer, sizeof buffer, "%0*x", digits, value);
+  return buffer;
+}
+
+template <typename T>
+nlohmann::json OrNull(const std::optional<T>& value) {
+  return value ? nlohmann::json(*value) : nlohmann::json(nullptr);
+}
+
+// The identity: the texts above, then each section's values (null for a
+// section not read, and for a code the station has no name for).
+nlohmann::json BoardJson(const BoardIdentity& board) {
+  nlohmann::json json = nlohmann::json::object();
+  for (const auto& [key, value] : BoardTexts(board)) json[key] = value;
+  json["sdram"] = nullptr;
+  if (const auto& sdram = board.sdram) {
+    json["sdram"] = {{"configWord", Hex(sdram->configWord, 8)},
+                     {"chips", BoardIdentity::Sdram::kChips},
+                     {"chipMegabytes", OrNull(sdram->chipMegabytes)},
+                     {"chipWidthBits", OrNull(sdram->chipWidthBits)},
+                     {"casLatency", OrNull(sdram->casLatency)},
+                     {"totalMegabytes", OrNull(sdram->TotalMegabytes())}};
+  }
+  json["flash"] = nullptr;
+  if (const auto& flash = board.flash) {
+    const bool knownMaker = flash->maker != BoardIdentity::FlashMaker::Unknown;
+    json["flash"] = {{"busWidthBits", flash->busWidthBits},
+                     {"makerCode", Hex(flash->makerCode, 4)},
+                     {"maker", knownMaker ? nlohmann::json(FlashMakerName(flash->maker)) : nlohmann::json(nullptr)},
+                     {"deviceCode", Hex(flash->deviceCode, 4)},
+                     {"cfi", flash->cfi}};
+  }
+  json["ethernet"] = nullptr;
+  if (const auto& ethernet = board.ethernet) {
+    const auto& mv = ethernet->supplyMillivolts;
+    json["ethernet"] = {{"eeprom", OrNull(ethernet->eeprom)},
+                        {"fullDuplex", OrNull(ethernet->fullDuplex)},
+                        {"baseAddress", Hex(ethernet->baseAddress, 4)},
+                        {"interrupt", ethernet->irq ? "IRQ" + std::to_string(*ethernet->irq) : "disabled"},
+                        {"supplyVolts", mv ? nlohmann::json(*mv / 1000.0) : nlohmann::json(nullptr)}};
+  }
+  return json;
+}
+
 std::string XmlText(const std::string& in) { return ValidText(in, true); }
 
 std::string Seconds(double seconds) {
@@ -93,37 +142,6 @@ std::string Seconds(double seconds) {
 }
 
 }  // namespace
-
-bool BoardIdentity::Empty() const {
-  return processor.empty() && uniqId.empty() && randomId.empty() && sdramSize.empty() && flashType.empty();
-}
-
-BoardIdentity ParseBoardIdentity(const std::vector<std::string>& journalLines) {
-  BoardIdentity identity;
-  enum class Section { None, Cpu, Sdram, Flash, Other } section = Section::None;
-  for (const std::string& line : journalLines) {
-    if (line == text::kCpuHeading) {
-      section = Section::Cpu;
-    } else if (line == text::kSdramHeading) {
-      section = Section::Sdram;
-    } else if (line == text::kFlashHeading) {
-      section = Section::Flash;
-    } else if (line.rfind(" ==", 0) == 0) {
-      section = Section::Other;
-    } else if (line == text::kProcessor74 || line == text::kProcessor90) {
-      identity.processor = *After(line, " Процессор: ");
-    } else if (auto uniq = After(line, " Uniq_ID: "); uniq && section == Section::Cpu) {
-      identity.uniqId = *uniq;
-    } else if (auto random = After(line, " Random_ID: "); random && section == Section::Cpu) {
-      identity.randomId = *random;
-    } else if (auto size = After(line, " Объем: "); size && section == Section::Sdram) {
-      identity.sdramSize = *size;
-    } else if (auto type = After(line, " Тип: "); type && section == Section::Flash) {
-      identity.flashType = *type;
-    }
-  }
-  return identity;
-}
 
 bool HashFile(HostSystem& system, const std::string& path, std::string& sha256, std::uint64_t& size,
               std::string& reason) {
@@ -231,16 +249,15 @@ void RunRecord::OperationEnded(const OperationRow& row, std::optional<Outcome> o
     }
     entry.transfer = std::move(transfer);
   }
-  std::optional<BoardIdentity> identity;
-  if (IsConfigurationReadout(row)) {
-    BoardIdentity parsed = ParseBoardIdentity(entry.journal);
-    if (!parsed.Empty()) identity = std::move(parsed);
-  }
 
   std::lock_guard lock(mutex_);
   entries_.push_back(std::move(entry));
-  if (identity) board_ = std::move(identity);
   WriteLocked();
+}
+
+void RunRecord::BoardIdentified(const BoardIdentity& identity) {
+  std::lock_guard lock(mutex_);
+  board_ = identity;
 }
 
 bool RunRecord::Finish(std::string& error) {
@@ -283,13 +300,7 @@ nlohmann::json RunRecord::JsonLocked() const {
     operations.push_back(std::move(operation));
   }
   nlohmann::json board = nullptr;
-  if (board_) {
-    board = {{"processor", board_->processor},
-             {"uniqId", board_->uniqId},
-             {"randomId", board_->randomId},
-             {"sdramSize", board_->sdramSize},
-             {"flashType", board_->flashType}};
-  }
+  if (board_) board = BoardJson(*board_);
   const StationFlags& flags = station_.flags;
   return {{"station", {{"program", program_}, {"version", RZ_VERSION}}},
           {"host", host_},
@@ -336,11 +347,7 @@ std::string RunRecord::JUnitLocked() const {
   property("COM1", station_.portPaths.com1);
   property("COM2", station_.portPaths.com2);
   if (board_) {
-    property("board.processor", board_->processor);
-    property("board.uniqId", board_->uniqId);
-    property("board.randomId", board_->randomId);
-    property("board.sdramSize", board_->sdramSize);
-    property("board.flashType", board_->flashType);
+    for (const auto& [key, value] : BoardTexts(*board_)) property(("board." + key).c_str(), value);
   }
   xml.Close();
 
@@ -384,12 +391,12 @@ void RunRecord::WriteLocked() {
   if (!files_.json.empty()) {
     const std::string text = JsonLocked().dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
     if (!ReplaceWholeFile(station_.System(), files_.json, text, reason) && writeError_.empty()) {
-      writeError_ = "cannot write the run record " + files_.json + ": " + reason;
+      writeError_ = "Ошибка записи протокола работы " + files_.json + ": " + reason;
     }
   }
   if (!files_.junit.empty()) {
     if (!ReplaceWholeFile(station_.System(), files_.junit, JUnitLocked(), reason) && writeError_.empty()) {
-      writeError_ = "cannot write the JUnit report " + files_.junit + ": " + reason;
+      writeError_ = "Ошибка записи отчета JUnit " + files_.junit + ": " + reason;
     }
   }
 }

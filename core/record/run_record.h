@@ -9,26 +9,14 @@
 
 #include <nlohmann/json.hpp>
 
+#include "app/board_identity.h"
+#include "app/result_sink.h"
 #include "operations/operation_observer.h"
 
 namespace rz {
 
 class HostSystem;
 class Station;
-
-// The board as its last configuration readout described it; what the readout
-// did not report stays empty.
-struct BoardIdentity {
-  std::string processor;
-  std::string uniqId;
-  std::string randomId;
-  std::string sdramSize;
-  std::string flashType;
-  bool Empty() const;
-};
-
-// Reads the board's identity out of the journal lines of a configuration readout.
-BoardIdentity ParseBoardIdentity(const std::vector<std::string>& journalLines);
 
 // The SHA-256 of a file as lower-case hex, and its size; false with the reason
 // when the file cannot be read.
@@ -50,10 +38,11 @@ struct RecordFiles {
 
 // The record of one run of the station: the station, the host, the ports and
 // options, every operation with its outcome, duration and journal lines (whole,
-// in UTF-8), the transfers' files and the board's identity. Observes the
-// station's operations; after each one both files are replaced atomically, so
-// that an interrupted run keeps every operation that had ended.
-class RunRecord final : public OperationObserver {
+// in UTF-8), the transfers' files and the board's identity from the last
+// configuration readout that read any of it. Observes the station's operations
+// and hears their results; after each operation both files are replaced
+// atomically, so that an interrupted run keeps every operation that had ended.
+class RunRecord final : public OperationObserver, public ResultSink {
  public:
   RunRecord(Station& station, std::string program);
 
@@ -64,6 +53,8 @@ class RunRecord final : public OperationObserver {
 
   void OperationStarted(const OperationRow& row) override;
   void OperationEnded(const OperationRow& row, std::optional<Outcome> outcome) override;
+  // Kept for the run; written with the end of the operation that read it.
+  void BoardIdentified(const BoardIdentity& identity) override;
 
   // Marks the run complete with its end time and writes the files a last time.
   // False with the first writing error of the run, if there was one.

@@ -24,7 +24,10 @@ StationSession::StationSession(StationUi& ui, const PlatformBackends& backends, 
   station_.flags.soundOption.store(options.endSignal ? 1 : 0);
   station_.flags.escWhileNoPort.store(options.unattended);
   recording_ = !options.record.json.empty() || !options.record.junit.empty();
-  if (recording_) station_.observer = &record_;
+  if (recording_) {
+    station_.observer = &record_;
+    station_.results = &record_;
+  }
 }
 
 StationSession::~StationSession() {
@@ -36,6 +39,7 @@ bool StationSession::Start(std::string& error) {
   error.clear();
   if (recording_ && !record_.Open(recordFiles_, error)) {
     station_.observer = nullptr;
+    station_.results = nullptr;
     recording_ = false;
     return false;
   }

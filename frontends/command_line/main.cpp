@@ -9,6 +9,7 @@
 #include "cli_options.h"
 #include "cli_platform.h"
 #include "cli_ui.h"
+#include "operations/operation_table.h"
 #include "session/exit_status.h"
 #include "session/startup.h"
 #include "session/station_session.h"
@@ -87,9 +88,9 @@ int main(int argc, char** argv) {
       rz::WriteResultsLog(station);
       std::_Exit(kExitFailed);
     }
-    if (*outcome != rz::Outcome::Success && station.Port() == nullptr && operation.word.rfind("port=", 0) != 0 &&
-        !watch.TerminateRequested()) {
-      std::fprintf(stderr, "rzstation-cli: no port is open: %s ended as if ESC had been pressed\n",
+    if (*outcome != rz::Outcome::Success && station.Port() == nullptr &&
+        operation.row->control != rz::ControlKind::PortSelector && !watch.TerminateRequested()) {
+      std::fprintf(stderr, "rzstation-cli: нет открытого порта: операция %s прервана, как по <ESC>\n",
                    operation.word.c_str());
     }
     if (*outcome != rz::Outcome::Success) {

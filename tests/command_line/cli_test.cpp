@@ -164,9 +164,9 @@ TEST_F(CliTest, WithoutAPortEveryWaitEndsAtOnce) {
   EXPECT_NE(result.out.find(" Чтение Flash: 100% *ОШИБКА*\n Операция прервана.\n"), std::string::npos);
   EXPECT_NE(result.out.find(std::string(text::kPressReset) + "\n Операция прервана.\n"), std::string::npos);
   for (const char* word : {"config", "read=", "download"}) {
-    EXPECT_NE(result.err.find(std::string("no port is open: ") + word), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find(std::string("нет открытого порта: операция ") + word), std::string::npos) << result.err;
   }
-  EXPECT_EQ(result.err.find("no port is open: port="), std::string::npos);
+  EXPECT_EQ(result.err.find("нет открытого порта: операция port="), std::string::npos);
   EXPECT_EQ(dir.Read("keep.bin"), "precious");
 }
 

@@ -107,7 +107,8 @@ TEST_F(FlashCliTest, AFailedReadKeepsTheOldFileAndWhatItRead) {
   EXPECT_EQ(result.exitCode, 1);
   EXPECT_EQ(dir.Read("keep.bin"), "precious");
   EXPECT_EQ(dir.Read("keep.bin.partial").size(), 1024u);
-  EXPECT_NE(result.err.find("the 1024 bytes read are kept in " + dir.File("keep.bin.partial")), std::string::npos)
+  EXPECT_NE(result.err.find("Прочитанные 1024 байт сохранены в " + dir.File("keep.bin.partial") + "; файл " +
+                            dir.File("keep.bin") + " не изменен"), std::string::npos)
       << result.err;
   EXPECT_NE(dir.Read("run.json").find("\"file\": \"" + dir.File("keep.bin.partial") + "\""), std::string::npos);
 
@@ -128,7 +129,7 @@ TEST_F(FlashCliTest, AFailedReadKeepsTheOldFileAndWhatItRead) {
   result = ChildProcess(limited).Wait(std::chrono::minutes(1));
   EXPECT_EQ(result.exitCode, 1);
   EXPECT_NE(result.out.find(" *ОШИБКА*"), std::string::npos) << result.out;
-  EXPECT_NE(result.err.find("cannot write " + dir.File("keep.bin") + ": файл слишком велик"), std::string::npos)
+  EXPECT_NE(result.err.find("Ошибка записи файла " + dir.File("keep.bin") + ": файл слишком велик"), std::string::npos)
       << result.err;
   EXPECT_EQ(dir.Read("keep.bin"), "precious");
   EXPECT_GT(dir.Read("keep.bin.partial-3").size(), 0u);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "app/result_sink.h"
 #include "app/texts.h"
 #include "boardtests/configuration_decode.h"
 #include "boardtests/configuration_readout.h"
@@ -14,10 +15,19 @@ void PutLe(std::vector<std::uint8_t>& out, std::uint32_t value, int bytes = 4) {
   for (int k = 0; k < bytes; ++k) out.push_back(static_cast<std::uint8_t>(value >> (8 * k)));
 }
 
+// Keeps every identity a readout hands over.
+struct RecordingSink final : ResultSink {
+  void BoardIdentified(const BoardIdentity& identity) override { identities.push_back(identity); }
+  std::vector<BoardIdentity> identities;
+};
+
 // Answers each command byte the station writes with the reply given for it.
 class ConfigurationTest : public ScriptedStation {
  protected:
-  void SetUp() override { StartWithProgram(100); }
+  void SetUp() override {
+    StartWithProgram(100);
+    station.results = &sink;
+  }
   void Answer(std::map<std::uint8_t, std::vector<std::uint8_t>> replies) {
     port->onWrite = [this, replies](const std::vector<std::uint8_t>& written) {
       const auto found = replies.find(written.back());
@@ -47,6 +57,7 @@ class ConfigurationTest : public ScriptedStation {
     reply.push_back(close);
     return reply;
   }
+  RecordingSink sink;
 };
 
 TEST_F(ConfigurationTest, ReadsEverySectionFromTheBoard) {
@@ -69,6 +80,27 @@ TEST_F(ConfigurationTest, ReadsEverySectionFromTheBoard) {
   EXPECT_EQ(port->written, (std::vector<std::uint8_t>{'j', 's', '?', 'i'}));
   EXPECT_GE(port->purgesIn, 2);  // at start-up and before the first command
   EXPECT_EQ(ui.status, text::kStatusIdle);
+
+  // The same readout as values, handed over once.
+  ASSERT_EQ(sink.identities.size(), 1u);
+  const BoardIdentity& board = sink.identities[0];
+  ASSERT_TRUE(board.processor && board.sdram && board.flash && board.ethernet);
+  EXPECT_EQ(board.processor->clockMhz, 74);
+  EXPECT_EQ(board.processor->uniqueId, 0x00C0FFEEu);
+  EXPECT_EQ(board.processor->randomId, (std::array<std::uint32_t, 4>{1, 2, 3, 4}));
+  EXPECT_EQ(board.sdram->TotalMegabytes(), 16);
+  EXPECT_EQ(board.sdram->chipWidthBits, 16);
+  EXPECT_EQ(board.sdram->casLatency, 3);
+  EXPECT_EQ(board.flash->busWidthBits, 32);
+  EXPECT_EQ(board.flash->maker, BoardIdentity::FlashMaker::Intel);
+  EXPECT_EQ(board.flash->part, "28F320B3");
+  EXPECT_EQ(board.flash->boot, BoardIdentity::BootBlock::Bottom);
+  EXPECT_EQ(board.flash->securityId[3], 0x0000abcdu);
+  EXPECT_EQ(board.ethernet->eeprom, true);
+  EXPECT_EQ(board.ethernet->fullDuplex, false);
+  EXPECT_EQ(board.ethernet->baseAddress, 0x0300);
+  EXPECT_FALSE(board.ethernet->irq);  // disabled
+  EXPECT_EQ(board.ethernet->supplyMillivolts, 3300);
 }
 
 TEST_F(ConfigurationTest, SilentBoardAndFourEscapesGiveFourErrorLines) {
@@ -81,6 +113,7 @@ TEST_F(ConfigurationTest, SilentBoardAndFourEscapesGiveFourErrorLines) {
                                              "", " == ETHERNET ==", text::kEthernetReadError};
   EXPECT_EQ(ui.Lines(), expected);
   EXPECT_EQ(port->reads, 200);
+  EXPECT_TRUE(sink.identities.empty());  // nothing was learnt of the board
   EXPECT_EQ(station.flags.abort.load(), 0);
   EXPECT_EQ(ui.status, text::kStatusIdle);
   EXPECT_TRUE(ui.controlsEnabled);
@@ -92,7 +125,12 @@ TEST_F(ConfigurationTest, EthernetControllerThatDoesNotAnswerOrClosesBadly) {
     Answer({{'j', CpuReply(0, {0, 0, 0, 0})}, {'s', {0, 0, 0, 0}}, {'?', FlashReply(8, 0, 0, 0)}, {'i', reply}});
     EXPECT_EQ(Run(&ConfigurationReadout), Outcome::Failed);
     EXPECT_EQ(ui.Lines().back(), text::kEthernetReadError);
+    // What was read is handed over; the Ethernet section stays unknown.
+    ASSERT_FALSE(sink.identities.empty());
+    EXPECT_TRUE(sink.identities.back().flash && sink.identities.back().processor);
+    EXPECT_FALSE(sink.identities.back().ethernet);
   }
+  EXPECT_EQ(sink.identities.size(), 2u);
 }
 
 TEST_F(ConfigurationTest, ReplyByteAndEscInTheSameAttemptEndTheExchange) {
@@ -142,7 +180,7 @@ TEST_F(ConfigurationTest, ClockSwitchAnsweredOtherwiseMovesTheLineTo57600) {
   EXPECT_EQ(sleeps.back(), std::chrono::milliseconds(500));
 
   // The processor line follows the selector.
-  EXPECT_EQ(DescribeCpu({}, kCpuEntry90)[0], text::kProcessor90);
+  EXPECT_EQ(DescribeCpu(DecodeCpu({}, kCpuEntry90))[0], text::kProcessor90);
 }
 
 TEST_F(ConfigurationTest, ClockSwitchTo74SendsNothingAndEscLeavesEverythingAsItWas) {
@@ -175,40 +213,44 @@ TEST(ConfigurationDecode, FlashTypeComesFromTheDeviceCodeAlone) {
       {0x8896, 0, " Тип: 28F320B3 <Top Boot>"},               {0xABCD8897, 0, " Тип: 28F320B3 <Bottom Boot>"},
       {0x1234, 0x00510051, " Тип: ???"},
   };
-  for (const auto& c : cases) EXPECT_EQ(FlashTypeLine(c.device, c.cfi), c.line) << std::hex << c.device;
+  for (const auto& c : cases) {
+    EXPECT_EQ(DescribeFlash(DecodeFlash({0, 0, c.device, c.cfi, {}}))[2], c.line) << std::hex << c.device;
+  }
 
   FlashId intelWithAtmelCode;
   intelWithAtmelCode.busWidth = 16;
   intelWithAtmelCode.manufacturer = 0xFFFF0089;
   intelWithAtmelCode.device = 0x00C8;
-  const auto lines = DescribeFlash(intelWithAtmelCode);
+  const auto lines = DescribeFlash(DecodeFlash(intelWithAtmelCode));
   EXPECT_EQ(lines[0], " Шина Данных: 16 бит");
   EXPECT_EQ(lines[1], " Производитель: Intel");
   EXPECT_EQ(lines[2], " Тип: AT49BV321 <Bottom Boot>");
   intelWithAtmelCode.busWidth = 12;
   intelWithAtmelCode.manufacturer = 0x0001;
-  EXPECT_EQ(DescribeFlash(intelWithAtmelCode)[0], " Шина Данных: ??? бит");
-  EXPECT_EQ(DescribeFlash(intelWithAtmelCode)[1], " Производитель: ???");
+  EXPECT_EQ(DescribeFlash(DecodeFlash(intelWithAtmelCode))[0], " Шина Данных: ??? бит");
+  EXPECT_EQ(DescribeFlash(DecodeFlash(intelWithAtmelCode))[1], " Производитель: ???");
 }
 
 TEST(ConfigurationDecode, SdramAndEthernetFieldsOutsideTheirTablesShowQuestionMarks) {
-  EXPECT_EQ(DescribeSdram(0x040 | 0x080 | 2),
+  EXPECT_EQ(DescribeSdram(DecodeSdram(0x040 | 0x080 | 2)),
             (std::vector<std::string>{" Объем: 2x16 Мбайт", " Шина данных: 2x8 бит", " CAS Latency: 2"}));
-  EXPECT_EQ(DescribeSdram(0x060 | 0x180 | 1),
+  EXPECT_EQ(DescribeSdram(DecodeSdram(0x060 | 0x180 | 1)),
             (std::vector<std::string>{" Объем: ???", " Шина данных: ???", " CAS Latency: ???"}));
+  const BoardIdentity::Sdram unknown = DecodeSdram(0x060 | 0x180 | 1);
+  EXPECT_FALSE(unknown.TotalMegabytes() || unknown.chipWidthBits || unknown.casLatency);
 
   EthernetConfig config{2, 2, 0xABCD, 0xFFFF, 2};
-  EXPECT_EQ(DescribeEthernet(config),
+  EXPECT_EQ(DescribeEthernet(DecodeEthernet(config)),
             (std::vector<std::string>{" EEPROM: ???", " Режим обмена: ???", " Базовый Адрес: abcdh",
                                       " Прерывание: Запрещено", " Напряжение питания: ???"}));
   const char* irqLines[] = {" Прерывание: IRQ0 <Pin32>", " Прерывание: IRQ1 <Pin31>", " Прерывание: IRQ2 <Pin30>",
                             " Прерывание: IRQ3 <Pin35>"};
   for (std::uint16_t irq = 0; irq < 4; ++irq) {
     config.interruptLine = irq;
-    EXPECT_EQ(DescribeEthernet(config)[3], irqLines[irq]);
+    EXPECT_EQ(DescribeEthernet(DecodeEthernet(config))[3], irqLines[irq]);
   }
   config = {0, 1, 0x20, 0, 0};
-  const auto lines = DescribeEthernet(config);
+  const auto lines = DescribeEthernet(DecodeEthernet(config));
   EXPECT_EQ(lines[0], " EEPROM: Нет");
   EXPECT_EQ(lines[1], " Режим обмена: Full Duplex");
   EXPECT_EQ(lines[2], " Базовый Адрес: 0020h");
