@@ -11,7 +11,7 @@
 #include <QPushButton>
 
 #include "app/sound.h"
-#include "app/station.h"
+#include "operations/station.h"
 #include "debug/debug_texts.h"
 #include "dialog_units.h"
 #include "journal_view.h"

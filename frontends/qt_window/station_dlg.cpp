@@ -20,7 +20,7 @@
 #include "app/controls.h"
 #include "app/results_log.h"
 #include "app/sound.h"
-#include "app/station.h"
+#include "operations/station.h"
 #include "app/texts.h"
 #include "link/ethernet_switch.h"
 #include "dialog_units.h"
