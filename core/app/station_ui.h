@@ -56,7 +56,7 @@ class StationUi {
 
   virtual void SetStatusText(const std::string& text) = 0;
 
-  // Enables or disables the twelve buttons, the port selector and the Ethernet
+  // Enables or disables the operation buttons, the port selector and the Ethernet
   // switch (the CPU clock selector is handled apart, see EnableControls()).
   virtual void SetOperationControlsEnabled(bool enable) = 0;
   virtual void SetSelectorEnabled(Selector selector, bool enable) = 0;

@@ -8,7 +8,8 @@
 namespace rz {
 namespace {
 
-// UP on the first button: eleven next-control requests reach the last one.
+// UP on the first button: one next-control request less than there are
+// buttons reaches the last one.
 constexpr int kRequestsFromFirstToLast = kButtonCount - 1;
 constexpr int kRequestsFromLastToFirst = 1;
 
@@ -92,6 +93,35 @@ void StationWindowModel::OnButtonFocused(int focusIndex) {
 void StationWindowModel::OnOk() { flags_.runRequest.store(1); }
 
 void StationWindowModel::OnCancel() { flags_.RequestAbort(); }
+
+int StationWindowModel::NextControlTarget(int from, const ButtonEnabled& enabled) {
+  if (from < 0 || from > kButtonCount) from = 0;
+  for (int step = 1; step <= kButtonCount; ++step) {
+    const int candidate = (from + step - 1) % kButtonCount + 1;
+    if (enabled(candidate)) return candidate;
+  }
+  return 0;
+}
+
+int StationWindowModel::ArrowTarget(int from, int step, const ButtonEnabled& enabled) {
+  if (from < 1 || from > kButtonCount || step == 0) return 0;
+  for (int i = from + step; i >= 1 && i <= kButtonCount; i += step) {
+    if (enabled(i)) return i;
+  }
+  return 0;
+}
+
+bool StationWindowModel::ParkFocus(int focusedButton) {
+  if (focusedButton < 1 || focusedButton > kButtonCount) return false;
+  parkedFrom_ = focusedButton;
+  return true;
+}
+
+int StationWindowModel::UnparkFocus(bool stillParked) {
+  const int target = stillParked ? parkedFrom_ : 0;
+  parkedFrom_ = 0;
+  return target;
+}
 
 ModeCaptions StationWindowModel::Captions() const {
   const bool flashService = flags_.flashServiceMode.load() == 1;

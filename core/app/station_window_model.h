@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include "app/station_flags.h"
 #include "app/window_keys.h"
 
@@ -47,10 +49,15 @@ struct ModeCaptions {
   const char* fileToFlash = nullptr;  // button 10
 };
 
+// Whether the button with a focus index (1..kButtonCount) is enabled.
+using ButtonEnabled = std::function<bool(int focusIndex)>;
+
 // The main window's behaviour that does not depend on a toolkit: the focus
-// index ring of the twelve buttons with its beeps and next-control requests,
-// the swallowed keys, SPACE during the external COM test, the option keys C,
-// F and S with the captions and label they choose, and the parameters timer.
+// index ring of the buttons with its beeps and next-control requests, the
+// moves of the keyboard focus among the enabled buttons and its parking while
+// they are disabled, the swallowed keys, SPACE during the external COM test,
+// the option keys C, F and S with the captions and label they choose, and the
+// parameters timer.
 // A window keeps one model over the station's flags and asks it about every
 // key press before its own key handling; the model changes the flags and
 // answers with plain actions for the window to carry out. Window thread only.
@@ -63,10 +70,10 @@ class StationWindowModel {
 
   // One key press: TAB (and Shift+TAB alike) and DOWN step the focus index
   // forward, UP back; stepping past either end wraps with a beep (DOWN then
-  // asks for one next-control request, UP for eleven). LEFT and RIGHT are
-  // swallowed. SPACE during the external COM test's running phase raises the
-  // parameters request and (re)starts the timer, and is passed on; otherwise
-  // it is swallowed. C, F and S toggle the service COM variant, the Flash
+  // asks for one next-control request, UP for one less than there are
+  // buttons). LEFT and RIGHT are swallowed. SPACE during the external COM
+  // test's running phase raises the parameters request and (re)starts the
+  // timer, and is passed on; otherwise it is swallowed. C, F and S toggle the service COM variant, the Flash
   // service mode and the sound option, beep, and are swallowed. Every other
   // key is passed on untouched.
   StationKeyAction OnKey(WindowKey key);
@@ -78,7 +85,7 @@ class StationWindowModel {
   void OnParamsDialogClosed();
 
   // The operator gave a button the focus by other means (the mouse): the
-  // focus index follows it. Values outside 1..12 are ignored.
+  // focus index follows it. Values outside 1..kButtonCount are ignored.
   void OnButtonFocused(int focusIndex);
 
   // OK (ENTER that no button takes) raises the run request flag; Cancel (ESC)
@@ -93,8 +100,28 @@ class StationWindowModel {
 
   int FocusIndex() const { return flags_.focusIndex.load(); }
 
+  // The moves of the keyboard focus among the buttons; `from` is the focus
+  // index of the button that has the focus, 0 when none has. Each answers the
+  // button to give the focus to, or 0 for none.
+  // A next-control request (and TAB): the next enabled button after `from`,
+  // wrapping from the last to the first; from no button, the first enabled.
+  static int NextControlTarget(int from, const ButtonEnabled& enabled);
+  // The arrow keys' own move: the neighbouring enabled button in `step`'s
+  // direction (+1 or -1), without wrapping; none from no button.
+  static int ArrowTarget(int from, int step, const ButtonEnabled& enabled);
+
+  // Parking: disabling the focused button would walk the keyboard focus along
+  // the remaining buttons (or lose it, and ESC with it). The window asks
+  // before it disables its controls, with the focused button (0: none): true
+  // means park the focus away from the buttons. Once it has enabled them
+  // again it tells whether the focus is still parked (nothing else took it):
+  // the answer is the button to give the focus back to, or 0.
+  bool ParkFocus(int focusedButton);
+  int UnparkFocus(bool stillParked);
+
  private:
   StationFlags& flags_;
+  int parkedFrom_ = 0;  // button that had the focus when it was parked
 };
 
 }  // namespace rz

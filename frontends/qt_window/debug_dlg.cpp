@@ -21,9 +21,6 @@ namespace rz::gui {
 
 namespace {
 
-struct UnitRect {
-  int x, y, w, h;
-};
 constexpr int kWindowWidth = 259;
 constexpr int kWindowHeight = 163;
 constexpr UnitRect kFirstButton{7, 7, 67, 18};
@@ -90,7 +87,7 @@ void CDebugDlg::SetHelpPresenter(HelpPresenter presenter) {
 void CDebugDlg::CreateControls() {
   const DialogUnits units(font());
   setFixedSize(units.Size(kWindowWidth, kWindowHeight));
-  auto place = [&units](QWidget* widget, const UnitRect& r) { widget->setGeometry(units.Rect(r.x, r.y, r.w, r.h)); };
+  auto place = [&units](QWidget* widget, const UnitRect& r) { widget->setGeometry(units.Rect(r)); };
 
   for (int i = 1; i <= rz::kDebugButtons; ++i) {
     const char* caption = i == kExitButton ? rz::debugtext::kExitButton : rz::debugtext::kTargetButtons[i - 1];

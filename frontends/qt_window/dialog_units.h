@@ -4,6 +4,8 @@
 #include <QRect>
 #include <QSize>
 
+#include "app/unit_rect.h"
+
 namespace rz::gui {
 
 // Converts dialog-template units to pixels for a dialog font: a horizontal unit
@@ -20,6 +22,7 @@ class DialogUnits {
   QRect Rect(int x, int y, int width, int height) const {
     return QRect(X(x), Y(y), X(width), Y(height));
   }
+  QRect Rect(const rz::UnitRect& r) const { return Rect(r.x, r.y, r.w, r.h); }
   QSize Size(int width, int height) const { return QSize(X(width), Y(height)); }
 
   int BaseWidth() const { return baseWidth_; }

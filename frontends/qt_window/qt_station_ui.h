@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "app/station_ui.h"
+#include "app/window_thread_ui.h"
 #include "gui_thread_calls.h"
 
 class QDialog;
@@ -33,16 +33,16 @@ using DialogRunner = std::function<int(QDialog& dialog)>;
 // or nothing after ESC. The real one is RunIpAddressDialogModal.
 using IpAddressPresenter = std::function<std::optional<std::string>(const std::string& shown, QWidget* owner)>;
 
-// The window operations of the station over the Qt main window. Every call may
-// come from a worker thread: it is carried out on the GUI thread and returns
-// once applied (a direct call when already on the GUI thread; see
-// GuiThreadCalls). Before a window is attached, and after it has gone, the
-// journal and control operations do nothing and the reads return empty values;
-// message boxes are still shown, without an owner.
+// The window operations of the station over the Qt main window: the core's
+// WindowThreadUi, whose calls run on the GUI thread through GuiThreadCalls
+// (directly when already there), with the Qt dialogs. Before a window is
+// attached, and after it has gone, the journal and control operations do
+// nothing and the reads return empty values; message boxes are still shown,
+// without an owner.
 //
 // Create it on the GUI thread and keep it alive longer than the rz::Station
 // that refers to it.
-class QtStationUi final : public QObject, public rz::StationUi {
+class QtStationUi final : public QObject, public rz::WindowThreadUi, private rz::StationDialogs {
   Q_OBJECT
 
  public:
@@ -57,49 +57,20 @@ class QtStationUi final : public QObject, public rz::StationUi {
   // The process is ending without returning to the event loop: calls from
   // workers return at once from now on (see GuiThreadCalls::Abandon).
   void AbandonWorkerCalls() { calls_.Abandon(); }
-
-  void AddJournalLine(int mode, const std::string& text) override;
-  void SetJournalLine(int line, const std::string& text) override;
-  void InsertJournalLine(int line, const std::string& text) override;
-  void DeleteJournalLine(int line) override;
-  int JournalLineCount() override;
-  std::string JournalLineText(int line) override;
-
-  void SetStatusText(const std::string& text) override;
-
-  void SetOperationControlsEnabled(bool enable) override;
-  void SetSelectorEnabled(rz::Selector selector, bool enable) override;
-  void PostNextControlRequests(int count) override;
-  void FocusJournal() override;
-
-  int SelectorIndex(rz::Selector selector) override;
-  void SetSelectorIndex(rz::Selector selector, int index) override;
-
-  bool EthernetSwitch() override;
-  void SetEthernetSwitch(bool checked) override;
-
-  void ShowError(const rz::MessageBox& box) override;
-  std::optional<std::string> RunIpAddressDialog(const std::string& shown) override;
-
-  // Runs the debug console modally over the main window (the request is for
-  // the command line and is not used here).
-  rz::Outcome RunDebugConsole(rz::Station& station, const rz::DebugRequest* request) override;
   // Called with each debug console before it runs (tests set its presenter).
   void SetDebugConsoleHook(std::function<void(CDebugDlg&)> hook) { debugConsoleHook_ = std::move(hook); }
-  std::optional<std::string> AskOpenFile(const std::string& folder) override;
-  std::optional<std::string> AskSaveFile(const std::string& folder) override;
-  std::uint32_t AskByteCount() override;
 
  private:
-  // Runs `apply` on the GUI thread and returns after it has run.
-  template <typename Apply>
-  void OnGuiThread(Apply&& apply);
-  // Runs `apply(window)` on the GUI thread when a window is attached.
-  template <typename Apply>
-  void WithWindow(Apply&& apply);
+  // The dialogs over the main window, on the GUI thread.
+  void PresentError(const rz::MessageBox& box, bool overWindow) override;
+  void PresentDebugConsole(rz::Station& station) override;
+  std::optional<std::string> PresentOpenFile(const std::string& folder) override;
+  std::optional<std::string> PresentSaveFile(const std::string& folder) override;
+  std::uint32_t PresentByteCount() override;
+  std::optional<std::string> PresentIpAddress(const std::string& shown) override;
 
   GuiThreadCalls calls_;
-  QPointer<CStationDlg> window_;  // touched on the GUI thread only
+  QPointer<CStationDlg> window_;  // the dialogs' owner; touched on the GUI thread only
   MessagePresenter presenter_;
   std::function<void(CDebugDlg&)> debugConsoleHook_;
   DialogRunner dialogRunner_;

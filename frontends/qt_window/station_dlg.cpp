@@ -32,25 +32,7 @@
 namespace rz::gui {
 namespace {
 
-// Window and control geometry in dialog units (x, y, width, height).
-constexpr int kWindowWidth = 353;
-constexpr int kWindowHeight = 355;
-struct UnitRect {
-  int x, y, w, h;
-};
-constexpr UnitRect kFirstButton{6, 5, 93, 18};
-constexpr int kButtonPitch = 20;
-constexpr UnitRect kStatusLine{6, 333, 340, 18};
-constexpr UnitRect kJournal{106, 28, 240, 303};
-constexpr UnitRect kSelectorFrame{106, 2, 240, 23};
-constexpr UnitRect kEthernetSwitch{213, 11, 96, 10};
-constexpr UnitRect kPortSelector{111, 9, 34, 57};
-constexpr UnitRect kCpuSelector{153, 9, 51, 57};
-constexpr UnitRect kSoundLabel{317, 12, 21, 8};
-
 constexpr int kJournalColumnPixels = 395;
-
-constexpr int kExitButton = static_cast<int>(rz::Button::Exit);
 
 // How often an ending run looks whether the operation has stopped.
 constexpr int kEndPollMs = 20;
@@ -112,70 +94,75 @@ int CStationDlg::ButtonWidening(const DialogUnits& units) const {
     probe.setText(Utf8(caption));
     widest = std::max(widest, probe.sizeHint().width());
   };
-  for (const char* caption : rz::text::kButtonCaptions) measure(caption);
+  for (const rz::ControlRow& row : rz::kMainWindowControls) {
+    if (row.role == rz::ControlRole::Button) measure(row.caption);
+  }
   for (const char* caption : {rz::text::kServiceComV7, rz::text::kServiceComV5, rz::text::kFlashTestOn,
                               rz::text::kFlashTestOff, rz::text::kFileToFlashAny, rz::text::kFileToFlashRzi}) {
     measure(caption);
   }
   widest += 2 * QFontMetrics(font()).averageCharWidth();
-  return std::max(0, widest - units.X(kFirstButton.w));
+  return std::max(0, widest - units.X(rz::ControlOf(rz::Button::Download).rect.w));
 }
 
 void CStationDlg::CreateControls() {
   const DialogUnits units(font());
   // The buttons grow to their longest caption; what stands right of them
-  // moves right by as much, and the window grows with them.
+  // moves right by as much, what starts left of their right edge (the status
+  // line) grows with them, and the window grows too.
   const int widening = ButtonWidening(units);
-  const auto shifted = [&units, widening](const UnitRect& r) {
-    return QRect(units.X(r.x) + widening, units.Y(r.y), units.X(r.w), units.Y(r.h));
+  const rz::UnitRect& firstButton = rz::ControlOf(rz::Button::Download).rect;
+  const auto place = [&](QWidget* widget, const rz::UnitRect& r) {
+    const QRect rect = units.Rect(r);
+    const bool grows = r.x < firstButton.x + firstButton.w;
+    widget->setGeometry(grows ? rect + QMargins(0, 0, widening, 0) : rect.translated(widening, 0));
   };
-  setFixedSize(units.Size(kWindowWidth, kWindowHeight) + QSize(widening, 0));
-  auto place = [&shifted](QWidget* widget, const UnitRect& r) { widget->setGeometry(shifted(r)); };
+  setFixedSize(units.Size(rz::kMainWindowRect.w, rz::kMainWindowRect.h) + QSize(widening, 0));
 
-  // Created in tab order: the twelve buttons are the only tab stops.
-  for (int i = 1; i <= kButtons; ++i) {
-    auto* button = new QPushButton(Utf8(rz::text::kButtonCaptions[i - 1]), this);
-    button->setGeometry(units.Rect(kFirstButton.x, kFirstButton.y + (i - 1) * kButtonPitch, kFirstButton.w,
-                                   kFirstButton.h) +
-                        QMargins(0, 0, widening, 0));
-    button->setFocusPolicy(Qt::StrongFocus);
-    button->setAutoDefault(true);
-    buttons_[static_cast<std::size_t>(i)] = button;
-    if (i == kExitButton) {
-      connect(button, &QPushButton::clicked, this, &CStationDlg::OnExit);
-    } else {
-      connect(button, &QPushButton::clicked, this, [this, i] { OnButtonClicked(i); });
+  // Created in the table's order: the buttons, in focus-index order, are the
+  // only tab stops.
+  for (const rz::ControlRow& row : rz::kMainWindowControls) {
+    switch (row.role) {
+      case rz::ControlRole::Button:
+        CreateButton(row);
+        break;
+      case rz::ControlRole::StatusLine:
+        statusLine_ = new QLabel(this);
+        statusLine_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        statusLine_->setAlignment(Qt::AlignCenter);
+        break;
+      case rz::ControlRole::Journal:
+        journalView_ = new rz::gui::JournalView(kJournalColumnPixels, QFontMetrics(font()).height() + 2, this);
+        journalView_->setModel(&journal_);
+        connect(&journal_, &JournalModel::Published, this, &CStationDlg::ScrollWhenPublished);
+        break;
+      case rz::ControlRole::SelectorFrame:
+        selectorFrame_ = new QGroupBox(this);
+        break;
+      case rz::ControlRole::EthernetSwitch:
+        ethernetSwitch_ = new QCheckBox(Utf8(row.caption), this);
+        break;
+      case rz::ControlRole::PortSelector:
+        portSelector_ = new QComboBox(this);
+        break;
+      case rz::ControlRole::CpuSelector:
+        cpuSelector_ = new QComboBox(this);
+        break;
+      case rz::ControlRole::SoundLabel:
+        soundLabel_ = new QLabel(Utf8(row.caption), this);
+        break;
     }
-    if (i > 1) setTabOrder(buttons_[static_cast<std::size_t>(i - 1)], button);
+    place(row.role == rz::ControlRole::Button ? Button(static_cast<int>(row.button)) : Control(row.role), row.rect);
   }
   Button(1)->setDefault(true);
 
-  statusLine_ = new QLabel(this);
-  statusLine_->setGeometry(units.Rect(kStatusLine.x, kStatusLine.y, kStatusLine.w, kStatusLine.h) +
-                           QMargins(0, 0, widening, 0));
-  statusLine_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-  statusLine_->setAlignment(Qt::AlignCenter);
-
-  journalView_ = new rz::gui::JournalView(kJournalColumnPixels, QFontMetrics(font()).height() + 2, this);
-  place(journalView_, kJournal);
-  journalView_->setModel(&journal_);
-  connect(&journal_, &JournalModel::Published, this, &CStationDlg::ScrollWhenPublished);
-
-  selectorFrame_ = new QGroupBox(this);
-  place(selectorFrame_, kSelectorFrame);
-
   // Drop-down lists are as high as the style makes the closed box (the
   // template height includes the open list).
-  portSelector_ = new QComboBox(this);
-  place(portSelector_, kPortSelector);
-  cpuSelector_ = new QComboBox(this);
-  place(cpuSelector_, kCpuSelector);
   // The selectors and the Ethernet switch never take the keyboard focus, not
   // even by a click, so that it stays on the button that the focus index
   // names (a choice cancelled or refused leaves both as they were).
-  portSelector_->setFocusPolicy(Qt::NoFocus);
-  cpuSelector_->setFocusPolicy(Qt::NoFocus);
   for (QComboBox* box : {portSelector_, cpuSelector_}) {
+    box->setFocusPolicy(Qt::NoFocus);
     box->resize(box->width(), box->sizeHint().height());
   }
   // Only a choice by the operator starts an operation; programmatic changes
@@ -185,10 +172,8 @@ void CStationDlg::CreateControls() {
   connect(cpuSelector_, &QComboBox::activated, this,
           [this] { rz::OnCpuSelectorChanged(station_); });
 
-  ethernetSwitch_ = new QCheckBox(Utf8(rz::text::kEthernetSwitch), this);
-  place(ethernetSwitch_, kEthernetSwitch);
   ethernetSwitch_->setFocusPolicy(Qt::NoFocus);
-  GrowToFit(ethernetSwitch_, units.X(kSoundLabel.x) + widening, units);
+  GrowToFit(ethernetSwitch_, units.X(rz::ControlOf(rz::ControlRole::SoundLabel).rect.x) + widening, units);
   connect(ethernetSwitch_, &QCheckBox::clicked, this, [this] {
     if (onEthernetSwitchClicked) {
       onEthernetSwitchClicked();
@@ -197,13 +182,48 @@ void CStationDlg::CreateControls() {
     }
   });
 
-  soundLabel_ = new QLabel(Utf8(rz::text::kSoundLabel), this);
-  place(soundLabel_, kSoundLabel);
-  GrowToFit(soundLabel_, units.X(kSelectorFrame.x + kSelectorFrame.w) + widening, units);
+  const rz::UnitRect& frame = rz::ControlOf(rz::ControlRole::SelectorFrame).rect;
+  GrowToFit(soundLabel_, units.X(frame.x + frame.w) + widening, units);
+}
+
+void CStationDlg::CreateButton(const rz::ControlRow& row) {
+  const int focusIndex = static_cast<int>(row.button);
+  auto* button = new QPushButton(Utf8(row.caption), this);
+  button->setFocusPolicy(Qt::StrongFocus);
+  button->setAutoDefault(true);
+  buttons_[static_cast<std::size_t>(focusIndex)] = button;
+  if (row.button == rz::Button::Exit) {
+    connect(button, &QPushButton::clicked, this, &CStationDlg::OnExit);
+  } else {
+    connect(button, &QPushButton::clicked, this, [this, focusIndex] { OnButtonClicked(focusIndex); });
+  }
+  if (focusIndex > 1) setTabOrder(Button(focusIndex - 1), button);
+}
+
+QWidget* CStationDlg::Control(rz::ControlRole role) const {
+  switch (role) {
+    case rz::ControlRole::StatusLine:
+      return statusLine_;
+    case rz::ControlRole::Journal:
+      return journalView_;
+    case rz::ControlRole::SelectorFrame:
+      return selectorFrame_;
+    case rz::ControlRole::EthernetSwitch:
+      return ethernetSwitch_;
+    case rz::ControlRole::PortSelector:
+      return portSelector_;
+    case rz::ControlRole::CpuSelector:
+      return cpuSelector_;
+    case rz::ControlRole::SoundLabel:
+      return soundLabel_;
+    case rz::ControlRole::Button:
+      break;
+  }
+  return nullptr;
 }
 
 void CStationDlg::InitDialog() {
-  SetStatusText(Utf8(rz::text::kStatusIdle));
+  SetStatusText(rz::text::kStatusIdle);
 
   portSelector_->clear();
   for (const char* entry : rz::text::kPortEntries) portSelector_->addItem(Utf8(entry));
@@ -264,24 +284,19 @@ void CStationDlg::InsertJournalLine(int line, const std::string& text) {
 
 void CStationDlg::DeleteJournalLine(int line) { journal_.Erase(line); }
 
-void CStationDlg::SetStatusText(const QString& text) { statusLine_->setText(text); }
+void CStationDlg::SetStatusText(const std::string& text) { statusLine_->setText(QString::fromStdString(text)); }
 
 void CStationDlg::SetOperationControlsEnabled(bool enable) {
-  if (!enable) {
-    // Park the focus on the window so that disabling the focused button does not
-    // walk the focus along the remaining buttons.
-    if (const int focused = FocusedButton(); focused != 0) {
-      focusBeforeDisable_ = focused;
-      setFocus();
-    }
-  }
+  // The focus is parked on the window itself, so that disabling the focused
+  // button does not walk the focus along the remaining buttons.
+  if (!enable && model_.ParkFocus(FocusedButton())) setFocus();
   for (int i = 1; i <= kButtons; ++i) Button(i)->setEnabled(enable);
   portSelector_->setEnabled(enable);
   ethernetSwitch_->setEnabled(enable);
-  if (enable && focusBeforeDisable_ != 0) {
-    QWidget* focus = focusWidget();
-    if (FocusedButton() == 0 && focus != journalView_) Button(focusBeforeDisable_)->setFocus();
-    focusBeforeDisable_ = 0;
+  if (enable) {
+    // Still parked: no button has the focus, and no worker moved it to the journal.
+    const bool parked = FocusedButton() == 0 && focusWidget() != journalView_;
+    if (const int button = model_.UnparkFocus(parked); button != 0) Button(button)->setFocus();
   }
 }
 
@@ -296,15 +311,14 @@ void CStationDlg::PostNextControlRequests(int count) {
 }
 
 void CStationDlg::NextControl() {
-  const int from = FocusedButton();
-  for (int step = 1; step <= kButtons; ++step) {
-    const int candidate = (from + step - 1) % kButtons + 1;
-    if (Button(candidate)->isEnabled()) {
-      Button(candidate)->setFocus(Qt::TabFocusReason);
-      return;
-    }
-  }
+  TabTo(rz::StationWindowModel::NextControlTarget(FocusedButton(), [this](int i) { return ButtonEnabled(i); }));
 }
+
+void CStationDlg::TabTo(int focusIndex) {
+  if (focusIndex != 0) Button(focusIndex)->setFocus(Qt::TabFocusReason);
+}
+
+bool CStationDlg::ButtonEnabled(int focusIndex) const { return Button(focusIndex)->isEnabled(); }
 
 void CStationDlg::FocusJournal() { journalView_->setFocus(); }
 
@@ -444,17 +458,6 @@ bool CStationDlg::eventFilter(QObject* watched, QEvent* event) {
   return HandleStationKey(ClassifyKey(*static_cast<QKeyEvent*>(event)));
 }
 
-void CStationDlg::ArrowStep(int direction) {
-  const int from = FocusedButton();
-  if (from == 0) return;
-  for (int i = from + direction; i >= 1 && i <= kButtons; i += direction) {
-    if (Button(i)->isEnabled()) {
-      Button(i)->setFocus(Qt::TabFocusReason);
-      return;
-    }
-  }
-}
-
 void CStationDlg::RestartParamsTimer() {
   if (paramsTimerId_ != 0) killTimer(paramsTimerId_);
   paramsTimerId_ = startTimer(rz::kParamsTimerMs);
@@ -476,7 +479,8 @@ bool CStationDlg::HandleStationKey(rz::WindowKey key) {
       break;
     case rz::WindowKey::Up:
     case rz::WindowKey::Down:
-      ArrowStep(action.arrowStep);
+      TabTo(rz::StationWindowModel::ArrowTarget(FocusedButton(), action.arrowStep,
+                                                [this](int i) { return ButtonEnabled(i); }));
       break;
     default:
       return false;

@@ -11,6 +11,7 @@
 #include "app/controls.h"
 #include "app/station_ui.h"
 #include "app/station_window_model.h"
+#include "app/window_thread_ui.h"
 #include "dialog_units.h"
 #include "journal_model.h"
 #include "key_events.h"
@@ -35,7 +36,8 @@ class QtStationUi;
 // Number of operation buttons; the focus index runs 1..kButtons.
 inline constexpr int kButtons = rz::kButtonCount;
 
-// The station's main window: twelve operation buttons (the only tab stops, in
+// The station's main window, built from the core's control table
+// (kMainWindowControls): the operation buttons (the only tab stops, in
 // focus-index order), the journal, the status line, the port and CPU clock
 // selectors, the Ethernet switch and the "Sound" label. It closes only through
 // the exit button; ESC raises the abort flag and ENTER (when no button takes it)
@@ -46,12 +48,12 @@ inline constexpr int kButtons = rz::kButtonCount;
 // A key filter on the application sees every key press meant for this window
 // before the widgets do and hands it to the window model (StationWindowModel),
 // which keeps the focus index (the number of the focused button) in step with
-// the keyboard focus and toggles the run's options; the window carries out
-// what the model answers.
+// the keyboard focus, chooses where the focus moves and toggles the run's
+// options; the window carries out what the model answers.
 //
 // The public operations below are for the GUI thread; worker threads reach them
 // through QtStationUi.
-class CStationDlg final : public QDialog {
+class CStationDlg final : public QDialog, public rz::StationWindow {
   Q_OBJECT
 
  public:
@@ -67,24 +69,26 @@ class CStationDlg final : public QDialog {
 
   // Window operations.
   JournalModel& Journal() { return journal_; }
-  void AddJournalLine(int mode, const std::string& text);
-  void SetJournalLine(int line, const std::string& text);
-  void InsertJournalLine(int line, const std::string& text);
-  void DeleteJournalLine(int line);
-  void SetStatusText(const QString& text);
-  void SetOperationControlsEnabled(bool enable);
-  void SetSelectorEnabled(rz::Selector selector, bool enable);
+  void AddJournalLine(int mode, const std::string& text) override;
+  void SetJournalLine(int line, const std::string& text) override;
+  void InsertJournalLine(int line, const std::string& text) override;
+  void DeleteJournalLine(int line) override;
+  int JournalLineCount() const override { return journal_.Count(); }
+  std::string JournalLineText(int line) const override { return journal_.Text(line); }
+  void SetStatusText(const std::string& text) override;
+  void SetOperationControlsEnabled(bool enable) override;
+  void SetSelectorEnabled(rz::Selector selector, bool enable) override;
   // Queues `count` next-control requests; they run after the current event.
-  void PostNextControlRequests(int count);
+  void PostNextControlRequests(int count) override;
   // Moves the keyboard focus to the next enabled button after the focused
   // one, wrapping from the last to the first; from anywhere else (the journal)
   // to the first enabled button.
   void NextControl();
-  void FocusJournal();
-  int SelectorIndex(rz::Selector selector) const;
-  void SetSelectorIndex(rz::Selector selector, int index);
-  bool EthernetSwitch() const;
-  void SetEthernetSwitch(bool checked);
+  void FocusJournal() override;
+  int SelectorIndex(rz::Selector selector) const override;
+  void SetSelectorIndex(rz::Selector selector, int index) override;
+  bool EthernetSwitch() const override;
+  void SetEthernetSwitch(bool checked) override;
   void UpdateModeCaptions();
   void UpdateSoundLabel();
 
@@ -106,7 +110,7 @@ class CStationDlg final : public QDialog {
   QLabel* StatusLine() const { return statusLine_; }
   QLabel* SoundLabel() const { return soundLabel_; }
   rz::gui::JournalView* JournalView() const { return journalView_; }
-  // Focus index (1..12) of the button that has the keyboard focus, or 0.
+  // Focus index (1..kButtons) of the button that has the keyboard focus, or 0.
   int FocusedButton() const;
   bool ParamsTimerActive() const { return paramsTimerId_ != 0; }
 
@@ -127,14 +131,17 @@ class CStationDlg final : public QDialog {
   // Pixels the buttons need beyond their design width for their captions.
   int ButtonWidening(const DialogUnits& units) const;
   void CreateControls();
+  void CreateButton(const rz::ControlRow& row);
+  // The control of a role other than a button.
+  QWidget* Control(rz::ControlRole role) const;
   void InitDialog();
   void FitSelectors();
   // Carries out what the model answers for a key; returns true when the key
   // is swallowed.
   bool HandleStationKey(rz::WindowKey key);
-  // The arrow keys' own move: to the neighbouring enabled button in `direction`
-  // (+1 or -1), without wrapping; nothing when no button has the focus.
-  void ArrowStep(int direction);
+  // Gives the keyboard focus to a button (focus index; 0: none) by TAB.
+  void TabTo(int focusIndex);
+  bool ButtonEnabled(int focusIndex) const;
   void RestartParamsTimer();
   // Scrolls the line asked for into view once the view knows of it.
   void ScrollWhenPublished();
@@ -150,7 +157,7 @@ class CStationDlg final : public QDialog {
   rz::StationWindowModel model_;
   JournalModel journal_;
 
-  std::array<QPushButton*, kButtons + 1> buttons_{};  // [1..12]
+  std::array<QPushButton*, kButtons + 1> buttons_{};  // [1..kButtons]
   rz::gui::JournalView* journalView_ = nullptr;
   QLabel* statusLine_ = nullptr;
   QGroupBox* selectorFrame_ = nullptr;
@@ -164,9 +171,6 @@ class CStationDlg final : public QDialog {
   std::optional<rz::RunEnd> runEnd_;
   QTimer* endTimer_ = nullptr;
   int paramsTimerId_ = 0;
-  // Button that had the focus when the controls were disabled (0 = none); it
-  // gets the focus back when they are enabled, unless it moved elsewhere.
-  int focusBeforeDisable_ = 0;
   // Journal line to scroll into view, or -1.
   int scrollTarget_ = -1;
 };

@@ -18,9 +18,6 @@ namespace rz::gui {
 namespace {
 
 // Dialog geometry in dialog units (x, y, width, height).
-struct UnitRect {
-  int x, y, w, h;
-};
 constexpr int kWidth = 163;
 constexpr int kHeight = 142;
 constexpr UnitRect kFrame{7, 0, 149, 116};
