@@ -46,8 +46,8 @@ inline constexpr const char* kNotAvailable = "Функция недоступн�
 // Refusals the station adds where a front end without the window's disabled
 // controls could otherwise ask for something the window never allows.
 inline constexpr const char* kCpuSelectorDisabled =
-    "The CPU clock selector is disabled: the board runs at 90 MHz (download the test program again first)";
-inline constexpr const char* kNoWorkerThread = "The operation could not start: no worker thread could be created";
+    "Переключатель CPU недоступен: контроллер работает на 90 МГц (сначала загрузите программу заново)";
+inline constexpr const char* kNoWorkerThread = "Операция не запущена: не удалось создать рабочий поток";
 
 // Start-up and files.
 inline constexpr const char* kFileOpenError = "Ошибка открытия файла ";

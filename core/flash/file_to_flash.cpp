@@ -53,7 +53,7 @@ Outcome Write(StationContext& station, FlashChannel& channel, TransferFile& file
     std::uint32_t percent = 0;
     const std::size_t length = pieces.Next(buffer, percent);
     if (length == 0 && pieces.Truncated()) {
-      station.Ui().Note(station.transferFile + " became shorter than when it was checked");
+      station.Ui().Note("файл " + station.transferFile + " стал короче, чем при проверке");
       return Outcome::Failed;
     }
     if (length == 0) break;

@@ -243,7 +243,7 @@ TEST(Startup, MissingTestProgramIsReportedAndStopsTheStart) {
   EXPECT_EQ(ui.messages[0].caption, "Ошибка");
   EXPECT_EQ(ui.messages[0].text, "Ошибка открытия файла <tst7312v26.bin>");
   // The folder searched, then the system's own reason (its wording differs between systems).
-  const std::string searched = "searched in " + dir.Path();
+  const std::string searched = "искали в " + dir.Path();
   const std::string& details = ui.messages[0].details;
   ASSERT_GT(details.size(), searched.size() + 3) << details;
   EXPECT_EQ(details.substr(0, searched.size()), searched) << details;
