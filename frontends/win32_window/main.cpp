@@ -1,6 +1,6 @@
 // rzstation.exe: the station's window on Windows.
 
-#include <windows.h>
+#include "windows_api.h"
 
 #include <algorithm>
 #include <memory>

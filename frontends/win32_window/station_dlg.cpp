@@ -18,6 +18,7 @@
 #include "session/run_end.h"
 #include "session/startup.h"
 #include "station_resources.h"
+#include "station_template.h"
 #include "win32/win32_text.h"
 #include "win32_station_ui.h"
 #include "window_thread_call.h"
@@ -25,25 +26,10 @@
 namespace rz::win32 {
 namespace {
 
-// The operation buttons' control ids by focus index (1..12; [0] unused).
-constexpr std::array<int, 13> kButtonIds = {0,        IDC_DOWNLOAD,      IDC_CONFIGURATION, IDC_SERVICE_COM,
-                                            IDC_SDRAM, IDC_FLASH_TEST,   IDC_ETHERNET_TEST, IDC_RTC,
-                                            IDC_EXTERNAL_COM, IDC_DEBUG, IDC_FILE_TO_FLASH, IDC_FLASH_TO_FILE,
-                                            IDC_EXIT};
-constexpr int kButtons = 12;
-
 constexpr int kJournalColumnPixels = 395;
 constexpr UINT_PTR kParamsTimer = 0;
 // How often an ending session looks whether the operation has stopped.
 constexpr auto kEndPoll = std::chrono::milliseconds(20);
-
-// Focus index of a button's control id, or 0.
-int FocusIndexOf(int id) {
-  for (int i = 1; i <= kButtons; ++i) {
-    if (kButtonIds[static_cast<std::size_t>(i)] == id) return i;
-  }
-  return 0;
-}
 
 }  // namespace
 
@@ -62,8 +48,10 @@ bool CStationDlg::Create() {
   ui_.Attach(this);
   // The procedure stores the handle as soon as the window exists, so that
   // the initialisation already works on it.
-  const HWND created = ::CreateDialogParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_STATION_DIALOG),
-                                            nullptr, DialogProc, reinterpret_cast<LPARAM>(this));
+  const std::vector<DWORD> dialogTemplate = StationDialogTemplate();
+  const HWND created = ::CreateDialogIndirectParamW(::GetModuleHandleW(nullptr),
+                                                    reinterpret_cast<LPCDLGTEMPLATEW>(dialogTemplate.data()), nullptr,
+                                                    DialogProc, reinterpret_cast<LPARAM>(this));
   if (created == nullptr) {
     ui_.Attach(nullptr);
     return false;
@@ -100,7 +88,7 @@ INT_PTR CALLBACK CStationDlg::DialogProc(HWND dialog, UINT message, WPARAM wPara
     ::SetWindowLongPtrW(dialog, DWLP_USER, lParam);
     self->dialog_ = dialog;
     self->InitDialog();
-    return TRUE;  // the default focus: button 1000
+    return TRUE;  // the default focus: the first button
   }
   auto* self = reinterpret_cast<CStationDlg*>(::GetWindowLongPtrW(dialog, DWLP_USER));
   if (self == nullptr) return FALSE;
@@ -146,7 +134,7 @@ void CStationDlg::InitDialog() {
     ::SendMessageW(dialog_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
   }
 
-  SetUpJournalList(Control(IDC_JOURNAL), rz::text::kJournalColumn, kJournalColumnPixels);
+  SetUpJournalList(Control(rz::ControlRole::Journal), rz::text::kJournalColumn, kJournalColumnPixels);
 
   SetStatusText(rz::text::kStatusIdle);
 
@@ -158,9 +146,9 @@ void CStationDlg::InitDialog() {
                      reinterpret_cast<LPARAM>(Wide(entry).c_str()));
     }
   };
-  fill(Control(IDC_PORT_SELECTOR), rz::text::kPortEntries);
+  fill(Control(rz::ControlRole::PortSelector), rz::text::kPortEntries);
   SetSelectorIndex(rz::Selector::Port, station_.Port() == nullptr ? rz::kPortEntryNone : rz::kPortEntryCom1);
-  fill(Control(IDC_CPU_SELECTOR), rz::text::kCpuEntries);
+  fill(Control(rz::ControlRole::CpuSelector), rz::text::kCpuEntries);
   SetSelectorIndex(rz::Selector::CpuClock, rz::kCpuEntry74);
 
   UpdateSoundLabel();
@@ -170,67 +158,64 @@ void CStationDlg::InitDialog() {
 }
 
 HWND CStationDlg::Button(int focusIndex) const {
-  if (focusIndex < 1 || focusIndex > kButtons) return nullptr;
-  return Control(kButtonIds[static_cast<std::size_t>(focusIndex)]);
+  if (focusIndex < 1 || focusIndex > rz::kButtonCount) return nullptr;
+  return Control(rz::ControlOf(static_cast<rz::Button>(focusIndex)).id);
 }
 
 int CStationDlg::FocusedButton() const {
   const HWND focus = ::GetFocus();
   if (focus == nullptr || ::GetParent(focus) != dialog_) return 0;
-  return FocusIndexOf(::GetDlgCtrlID(focus));
+  return rz::FocusIndexOfControl(::GetDlgCtrlID(focus));
 }
 
 // --- Window operations -------------------------------------------------------
 
 void CStationDlg::ShowJournalLine(int line) {
-  ::SendMessageW(Control(IDC_JOURNAL), LVM_ENSUREVISIBLE, static_cast<WPARAM>(line), FALSE);
+  ::SendMessageW(Control(rz::ControlRole::Journal), LVM_ENSUREVISIBLE, static_cast<WPARAM>(line), FALSE);
 }
 
 void CStationDlg::AddJournalLine(int mode, const std::string& text) {
-  ApplyJournalLine(Control(IDC_JOURNAL), journal_, mode, text);
+  ApplyJournalLine(Control(rz::ControlRole::Journal), journal_, mode, text);
 }
 
 void CStationDlg::SetJournalLine(int line, const std::string& text) {
   if (!journal_.Set(line, text)) return;
-  SetJournalItem(Control(IDC_JOURNAL), line, text);
+  SetJournalItem(Control(rz::ControlRole::Journal), line, text);
   ShowJournalLine(line);
 }
 
 void CStationDlg::InsertJournalLine(int line, const std::string& text) {
-  if (journal_.Insert(line, text)) InsertJournalItem(Control(IDC_JOURNAL), line, text);
+  if (journal_.Insert(line, text)) InsertJournalItem(Control(rz::ControlRole::Journal), line, text);
 }
 
 void CStationDlg::DeleteJournalLine(int line) {
-  if (journal_.Erase(line)) ::SendMessageW(Control(IDC_JOURNAL), LVM_DELETEITEM, static_cast<WPARAM>(line), 0);
+  if (!journal_.Erase(line)) return;
+  ::SendMessageW(Control(rz::ControlRole::Journal), LVM_DELETEITEM, static_cast<WPARAM>(line), 0);
 }
 
-void CStationDlg::SetText(int id, const std::string& text) { SetWindowTextUtf8(Control(id), text); }
+void CStationDlg::SetText(HWND control, const std::string& text) { SetWindowTextUtf8(control, text); }
 
-void CStationDlg::SetStatusText(const std::string& text) { SetText(IDC_STATUS_LINE, text); }
+void CStationDlg::SetStatusText(const std::string& text) { SetText(Control(rz::ControlRole::StatusLine), text); }
 
 void CStationDlg::SetOperationControlsEnabled(bool enable) {
-  if (!enable) {
-    // A disabled window loses the keyboard focus, and with no focus ESC would
-    // no longer reach the window: park it on the journal (not a tab stop).
-    if (const int focused = FocusedButton(); focused != 0) {
-      focusBeforeDisable_ = focused;
-      FocusJournal();
-    }
-  }
-  for (int i = 1; i <= kButtons; ++i) ::EnableWindow(Button(i), enable);
-  ::EnableWindow(Control(IDC_PORT_SELECTOR), enable);
-  ::EnableWindow(Control(IDC_ETHERNET_SWITCH), enable);
-  if (enable && focusBeforeDisable_ != 0) {
+  // A disabled window loses the keyboard focus, and with no focus ESC would
+  // no longer reach the window: it is parked on the journal (not a tab stop).
+  if (!enable && model_.ParkFocus(FocusedButton())) FocusJournal();
+  for (int i = 1; i <= rz::kButtonCount; ++i) ::EnableWindow(Button(i), enable);
+  ::EnableWindow(Control(rz::ControlRole::PortSelector), enable);
+  ::EnableWindow(Control(rz::ControlRole::EthernetSwitch), enable);
+  if (enable) {
     const HWND focus = ::GetFocus();
-    if (focus == nullptr || focus == Control(IDC_JOURNAL)) {
-      ::SendMessageW(dialog_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Button(focusBeforeDisable_)), TRUE);
-    }
-    focusBeforeDisable_ = 0;
+    FocusButton(model_.UnparkFocus(focus == nullptr || focus == Control(rz::ControlRole::Journal)));
   }
+}
+
+void CStationDlg::FocusButton(int focusIndex) {
+  if (focusIndex != 0) ::SendMessageW(dialog_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Button(focusIndex)), TRUE);
 }
 
 HWND CStationDlg::SelectorControl(rz::Selector selector) const {
-  return Control(selector == rz::Selector::Port ? IDC_PORT_SELECTOR : IDC_CPU_SELECTOR);
+  return Control(selector == rz::Selector::Port ? rz::ControlRole::PortSelector : rz::ControlRole::CpuSelector);
 }
 
 void CStationDlg::SetSelectorEnabled(rz::Selector selector, bool enable) {
@@ -242,7 +227,7 @@ void CStationDlg::PostNextControlRequests(int count) {
 }
 
 void CStationDlg::FocusJournal() {
-  ::SendMessageW(dialog_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Control(IDC_JOURNAL)), TRUE);
+  ::SendMessageW(dialog_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Control(rz::ControlRole::Journal)), TRUE);
 }
 
 int CStationDlg::SelectorIndex(rz::Selector selector) const {
@@ -255,50 +240,44 @@ void CStationDlg::SetSelectorIndex(rz::Selector selector, int index) {
 }
 
 bool CStationDlg::EthernetSwitch() const {
-  return ::SendMessageW(Control(IDC_ETHERNET_SWITCH), BM_GETCHECK, 0, 0) == BST_CHECKED;
+  return ::SendMessageW(Control(rz::ControlRole::EthernetSwitch), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
 void CStationDlg::SetEthernetSwitch(bool checked) {
-  ::SendMessageW(Control(IDC_ETHERNET_SWITCH), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+  ::SendMessageW(Control(rz::ControlRole::EthernetSwitch), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
 void CStationDlg::UpdateModeCaptions() {
   const rz::ModeCaptions captions = model_.Captions();
-  SetText(IDC_SERVICE_COM, captions.serviceCom);
-  SetText(IDC_FLASH_TEST, captions.flash);
-  SetText(IDC_FILE_TO_FLASH, captions.fileToFlash);
+  SetText(Button(static_cast<int>(rz::Button::ServiceCom)), captions.serviceCom);
+  SetText(Button(static_cast<int>(rz::Button::Flash)), captions.flash);
+  SetText(Button(static_cast<int>(rz::Button::FileToFlash)), captions.fileToFlash);
 }
 
-void CStationDlg::UpdateSoundLabel() { SetText(IDC_SOUND_LABEL, model_.SoundLabel()); }
+void CStationDlg::UpdateSoundLabel() { SetText(Control(rz::ControlRole::SoundLabel), model_.SoundLabel()); }
 
 // --- Commands ----------------------------------------------------------------
 
 void CStationDlg::OnCommand(int id, int code) {
-  switch (id) {
-    case IDOK:
-      // ENTER when no button takes it: the run request of the debug console.
-      model_.OnOk();
-      return;
-    case IDCANCEL:
-      // ESC (and a close request): the abort flag; the window stays.
-      model_.OnCancel();
-      return;
-    case IDC_EXIT:
-      if (code == BN_CLICKED) OnExit();
-      return;
-    case IDC_ETHERNET_SWITCH:
-      if (code == BN_CLICKED) rz::OnEthernetSwitchClicked(station_);
-      return;
-    case IDC_PORT_SELECTOR:
-      if (code == CBN_SELCHANGE) rz::OnPortSelectorChanged(station_);
-      return;
-    case IDC_CPU_SELECTOR:
-      if (code == CBN_SELCHANGE) rz::OnCpuSelectorChanged(station_);
-      return;
-    default:
-      if (const int focusIndex = FocusIndexOf(id); focusIndex != 0 && code == BN_CLICKED) {
-        rz::PressButton(station_, static_cast<rz::Button>(focusIndex));
-      }
+  if (id == IDOK) {
+    // ENTER when no button takes it: the run request of the debug console.
+    model_.OnOk();
+  } else if (id == IDCANCEL) {
+    // ESC (and a close request): the abort flag; the window stays.
+    model_.OnCancel();
+  } else if (const int focusIndex = rz::FocusIndexOfControl(id); focusIndex != 0) {
+    if (code != BN_CLICKED) return;
+    if (static_cast<rz::Button>(focusIndex) == rz::Button::Exit) {
+      OnExit();
+    } else {
+      rz::PressButton(station_, static_cast<rz::Button>(focusIndex));
+    }
+  } else if (id == rz::ControlOf(rz::ControlRole::EthernetSwitch).id) {
+    if (code == BN_CLICKED) rz::OnEthernetSwitchClicked(station_);
+  } else if (id == rz::ControlOf(rz::ControlRole::PortSelector).id) {
+    if (code == CBN_SELCHANGE) rz::OnPortSelectorChanged(station_);
+  } else if (id == rz::ControlOf(rz::ControlRole::CpuSelector).id) {
+    if (code == CBN_SELCHANGE) rz::OnCpuSelectorChanged(station_);
   }
 }
 
@@ -337,29 +316,19 @@ bool CStationDlg::FilterKey(const MSG& message) {
   if (action.arrowStep != 0) {
     // The dialog manager's own arrow move wraps within the group and stops
     // on static controls too: the window makes the move itself.
-    ArrowStep(action.arrowStep);
+    FocusButton(rz::StationWindowModel::ArrowTarget(FocusedButton(), action.arrowStep,
+                                                    [this](int i) { return ::IsWindowEnabled(Button(i)) != FALSE; }));
     swallowed = true;
   }
   PostNextControlRequests(action.nextControlRequests);
   return swallowed;
 }
 
-void CStationDlg::ArrowStep(int direction) {
-  const int from = FocusedButton();
-  if (from == 0) return;
-  for (int i = from + direction; i >= 1 && i <= kButtons; i += direction) {
-    if (::IsWindowEnabled(Button(i))) {
-      ::SendMessageW(dialog_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Button(i)), TRUE);
-      return;
-    }
-  }
-}
-
 void CStationDlg::FollowMouseFocus(const MSG& message) {
   // A button pressed with the mouse has the focus even when its click does
   // not follow (the mouse released elsewhere).
   if (message.message != WM_LBUTTONDOWN || dialog_ == nullptr || ::GetParent(message.hwnd) != dialog_) return;
-  model_.OnButtonFocused(FocusIndexOf(::GetDlgCtrlID(message.hwnd)));
+  model_.OnButtonFocused(rz::FocusIndexOfControl(::GetDlgCtrlID(message.hwnd)));
 }
 
 void CStationDlg::OnTimer() {

@@ -1,12 +1,13 @@
 #pragma once
 
-#include <windows.h>
+#include "windows_api.h"
 
 #include <string>
 
+#include "app/controls.h"
 #include "app/journal_lines.h"
-#include "app/station_ui.h"
 #include "app/station_window_model.h"
+#include "app/window_thread_ui.h"
 
 namespace rz {
 class Station;
@@ -16,11 +17,11 @@ namespace rz::win32 {
 
 class Win32StationUi;
 
-// The station's main window, from dialog template 102: twelve operation
-// buttons (the only tab stops, in focus-index order), the journal, the status
-// line, the port and CPU clock selectors, the Ethernet switch and the "Sound"
-// label. It closes only through the exit button, which writes the results
-// log; ESC raises the abort flag and ENTER (when no button takes it) the run
+// The station's main window, a dialog built from the core's control table
+// (StationDialogTemplate): the operation buttons (the only tab stops, in
+// focus-index order), the journal, the status line, the port and CPU clock
+// selectors, the Ethernet switch and the "Sound" label. It closes only
+// through the exit button, which writes the results log; ESC raises the abort flag and ENTER (when no button takes it) the run
 // request flag.
 //
 // Its message loop passes every key press through the key filter (the focus
@@ -28,10 +29,10 @@ class Win32StationUi;
 //
 // The public operations are for the window's thread; worker threads reach
 // them through Win32StationUi.
-class CStationDlg {
+class CStationDlg final : public rz::StationWindow {
  public:
   CStationDlg(rz::Station& station, Win32StationUi& ui);
-  ~CStationDlg();
+  ~CStationDlg() override;
   CStationDlg(const CStationDlg&) = delete;
   CStationDlg& operator=(const CStationDlg&) = delete;
 
@@ -48,27 +49,30 @@ class CStationDlg {
 
   HWND Handle() const { return dialog_; }
   HWND Control(int id) const { return ::GetDlgItem(dialog_, id); }
-  // The button with focus index 1..12.
+  HWND Control(rz::ControlRole role) const { return Control(rz::ControlOf(role).id); }
+  // The button with focus index 1..kButtonCount.
   HWND Button(int focusIndex) const;
-  // Focus index (1..12) of the button that has the keyboard focus, or 0.
+  // Focus index (1..kButtonCount) of the button that has the keyboard focus, or 0.
   int FocusedButton() const;
 
   // Window operations.
   const rz::JournalLines& Journal() const { return journal_; }
-  void AddJournalLine(int mode, const std::string& text);
-  void SetJournalLine(int line, const std::string& text);
-  void InsertJournalLine(int line, const std::string& text);
-  void DeleteJournalLine(int line);
-  void SetStatusText(const std::string& text);
-  void SetOperationControlsEnabled(bool enable);
-  void SetSelectorEnabled(rz::Selector selector, bool enable);
+  void AddJournalLine(int mode, const std::string& text) override;
+  void SetJournalLine(int line, const std::string& text) override;
+  void InsertJournalLine(int line, const std::string& text) override;
+  void DeleteJournalLine(int line) override;
+  int JournalLineCount() const override { return journal_.Count(); }
+  std::string JournalLineText(int line) const override { return journal_.Text(line); }
+  void SetStatusText(const std::string& text) override;
+  void SetOperationControlsEnabled(bool enable) override;
+  void SetSelectorEnabled(rz::Selector selector, bool enable) override;
   // Posts `count` next-control requests; they are handled after the current message.
-  void PostNextControlRequests(int count);
-  void FocusJournal();
-  int SelectorIndex(rz::Selector selector) const;
-  void SetSelectorIndex(rz::Selector selector, int index);
-  bool EthernetSwitch() const;
-  void SetEthernetSwitch(bool checked);
+  void PostNextControlRequests(int count) override;
+  void FocusJournal() override;
+  int SelectorIndex(rz::Selector selector) const override;
+  void SetSelectorIndex(rz::Selector selector, int index) override;
+  bool EthernetSwitch() const override;
+  void SetEthernetSwitch(bool checked) override;
   void UpdateModeCaptions();
   void UpdateSoundLabel();
 
@@ -84,12 +88,11 @@ class CStationDlg {
   void OnEndSession();
   // Returns true when the key filter swallows the message.
   bool FilterKey(const MSG& message);
-  // The arrow keys' move: to the neighbouring enabled button in `direction`
-  // (+1 or -1), without wrapping; nothing when no button has the focus.
-  void ArrowStep(int direction);
+  // Gives the keyboard focus to a button (focus index; 0: none).
+  void FocusButton(int focusIndex);
   void FollowMouseFocus(const MSG& message);
   void ShowJournalLine(int line);
-  void SetText(int id, const std::string& text);
+  void SetText(HWND control, const std::string& text);
   HWND SelectorControl(rz::Selector selector) const;
 
   rz::Station& station_;
@@ -99,9 +102,6 @@ class CStationDlg {
   HWND dialog_ = nullptr;
   HICON smallIcon_ = nullptr;
   bool closed_ = false;
-  // Button that had the focus when the controls were disabled (0 = none); it
-  // gets the focus back when they are enabled, unless it moved elsewhere.
-  int focusBeforeDisable_ = 0;
 };
 
 }  // namespace rz::win32

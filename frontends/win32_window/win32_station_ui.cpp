@@ -21,12 +21,13 @@ StationPresenters::StationPresenters()
       saveFile(rz::win32::AskSaveFile),
       debugWindow(RunDebugWindow) {}
 
-void Win32StationUi::WithWindow(const std::function<void(CStationDlg&)>& apply) {
-  CStationDlg* window = window_.load();
-  if (window == nullptr) return;
-  RunOnWindowThread(window->Handle(), [&] {
-    if (window_.load() == window) apply(*window);
-  });
+Win32StationUi::Win32StationUi()
+    : rz::WindowThreadUi([this](const std::function<void()>& call) { return RunOnWindowThread(Owner(), call); },
+                         *this) {}
+
+void Win32StationUi::Attach(CStationDlg* window) {
+  window_.store(window);
+  rz::WindowThreadUi::Attach(window);
 }
 
 HWND Win32StationUi::Owner() const {
@@ -34,115 +35,24 @@ HWND Win32StationUi::Owner() const {
   return window != nullptr ? window->Handle() : nullptr;
 }
 
-void Win32StationUi::AddJournalLine(int mode, const std::string& text) {
-  WithWindow([&](CStationDlg& w) { w.AddJournalLine(mode, text); });
+void Win32StationUi::PresentError(const rz::MessageBox& box, bool overWindow) {
+  presenters.error(box, overWindow ? Owner() : nullptr);
 }
 
-void Win32StationUi::SetJournalLine(int line, const std::string& text) {
-  WithWindow([&](CStationDlg& w) { w.SetJournalLine(line, text); });
+void Win32StationUi::PresentDebugConsole(rz::Station& station) { presenters.debugWindow(Owner(), station); }
+
+std::optional<std::string> Win32StationUi::PresentOpenFile(const std::string& folder) {
+  return presenters.openFile(Owner(), folder);
 }
 
-void Win32StationUi::InsertJournalLine(int line, const std::string& text) {
-  WithWindow([&](CStationDlg& w) { w.InsertJournalLine(line, text); });
+std::optional<std::string> Win32StationUi::PresentSaveFile(const std::string& folder) {
+  return presenters.saveFile(Owner(), folder);
 }
 
-void Win32StationUi::DeleteJournalLine(int line) {
-  WithWindow([&](CStationDlg& w) { w.DeleteJournalLine(line); });
-}
+std::uint32_t Win32StationUi::PresentByteCount() { return presenters.byteCount(Owner()); }
 
-int Win32StationUi::JournalLineCount() {
-  int count = 0;
-  WithWindow([&](CStationDlg& w) { count = w.Journal().Count(); });
-  return count;
-}
-
-std::string Win32StationUi::JournalLineText(int line) {
-  std::string text;
-  WithWindow([&](CStationDlg& w) { text = w.Journal().Text(line); });
-  return text;
-}
-
-void Win32StationUi::SetStatusText(const std::string& text) {
-  WithWindow([&](CStationDlg& w) { w.SetStatusText(text); });
-}
-
-void Win32StationUi::SetOperationControlsEnabled(bool enable) {
-  WithWindow([&](CStationDlg& w) { w.SetOperationControlsEnabled(enable); });
-}
-
-void Win32StationUi::SetSelectorEnabled(rz::Selector selector, bool enable) {
-  WithWindow([&](CStationDlg& w) { w.SetSelectorEnabled(selector, enable); });
-}
-
-void Win32StationUi::PostNextControlRequests(int count) {
-  WithWindow([&](CStationDlg& w) { w.PostNextControlRequests(count); });
-}
-
-void Win32StationUi::FocusJournal() {
-  WithWindow([](CStationDlg& w) { w.FocusJournal(); });
-}
-
-int Win32StationUi::SelectorIndex(rz::Selector selector) {
-  int index = rz::kNoEntry;
-  WithWindow([&](CStationDlg& w) { index = w.SelectorIndex(selector); });
-  return index;
-}
-
-void Win32StationUi::SetSelectorIndex(rz::Selector selector, int index) {
-  WithWindow([&](CStationDlg& w) { w.SetSelectorIndex(selector, index); });
-}
-
-bool Win32StationUi::EthernetSwitch() {
-  bool checked = false;
-  WithWindow([&](CStationDlg& w) { checked = w.EthernetSwitch(); });
-  return checked;
-}
-
-void Win32StationUi::SetEthernetSwitch(bool checked) {
-  WithWindow([&](CStationDlg& w) { w.SetEthernetSwitch(checked); });
-}
-
-void Win32StationUi::ShowError(const rz::MessageBox& box) {
-  const HWND window = Owner();
-  if (window == nullptr) {
-    presenters.error(box, nullptr);
-    return;
-  }
-  RunOnWindowThread(window, [&] { presenters.error(box, box.ownedByWindow ? window : nullptr); });
-}
-
-rz::Outcome Win32StationUi::RunDebugConsole(rz::Station& station, const rz::DebugRequest*) {
-  const HWND window = Owner();
-  RunOnWindowThread(window, [&] { presenters.debugWindow(window, station); });
-  return rz::Outcome::Success;
-}
-
-std::optional<std::string> Win32StationUi::AskOpenFile(const std::string& folder) {
-  std::optional<std::string> chosen;
-  const HWND window = Owner();
-  RunOnWindowThread(window, [&] { chosen = presenters.openFile(window, folder); });
-  return chosen;
-}
-
-std::optional<std::string> Win32StationUi::AskSaveFile(const std::string& folder) {
-  std::optional<std::string> chosen;
-  const HWND window = Owner();
-  RunOnWindowThread(window, [&] { chosen = presenters.saveFile(window, folder); });
-  return chosen;
-}
-
-std::uint32_t Win32StationUi::AskByteCount() {
-  std::uint32_t count = 0;
-  const HWND window = Owner();
-  RunOnWindowThread(window, [&] { count = presenters.byteCount(window); });
-  return count;
-}
-
-std::optional<std::string> Win32StationUi::RunIpAddressDialog(const std::string& shown) {
-  std::optional<std::string> entered;
-  const HWND window = Owner();
-  RunOnWindowThread(window, [&] { entered = presenters.ipAddress(window, shown); });
-  return entered;
+std::optional<std::string> Win32StationUi::PresentIpAddress(const std::string& shown) {
+  return presenters.ipAddress(Owner(), shown);
 }
 
 }  // namespace rz::win32

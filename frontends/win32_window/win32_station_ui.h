@@ -1,6 +1,6 @@
 #pragma once
 
-#include <windows.h>
+#include "windows_api.h"
 
 #include <atomic>
 #include <cstdint>
@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "app/station_ui.h"
+#include "app/window_thread_ui.h"
 
 namespace rz {
 struct ExtComParams;
@@ -39,51 +39,29 @@ struct StationPresenters {
   StationPresenters();
 };
 
-// The window operations of the station over the native main window. Every
-// call may come from a worker thread: it runs on the window's thread and
-// returns once applied (directly when already there). Before a window is
-// attached, and after it has gone, the journal and control operations do
-// nothing and the reads return empty values; message boxes are still shown,
-// without an owner, on the calling thread.
-class Win32StationUi final : public rz::StationUi {
+// The window operations of the station over the native main window: the
+// core's WindowThreadUi, whose calls run on the window's thread through
+// RunOnWindowThread (directly when already there), with the presenters as its
+// dialogs. Before a window is attached, and after it has gone, the journal and
+// control operations do nothing and the reads return empty values; message
+// boxes are still shown, without an owner, on the calling thread.
+class Win32StationUi final : public rz::WindowThreadUi, private rz::StationDialogs {
  public:
+  Win32StationUi();
+
   // Window thread only, before any operation starts and after the last one.
-  void Attach(CStationDlg* window) { window_.store(window); }
+  void Attach(CStationDlg* window);
   StationPresenters presenters;
 
-  void AddJournalLine(int mode, const std::string& text) override;
-  void SetJournalLine(int line, const std::string& text) override;
-  void InsertJournalLine(int line, const std::string& text) override;
-  void DeleteJournalLine(int line) override;
-  int JournalLineCount() override;
-  std::string JournalLineText(int line) override;
-
-  void SetStatusText(const std::string& text) override;
-
-  void SetOperationControlsEnabled(bool enable) override;
-  void SetSelectorEnabled(rz::Selector selector, bool enable) override;
-  void PostNextControlRequests(int count) override;
-  void FocusJournal() override;
-
-  int SelectorIndex(rz::Selector selector) override;
-  void SetSelectorIndex(rz::Selector selector, int index) override;
-
-  bool EthernetSwitch() override;
-  void SetEthernetSwitch(bool checked) override;
-
-  void ShowError(const rz::MessageBox& box) override;
-
-  // Runs the debug window modally over the main window (the request is for
-  // the command line and is not used here).
-  rz::Outcome RunDebugConsole(rz::Station& station, const rz::DebugRequest* request) override;
-  std::optional<std::string> AskOpenFile(const std::string& folder) override;
-  std::optional<std::string> AskSaveFile(const std::string& folder) override;
-  std::uint32_t AskByteCount() override;
-  std::optional<std::string> RunIpAddressDialog(const std::string& shown) override;
-
  private:
-  // Runs `apply(window)` on the window's thread when a window is attached.
-  void WithWindow(const std::function<void(CStationDlg&)>& apply);
+  // The presenters over the attached window, on its thread.
+  void PresentError(const rz::MessageBox& box, bool overWindow) override;
+  void PresentDebugConsole(rz::Station& station) override;
+  std::optional<std::string> PresentOpenFile(const std::string& folder) override;
+  std::optional<std::string> PresentSaveFile(const std::string& folder) override;
+  std::uint32_t PresentByteCount() override;
+  std::optional<std::string> PresentIpAddress(const std::string& shown) override;
+
   // The attached window's handle, or nullptr.
   HWND Owner() const;
 

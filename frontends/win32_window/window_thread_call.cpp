@@ -2,15 +2,21 @@
 
 namespace rz::win32 {
 
-void RunOnWindowThread(HWND window, const std::function<void()>& apply) {
-  if (window == nullptr || !IsWindow(window)) return;
+bool RunOnWindowThread(HWND window, const std::function<void()>& apply) {
+  if (window == nullptr || !IsWindow(window)) return false;
   if (GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId()) {
     apply();
-    return;
+    return true;
   }
   // SendMessageW returns when the window's thread has run the call, or at once
-  // when the window is destroyed or its thread ends meanwhile.
-  SendMessageW(window, kWindowCallMessage, 0, reinterpret_cast<LPARAM>(&apply));
+  // when the window is destroyed or its thread ends meanwhile: `ran` tells which.
+  bool ran = false;
+  const std::function<void()> call = [&] {
+    apply();
+    ran = true;
+  };
+  SendMessageW(window, kWindowCallMessage, 0, reinterpret_cast<LPARAM>(&call));
+  return ran;
 }
 
 bool HandleWindowCall(UINT message, WPARAM, LPARAM lParam) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <windows.h>
+#include "windows_api.h"
 
 #include <functional>
 
@@ -15,8 +15,9 @@ inline constexpr UINT kWindowCallMessage = WM_APP + 1;
 // directly when called on that thread, otherwise sent as kWindowCallMessage
 // (a sent message is handled even while that thread runs a modal dialog or a
 // message box). The window's thread never waits for a worker, so this cannot
-// lock up. Does nothing when there is no window or it has gone.
-void RunOnWindowThread(HWND window, const std::function<void()>& apply);
+// lock up. Returns whether it has run: false, without running it, when there
+// is no window or it has gone.
+bool RunOnWindowThread(HWND window, const std::function<void()>& apply);
 
 // For a window procedure: runs the call a kWindowCallMessage carries and
 // returns true; false for every other message.

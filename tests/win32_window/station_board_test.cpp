@@ -21,15 +21,15 @@ class StationWindowOnBoardTest : public StationWindowTest {
   void OpenAndDownload() {
     ASSERT_NO_FATAL_FAILURE(OpenWindowOnBoard());
     ASSERT_EQ(window->SelectorIndex(Selector::Port), kPortEntryCom1);
-    Click(IDC_DOWNLOAD);
+    Click(ControlOf(Button::Download).id);
     ASSERT_EQ(AwaitOperation(), Outcome::Success);
   }
   // Every control an operation disables is enabled again, with the idle hint.
   void ExpectIdle(int focusIndex) {
     for (int i = 1; i <= kButtonCount; ++i) EXPECT_TRUE(::IsWindowEnabled(window->Button(i))) << i;
-    EXPECT_TRUE(::IsWindowEnabled(window->Control(IDC_PORT_SELECTOR)));
-    EXPECT_TRUE(::IsWindowEnabled(window->Control(IDC_ETHERNET_SWITCH)));
-    EXPECT_EQ(TextOf(IDC_STATUS_LINE), text::kStatusIdle);
+    EXPECT_TRUE(::IsWindowEnabled(window->Control(ControlRole::PortSelector)));
+    EXPECT_TRUE(::IsWindowEnabled(window->Control(ControlRole::EthernetSwitch)));
+    EXPECT_EQ(TextOf(ControlOf(ControlRole::StatusLine).id), text::kStatusIdle);
     EXPECT_EQ(window->FocusedButton(), focusIndex);
   }
   Lines JournalFrom(std::size_t first) const {
@@ -46,7 +46,7 @@ TEST_F(StationWindowOnBoardTest, DownloadAndConfigurationFromTheirButtons) {
   ExpectIdle(1);
 
   const std::size_t before = ListedJournal().size();
-  Click(IDC_CONFIGURATION);
+  Click(ControlOf(Button::Configuration).id);
   EXPECT_EQ(AwaitOperation(), Outcome::Success);
   const Lines lines = JournalFrom(before);
   ASSERT_EQ(lines.size(), 23u);
@@ -57,7 +57,7 @@ TEST_F(StationWindowOnBoardTest, DownloadAndConfigurationFromTheirButtons) {
   EXPECT_EQ(station.flags.focusIndex.load(), 2);
 
   // Exit writes the journal into the results log.
-  Click(IDC_EXIT);
+  Click(ControlOf(Button::Exit).id);
   EXPECT_TRUE(window->Closed());
   const std::string log = Cp1251ToUtf8(dir.Read(kResultsLogFileName));
   EXPECT_NE(log.find(text::kBoardReady), std::string::npos);
@@ -73,7 +73,7 @@ TEST_F(StationWindowOnBoardTest, FlashToFileThroughTheTransferDialogs) {
     return dir.Path() + "/flash.bin";
   };
   ui.presenters.byteCount = [](HWND) -> std::uint32_t { return 256; };
-  Click(IDC_FLASH_TO_FILE);
+  Click(ControlOf(Button::FlashToFile).id);
   EXPECT_EQ(AwaitOperation(), Outcome::Success);
   EXPECT_EQ(folders.size(), 1u);
   EXPECT_EQ(ListedJournal().back(), text::kReadPassed);
@@ -90,14 +90,14 @@ TEST_F(StationWindowOnBoardTest, EthernetSwitchOnALoopbackAddressThenSerialButto
     shown.push_back(text);
     return boardAddress;
   };
-  Click(IDC_ETHERNET_SWITCH);
+  Click(ControlOf(ControlRole::EthernetSwitch).id);
   EXPECT_EQ(AwaitOperation(), Outcome::Success);
   EXPECT_EQ(shown.size(), 1u);
   EXPECT_TRUE(window->EthernetSwitch());
   EXPECT_EQ(ListedJournal().back(), text::kEthernetAddressPrefix + boardAddress);
 
   messages.clear();
-  Click(IDC_SDRAM);
+  Click(ControlOf(Button::Sdram).id);
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_EQ(messages[0].box.text, text::kOnlyOverCom);
   EXPECT_FALSE(station.runner.Busy());
@@ -107,8 +107,9 @@ TEST_F(StationWindowOnBoardTest, SelectorChangesBeepAndStartTheirOperation) {
   ASSERT_NO_FATAL_FAILURE(OpenWindowOnBoard());
   const int beeps = BeepCount();
   window->SetSelectorIndex(Selector::Port, kPortEntryCom1);
-  ::SendMessageW(window->Handle(), WM_COMMAND, MAKEWPARAM(IDC_PORT_SELECTOR, CBN_SELCHANGE),
-                 reinterpret_cast<LPARAM>(window->Control(IDC_PORT_SELECTOR)));
+  const HWND port = window->Control(ControlRole::PortSelector);
+  ::SendMessageW(window->Handle(), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(port), CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(port));
   EXPECT_EQ(AwaitOperation(), Outcome::Success);
   EXPECT_EQ(BeepCount() - beeps, 1);
   EXPECT_EQ(ListedJournal().back(), text::kCom1Opened);

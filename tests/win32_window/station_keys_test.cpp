@@ -51,10 +51,10 @@ TEST_F(StationWindowTest, OptionKeysToggleCaptionsAndBeepWithoutReachingTheButto
     const char* second;  // after the second
   };
   const Case cases[] = {
-      {'C', IDC_SERVICE_COM, text::kServiceComV5, text::kServiceComV7},
-      {'F', IDC_FLASH_TEST, text::kFlashTestOn, text::kFlashTestOff},
-      {'F', IDC_FILE_TO_FLASH, text::kFileToFlashAny, text::kFileToFlashRzi},
-      {'S', IDC_SOUND_LABEL, text::kSoundLabel, text::kSoundLabelOff},
+      {'C', ControlOf(Button::ServiceCom).id, text::kServiceComV5, text::kServiceComV7},
+      {'F', ControlOf(Button::Flash).id, text::kFlashTestOn, text::kFlashTestOff},
+      {'F', ControlOf(Button::FileToFlash).id, text::kFileToFlashAny, text::kFileToFlashRzi},
+      {'S', ControlOf(ControlRole::SoundLabel).id, text::kSoundLabel, text::kSoundLabelOff},
   };
   ASSERT_NO_FATAL_FAILURE(OpenWindow());
   for (const Case& c : cases) {

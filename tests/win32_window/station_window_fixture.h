@@ -5,7 +5,7 @@
 // through the window's own dispatch (key filter, dialog manager), as its
 // message loop would send them.
 
-#include <windows.h>
+#include "windows_api.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -17,12 +17,12 @@
 #include <thread>
 #include <vector>
 
+#include "app/controls.h"
 #include "board_fixture.h"
 #include "control_text.h"
 #include "list_view_journal.h"
 #include "operations/station.h"
 #include "station_dlg.h"
-#include "station_resources.h"
 #include "win32/win32_text.h"
 #include "win32_station_ui.h"
 
@@ -112,7 +112,7 @@ class StationWindowTest : public BasicBoardStationTest<win32::Win32StationUi> {
   std::string TextOf(int id) const { return win32::WindowTextUtf8(window->Control(id)); }
   // The journal as the list view holds it (read back with LVM_GETITEMTEXTW).
   std::vector<std::string> ListedJournal() const {
-    const HWND list = window->Control(IDC_JOURNAL);
+    const HWND list = window->Control(ControlRole::Journal);
     std::vector<std::string> lines;
     for (int i = 0; i < win32::JournalLineCount(list); ++i) lines.push_back(win32::JournalLineText(list, i));
     return lines;

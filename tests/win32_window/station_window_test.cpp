@@ -39,8 +39,8 @@ TEST_F(StationWindowTest, OpensWithTheTemplateAndTheStartUpState) {
   EXPECT_EQ(window->FocusedButton(), 1);
   EXPECT_EQ(station.flags.focusIndex.load(), 1);
 
-  EXPECT_EQ(TextOf(IDC_STATUS_LINE), text::kStatusIdle);
-  const HWND journal = window->Control(IDC_JOURNAL);
+  EXPECT_EQ(TextOf(ControlOf(ControlRole::StatusLine).id), text::kStatusIdle);
+  const HWND journal = window->Control(ControlRole::Journal);
   EXPECT_EQ(::SendMessageW(journal, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0), LVS_EX_GRIDLINES);
   EXPECT_EQ(::SendMessageW(journal, LVM_GETCOLUMNWIDTH, 0, 0), 395);
   EXPECT_TRUE(::GetWindowLongPtrW(journal, GWL_STYLE) & LVS_NOCOLUMNHEADER);
@@ -52,7 +52,7 @@ TEST_F(StationWindowTest, OpensWithTheTemplateAndTheStartUpState) {
   EXPECT_EQ(messages[0].owner, nullptr);
   EXPECT_EQ(window->SelectorIndex(Selector::Port), kPortEntryNone);
   EXPECT_EQ(window->SelectorIndex(Selector::CpuClock), kCpuEntry74);
-  const HWND cpu = window->Control(IDC_CPU_SELECTOR);
+  const HWND cpu = window->Control(ControlRole::CpuSelector);
   ASSERT_EQ(::SendMessageW(cpu, CB_GETCOUNT, 0, 0), 2);
   wchar_t entry[64] = {};
   ::SendMessageW(cpu, CB_GETLBTEXT, 1, reinterpret_cast<LPARAM>(entry));
@@ -89,10 +89,10 @@ TEST_F(StationWindowTest, RefusalsAreMessageBoxesOwnedByTheWindow) {
     const char* text;
   };
   const Case cases[] = {
-      {true, IDC_CONFIGURATION, text::kOnlyOverCom},
-      {true, IDC_FLASH_TEST, text::kOnlyOverCom},
-      {false, IDC_FLASH_TEST, text::kNotAvailable},
-      {true, IDC_DEBUG, text::kOnlyOverCom},
+      {true, ControlOf(Button::Configuration).id, text::kOnlyOverCom},
+      {true, ControlOf(Button::Flash).id, text::kOnlyOverCom},
+      {false, ControlOf(Button::Flash).id, text::kNotAvailable},
+      {true, ControlOf(Button::Debug).id, text::kOnlyOverCom},
   };
   for (const Case& c : cases) {
     messages.clear();
@@ -134,24 +134,24 @@ TEST_F(StationWindowTest, WorkerCallsReachTheListView) {
   const std::vector<std::string> expected = {" A", " inserted", " b 100%"};
   EXPECT_EQ(ListedJournal(), expected);
   EXPECT_EQ(readBack, expected);
-  EXPECT_EQ(TextOf(IDC_STATUS_LINE), text::kStatusBusy);
+  EXPECT_EQ(TextOf(ControlOf(ControlRole::StatusLine).id), text::kStatusBusy);
   EXPECT_FALSE(::IsWindowEnabled(window->Button(12)));
-  EXPECT_FALSE(::IsWindowEnabled(window->Control(IDC_CPU_SELECTOR)));
+  EXPECT_FALSE(::IsWindowEnabled(window->Control(ControlRole::CpuSelector)));
 }
 
 TEST_F(StationWindowTest, CpuSelectorStaysDisabledAt90MhzAndTheDownloadButtonPutsItBack) {
   ASSERT_NO_FATAL_FAILURE(OpenWindow());
   window->SetSelectorIndex(Selector::CpuClock, kCpuEntry90);
   EnableControls(ui, true);
-  EXPECT_FALSE(::IsWindowEnabled(window->Control(IDC_CPU_SELECTOR)));
-  EXPECT_TRUE(::IsWindowEnabled(window->Control(IDC_PORT_SELECTOR)));
-  Click(IDC_DOWNLOAD);  // no board: the download waits for one until ESC
+  EXPECT_FALSE(::IsWindowEnabled(window->Control(ControlRole::CpuSelector)));
+  EXPECT_TRUE(::IsWindowEnabled(window->Control(ControlRole::PortSelector)));
+  Click(ControlOf(Button::Download).id);  // no board: the download waits for one until ESC
   EXPECT_EQ(window->SelectorIndex(Selector::CpuClock), kCpuEntry74);
   PumpUntil([this] { return !::IsWindowEnabled(window->Button(1)); });
   PressKey(VK_ESCAPE);
   EXPECT_EQ(AwaitOperation(), Outcome::Aborted);
   EXPECT_EQ(window->FocusedButton(), 1) << "the download button gets the focus back";
-  EXPECT_TRUE(::IsWindowEnabled(window->Control(IDC_CPU_SELECTOR)));
+  EXPECT_TRUE(::IsWindowEnabled(window->Control(ControlRole::CpuSelector)));
 }
 
 TEST_F(StationWindowTest, TheDebugButtonRunsTheDebugWindowOverTheMainWindow) {
@@ -162,7 +162,7 @@ TEST_F(StationWindowTest, TheDebugButtonRunsTheDebugWindowOverTheMainWindow) {
     owners.push_back(owner);
   };
   station.flags.abort.store(1);
-  Click(IDC_DEBUG);
+  Click(ControlOf(Button::Debug).id);
   EXPECT_EQ(owners, std::vector<HWND>{window->Handle()});
   EXPECT_EQ(station.flags.abort.load(), 1) << "the debug button leaves the abort flag alone";
 }

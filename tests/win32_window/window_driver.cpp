@@ -16,8 +16,8 @@
 #include <string>
 #include <thread>
 
+#include "app/controls.h"
 #include "app/texts.h"
-#include "station_resources.h"
 #include "win32/win32_text.h"
 
 namespace {
@@ -39,7 +39,9 @@ bool WaitFor(const std::function<bool()>& done, seconds limit) {
 }
 
 const std::map<std::string, int> kButtons = {
-    {"download", IDC_DOWNLOAD}, {"configuration", IDC_CONFIGURATION}, {"exit", IDC_EXIT}};
+    {"download", rz::ControlOf(rz::Button::Download).id},
+    {"configuration", rz::ControlOf(rz::Button::Configuration).id},
+    {"exit", rz::ControlOf(rz::Button::Exit).id}};
 
 int Fail(const std::string& reason) {
   std::fprintf(stderr, "window driver: %s\n", reason.c_str());
