@@ -52,6 +52,9 @@ class OutputFile {
   virtual bool Write(const std::uint8_t* data, std::size_t n, std::string& reason) = 0;
   // Bytes written so far.
   virtual std::uint64_t Written() const = 0;
+  // Empties the file to write it anew from its start; false with the reason
+  // when that failed.
+  virtual bool Restart(std::string& reason) = 0;
   // Flushes the bytes to the disk and puts the file in the target's place in
   // one step: the target then holds either its old content or all of the new,
   // whatever happens meanwhile. An existing target is replaced only when it is

@@ -37,6 +37,9 @@ class StationContext : public LinkContext {
   // Told of what the operations find out about the board (a run record), or
   // nullptr. Set before the first operation starts.
   ResultSink* results = nullptr;
+  // Whether a write over UDP is read back and compared with the image. A
+  // write whose answers leave traces of doubt is read back in any case.
+  bool verifyUdpWrites = true;
 
  private:
   StationUi& ui_;

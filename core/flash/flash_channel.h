@@ -26,6 +26,21 @@ struct FlashChannelTexts {
   const char* readFailed = nullptr;
 };
 
+// What a channel has left behind so far that may mean a reply was taken for
+// another request: answers that arrived while none was awaited, and requests
+// sent again (whose other answer may still be on its way). Over the serial
+// port, whose bytes arrive in order, there are none.
+struct ChannelTraces {
+  std::uint64_t surplus = 0;
+  // Each of these puts one piece (and the next) in doubt: a request sent
+  // again, a reply far later than usual, a reply equal to a recent one on a
+  // path known to repeat datagrams.
+  std::uint64_t resends = 0;
+  std::uint64_t late = 0;
+  std::uint64_t repeated = 0;
+  bool operator==(const ChannelTraces&) const = default;
+};
+
 // What the two transfers between a file and the Flash need of the line to the
 // board: the Flash commands on one piece, the progress line in the channel's
 // style, and the settle after the last piece. Implemented over the serial
@@ -69,10 +84,18 @@ class FlashChannel {
   // channel's check. The abort flag stays as it is, so that a repetition
   // after ESC fails at once as well.
   virtual bool ReadPiece(std::uint32_t address, std::span<std::uint8_t> into) = 0;
+  // As ReadPiece, but so that no answer to an earlier request can stand in
+  // for this one's: what a check of doubtful pieces relies on. Over the
+  // serial port every read is so.
+  virtual bool ReadPieceCarefully(std::uint32_t address, std::span<std::uint8_t> into) = 0;
 
-  // After the last piece: false when a reply of the transfer cannot be
-  // trusted (or ESC came meanwhile); the transfer has then failed.
+  // After the last piece of a pass: gives answers still on their way the
+  // time to arrive, so that they show in Traces(). False on ESC.
   virtual bool Settle() = 0;
+  virtual ChannelTraces Traces() const = 0;
+
+  // Whether every write over this channel is read back and compared.
+  virtual bool VerifiesWrites() const = 0;
 
  private:
   FlashChannelTexts texts_;

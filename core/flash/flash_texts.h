@@ -51,6 +51,12 @@ inline constexpr const char* kEraseFailedUdp = " *ОШИБКА*";
 inline constexpr const char* kWriteFailedUdp = " *Ошибка записи";
 inline constexpr const char* kReadFailedUdp = " *Ошибка";
 
+// Reading back what was written, and checking pieces read in doubt.
+inline constexpr const char* kCheckProgress = " Проверка Flash: ";
+inline constexpr const char* kCheckFailed = " *Ошибка проверки";
+// "%s" in turn: the address, the word written, the word read (hexadecimal).
+inline constexpr const char* kCheckMismatch = " *Адрес %s: записано %s, прочитано %s";
+
 // Transfer buttons: files and the byte count.
 inline constexpr const char* kOpenFileFailed = "Ошибка открытия файла <%s>";
 inline constexpr const char* kCreateFileFailed = "Ошибка создания файла <%s>";

@@ -1,7 +1,8 @@
-#include <array>
+#include <vector>
 
 #include "app/texts.h"
 #include "context/station_context.h"
+#include "flash/checked_read.h"
 #include "flash/flash_channel.h"
 #include "flash/flash_texts.h"
 #include "flash/flash_unit.h"
@@ -10,34 +11,26 @@
 namespace rz {
 namespace {
 
+// Each piece goes into the file as soon as it has arrived (a file that cannot
+// take it ends the reading like a piece that did not arrive); the pieces are
+// kept in memory as well, and when the check of pieces in doubt corrects any,
+// the file is written anew.
 Outcome Transfer(StationContext& station, FlashChannel& channel, FlashToFileJob& job, TransferFile& file) {
   StationUi& ui = station.Ui();
   const FlashChannelTexts& texts = channel.Texts();
   ui.AddJournalLine(0, "");
   ui.AddJournalLine(0, FormatText(FormatText(texts.readHeading, std::to_string(job.count)), job.fileName));
-  const ChannelProgress progress(channel, text::kReadProgress);
-  std::array<std::uint8_t, kFlashPieceBytes> buffer{};
-  const int pieces = ReadPieceCount(job.count);
-  for (int k = 0; k < pieces; ++k) {
-    const ReadPiece piece = ReadPieceAt(job.count, k);
-    channel.ShowProgress(piece.percent);
-    const std::span<std::uint8_t> data(buffer.data(), piece.length);
-    // A piece that did not arrive is asked for once more, without a trace in
-    // the journal.
-    const bool read = channel.ReadPiece(piece.address, data) || channel.ReadPiece(piece.address, data);
-    // Each piece goes into the file as soon as it has arrived; a file that
-    // cannot take it ends the reading like a piece that did not arrive.
-    if (!read || !file.Write(data.data(), data.size())) {
-      channel.FailProgress(texts.readFailed);
-      return station.flags.AbortRequested() ? Outcome::Aborted : Outcome::Failed;
-    }
-  }
+  std::vector<std::uint8_t> data(job.count);
+  int corrected = 0;
+  const PieceSink sink = [&](std::span<const std::uint8_t> piece) { return file.Write(piece.data(), piece.size()); };
+  const Outcome outcome = ReadFlashChecked(station, channel, data, texts.readFailed, sink, corrected);
+  if (outcome != Outcome::Success) return outcome;
+  const bool rewritten = corrected == 0 || (file.Restart() && file.Write(data.data(), data.size()));
   // The file takes its name only now: a read that stops keeps what was there.
-  if (!channel.Settle() || !file.Complete()) {
+  if (!rewritten || !file.Complete()) {
     channel.FailAfterPieces(texts.readFailed);
-    return station.flags.AbortRequested() ? Outcome::Aborted : Outcome::Failed;
+    return FailedOrAborted(station);
   }
-  ui.AddJournalLine(-1, text::kReadDone);
   return Outcome::Success;
 }
 

@@ -46,6 +46,12 @@ class DiskOutput final : public TransferFile {
     Fail(Failure::Write, reason);
     return false;
   }
+  bool Restart() override {
+    std::string reason;
+    if (file_->Restart(reason)) return true;
+    Fail(Failure::Write, reason);
+    return false;
+  }
   bool Complete() override {
     std::string reason;
     completed_ = file_->Commit(reason);

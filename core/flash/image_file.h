@@ -24,6 +24,10 @@ class TransferFile {
   virtual std::size_t Read(std::uint8_t* bytes, std::size_t n) = 0;
   // Writes all n bytes at the current offset; false when they could not be.
   virtual bool Write(const std::uint8_t* bytes, std::size_t n) = 0;
+  // Empties a created file to write it anew from its start (a read whose
+  // pieces were corrected after they had been written); false when that
+  // failed or the file is not one being created.
+  virtual bool Restart() { return false; }
   // Called once all bytes of a created file have been written: puts the file
   // in place; false when that failed (the transfer has then failed).
   virtual bool Complete() { return true; }

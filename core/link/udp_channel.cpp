@@ -16,18 +16,19 @@ using Clock = std::chrono::steady_clock;
 constexpr std::chrono::milliseconds kStartupPause{100};
 // Every wait looks at the abort flag this often, so ESC ends it at once.
 constexpr std::chrono::milliseconds kAbortPoll{100};
-// The least quiet time after an exchange that needed a resend, and the share
-// of the observed reply time added to it as a margin.
-constexpr std::chrono::milliseconds kMinQuietMargin{100};
-constexpr int kQuietMarginDivisor = 4;
-// The least time the end of a transfer waits for answers still on their way.
-constexpr std::chrono::milliseconds kMinSettle{20};
-// The longest moment the next request waits for copies of a reply before any
-// copy has been seen (spent polling, as it is shorter than a poll's tick), and
-// the least once copies have been seen.
-constexpr std::chrono::microseconds kFirstLinger{200};
-constexpr std::chrono::milliseconds kCopiesLinger{1};
+// How long a settle waits for the line to be quiet: a few milliseconds, four
+// longest round trips, and on a path that repeats or holds datagrams long
+// enough for the copies of the last answers; and the longest it waits at all.
+constexpr std::chrono::milliseconds kMinSettle{5};
+constexpr int kSettleRoundTrips = 4;
+constexpr std::chrono::milliseconds kSurplusSettle{30};
+constexpr std::chrono::seconds kLongestSettle{2};
 constexpr std::chrono::milliseconds kPollTick{1};
+// A reply is late when it took more than this many times the average round
+// trip plus the margin; the average weighs the newest round trip 1 in 8.
+constexpr int kLateFactor = 3;
+constexpr std::chrono::milliseconds kLateMargin{2};
+constexpr int kAverageWeight = 8;
 // A flood of datagrams cannot hold a drain up longer than its wait.
 constexpr int kDrainBurst = 256;
 
@@ -54,26 +55,17 @@ Received TakeDatagram(UdpChannel& channel) {
   return Received::Board;
 }
 
-// Drops a datagram of the board that arrived while no reply was awaited,
-// judging it against the reply taken last.
-void DropSurplus(UdpChannel& channel, bool judge) {
-  ++channel.surplusDropped;
-  const std::span<const std::uint8_t> reply = channel.Reply();
-  const bool same = !channel.replyOversized && reply.size() == channel.lastReply.size() &&
-                    std::equal(reply.begin(), reply.end(), channel.lastReply.begin());
-  if (judge && channel.lastExchangeAnswered && !same) channel.repliesInDoubt = true;
-  // A surplus after an exchange with one send is a copy (or an answer later
-  // than any wait): from now on every request waits for such longer.
-  if (judge && channel.lastExchangeAnswered && channel.lastExchangeSends == 1) channel.copiesSeen = true;
-}
-
 // Drops what has arrived, and keeps dropping until `until`. False on ESC.
-bool Drain(LinkContext& link, Clock::time_point until, bool judge) {
+// Datagrams of the board count as surplus when `count`.
+bool Drain(LinkContext& link, Clock::time_point until, bool count) {
   UdpChannel& channel = link.udp;
   for (;;) {
     for (int i = 0; i < kDrainBurst; ++i) {
       const Received got = TakeDatagram(channel);
-      if (got == Received::Board) DropSurplus(channel, judge);
+      if (got == Received::Board && count) {
+        ++channel.surplusDropped;
+        channel.surplusSeen = true;
+      }
       if (got == Received::Nothing || got == Received::Error) break;
     }
     if (link.flags.AbortRequested()) return false;
@@ -96,21 +88,22 @@ void ShowPausedSuffix(LinkContext& link, const char* suffix) {
   if (progress != nullptr) progress->ShowSuffix(suffix);
 }
 
-// Until when copies of the last reply may still come close behind it.
-Clock::time_point CopiesDueBy(const UdpChannel& channel) {
-  if (!channel.lastExchangeAnswered) return {};
-  if (channel.copiesSeen) {
-    return channel.lastReplyAt + std::max<Clock::duration>(kCopiesLinger, 2 * channel.longestRoundTrip);
-  }
-  return channel.lastReplyAt + std::min<Clock::duration>(kFirstLinger, channel.lastRoundTrip);
+// Keeps the transfer's round trips: the longest, a running average, and the
+// replies far later than that average.
+void NoteRoundTrip(UdpChannel& channel, std::chrono::microseconds roundTrip) {
+  channel.longestRoundTrip = std::max(channel.longestRoundTrip, roundTrip);
+  std::chrono::microseconds& typical = channel.typicalRoundTrip;
+  if (typical.count() > 0 && roundTrip > kLateFactor * typical + kLateMargin) ++channel.lateReplies;
+  typical = typical.count() == 0 ? roundTrip : (typical * (kAverageWeight - 1) + roundTrip) / kAverageWeight;
 }
 
 enum class WaitResult { Reply, TimedOut, Error, Aborted };
 
 // One wait of up to `channel.replyWait` for a datagram from the board, in
-// slices that look at the abort flag. Datagrams from elsewhere are dropped
-// and the wait goes on for what is left of its time.
-WaitResult AwaitReply(LinkContext& link) {
+// slices that look at the abort flag. Datagrams from elsewhere, and under an
+// identifying rule datagrams of another length, are dropped and the wait goes
+// on for what is left of its time.
+WaitResult AwaitReply(LinkContext& link, const ReplyRule& rule) {
   UdpChannel& channel = link.udp;
   const Clock::time_point deadline = Clock::now() + channel.replyWait;
   for (;;) {
@@ -119,39 +112,18 @@ WaitResult AwaitReply(LinkContext& link) {
     if (now >= deadline) return WaitResult::TimedOut;
     if (WaitReadable(*channel.socket, std::min(Micro(deadline - now), Micro(kAbortPoll))) == 0) continue;
     switch (TakeDatagram(channel)) {
-      case Received::Board: return WaitResult::Reply;
+      case Received::Board:
+        if (!rule.identified || (!channel.replyOversized && channel.replyLength == rule.size)) {
+          return WaitResult::Reply;
+        }
+        ++channel.surplusDropped;
+        channel.surplusSeen = true;
+        break;
       case Received::Error: return WaitResult::Error;
       case Received::Stranger:
       case Received::Nothing: break;
     }
   }
-}
-
-// Remembers what the exchange that just ended leaves behind: its request, its
-// reply, and until when answers to its other sends may still arrive.
-void EndExchange(UdpChannel& channel, std::span<const std::uint8_t> request, int sends, Clock::time_point first,
-                 Clock::time_point last, bool answered) {
-  const auto now = Clock::now();
-  channel.lastRequest.assign(request.begin(), request.end());
-  channel.lastExchangeAnswered = answered;
-  channel.lastExchangeSends = sends;
-  if (answered) {
-    channel.lastReplyAt = now;
-    channel.lastRoundTrip = Micro(now - last);
-    const std::span<const std::uint8_t> reply = channel.Reply();
-    channel.lastReply.assign(reply.begin(), reply.end());
-  }
-  if (answered && sends == 1) {
-    channel.longestRoundTrip = std::max(channel.longestRoundTrip, Micro(now - first));
-    return;
-  }
-  // Every send may still be answered as late as the reply that came (taken
-  // as an answer to the first send). With no reply at all the board is taken
-  // as gone, and only a margin is kept: what comes later is judged as it
-  // arrives.
-  const Clock::duration span = now - first;
-  const Clock::duration margin = std::max<Clock::duration>(kMinQuietMargin, span / kQuietMarginDivisor);
-  channel.quietUntil = std::max(channel.quietUntil, (answered ? last + span : now) + margin);
 }
 
 }  // namespace
@@ -172,10 +144,7 @@ UdpSocketResult CreateUdpSocket(LinkContext& link) {
   }
   if (!socket->Bind({*local, kUdpPort})) return {nullptr, UdpSocketFailure::Bind};
   channel.boardAddress = {channel.storedAddress, kUdpPort};
-  // A new socket has seen no copies yet; later transfers over the same one
-  // keep what earlier ones learnt, so a path that repeats datagrams is waited
-  // for from the first reply on.
-  channel.copiesSeen = false;
+  channel.surplusSeen = false;
   return {std::move(socket), UdpSocketFailure::None};
 }
 
@@ -206,52 +175,58 @@ bool ValidReply(std::span<const std::uint8_t> reply, ReplyRule rule) {
 ExchangeResult ExchangeDatagram(LinkContext& link, std::size_t length, ReplyRule rule) {
   UdpChannel& channel = link.udp;
   if (!channel.socket || length > kExchangeBufferBytes) return kExchangeFailed;
-  const std::span<const std::uint8_t> request(channel.buffer.data(), length);
-  // Answers to a repetition of the same request are as good as its own.
-  const bool sameRequest = std::equal(request.begin(), request.end(), channel.lastRequest.begin(),
-                                      channel.lastRequest.end());
-  if (!Drain(link, sameRequest ? Clock::now() : std::max(channel.quietUntil, CopiesDueBy(channel)), true)) {
-    return kExchangeFailed;
-  }
-  if (channel.repliesInDoubt) return kExchangeFailed;
-  const Clock::time_point first = Clock::now();
-  Clock::time_point last = first;
+  // What is already waiting answers no request of this exchange.
+  if (!Drain(link, Clock::now(), true)) return kExchangeFailed;
   for (int send = 1; send <= kDatagramSends; ++send) {
     if (link.flags.AbortRequested()) break;
-    last = Clock::now();
+    const Clock::time_point sent = Clock::now();
     channel.socket->SendTo(channel.buffer.data(), length, channel.boardAddress);
-    if (send > 1) ShowPausedSuffix(link, kSuffixRepeating);
+    if (send > 1) {
+      ++channel.resends;
+      ShowPausedSuffix(link, kSuffixRepeating);
+    }
     for (int wait = 1; wait <= kWaitsPerSend; ++wait) {
-      const WaitResult result = AwaitReply(link);
-      if (result == WaitResult::Aborted || result == WaitResult::Error) {
-        EndExchange(channel, request, send, first, last, false);
-        return kExchangeFailed;
-      }
+      const WaitResult result = AwaitReply(link, rule);
+      if (result == WaitResult::Aborted || result == WaitResult::Error) return kExchangeFailed;
       if (result == WaitResult::Reply) {
-        EndExchange(channel, request, send, first, last, true);
+        if (send == 1) NoteRoundTrip(channel, Micro(Clock::now() - sent));
         const bool valid = !channel.replyOversized && ValidReply(channel.Reply(), rule);
         return valid ? kExchangeOk : kExchangeFailed;
       }
       ShowPausedSuffix(link, kSuffixWaiting);
     }
   }
-  EndExchange(channel, request, kDatagramSends, first, last, false);
   return kExchangeFailed;
 }
 
-void BeginUdpTransfer(LinkContext& link) {
+namespace {
+
+// Drops datagrams until none of the board's has come for the settle's quiet
+// time, or the longest settle has passed. The board's datagrams count as
+// surplus when `count`.
+bool DrainUntilQuiet(LinkContext& link, bool count) {
   UdpChannel& channel = link.udp;
-  channel.repliesInDoubt = false;
-  channel.lastExchangeAnswered = false;
-  channel.longestRoundTrip = {};
-  if (channel.socket) Drain(link, Clock::now(), false);
+  if (!channel.socket) return true;
+  Clock::duration quiet = std::max<Clock::duration>(kMinSettle, kSettleRoundTrips * channel.longestRoundTrip);
+  if (channel.surplusSeen) quiet = std::max<Clock::duration>(quiet, kSurplusSettle);
+  const auto limit = Clock::now() + kLongestSettle;
+  for (;;) {
+    const std::uint64_t before = channel.surplusDropped;
+    if (!Drain(link, std::min(limit, Clock::now() + quiet), true)) return false;
+    const bool boardSpoke = channel.surplusDropped != before;
+    if (!count) channel.surplusDropped = before;
+    if (!boardSpoke || Clock::now() >= limit) return true;
+  }
 }
 
-bool SettleUdpTransfer(LinkContext& link) {
-  UdpChannel& channel = link.udp;
-  if (!channel.socket) return !channel.repliesInDoubt;
-  const auto until = std::max(channel.quietUntil, Clock::now() + 2 * channel.longestRoundTrip + kMinSettle);
-  return Drain(link, until, true) && !channel.repliesInDoubt;
+}  // namespace
+
+bool BeginUdpTransfer(LinkContext& link) {
+  link.udp.longestRoundTrip = {};
+  link.udp.typicalRoundTrip = {};
+  return DrainUntilQuiet(link, false);
 }
+
+bool SettleUdpTransfer(LinkContext& link) { return DrainUntilQuiet(link, true); }
 
 }  // namespace rz

@@ -38,10 +38,14 @@ inline constexpr const char* kSuffixWaiting = " [Жду ответа]";
 inline constexpr const char* kSuffixRepeating = " [Повтор команды]";
 
 // What a reply must look like beyond magic and status: at least `size` bytes,
-// or exactly `size` bytes when `exact`.
+// or exactly `size` bytes when `exact`. When `identified`, the exact length
+// names the request (no other request in flight asks for that many bytes): a
+// datagram of another length is an answer to an earlier request, dropped as
+// such, and the wait goes on.
 struct ReplyRule {
   std::size_t size = kDatagramHeader;
   bool exact = false;
+  bool identified = false;
 };
 
 // Where an exchange shows that it waits for a reply or repeats its request:
@@ -83,30 +87,28 @@ struct UdpChannel {
   // journal of tests and benchmarks; the operator never sees them).
   std::uint64_t strangersIgnored = 0;
 
-  // Matching replies to requests. Replies carry nothing that names their
-  // request, so after an exchange that needed a resend the answers to its
-  // other sends may still be on their way: no different request goes out
-  // before `quietUntil`, and what arrives meanwhile is dropped. A dropped
-  // datagram must equal the reply taken last (a copy, or the answer to
-  // another send of the same request); one that differs shows that a reply
-  // was taken for the wrong request, and the transfer is no longer trusted.
-  std::chrono::steady_clock::time_point quietUntil{};
-  std::vector<std::uint8_t> lastRequest;
-  std::vector<std::uint8_t> lastReply;
-  bool lastExchangeAnswered = false;
-  // When the last reply was taken, and whether copies of replies have been
-  // seen since the socket was made: copies follow their reply closely, so the
-  // next request waits a moment for them (a little while always, at least a
-  // millisecond and twice the longest round trip once copies have been seen).
-  std::chrono::steady_clock::time_point lastReplyAt{};
-  std::chrono::microseconds lastRoundTrip{0};
-  bool copiesSeen = false;
-  int lastExchangeSends = 0;
-  bool repliesInDoubt = false;
-  // The longest time a reply to a single send took in this transfer.
-  std::chrono::microseconds longestRoundTrip{0};
-  // Datagrams from the board that answered nothing (late replies, copies).
+  // Traces of replies that may have been taken for the wrong request.
+  // Replies carry nothing that names their request, so the exchange takes
+  // the first datagram of the board as the answer and goes on; a late answer
+  // or a copy may then stand in for a later reply. Such a mix-up cannot be
+  // seen in the reply; what can be counted is what it leaves behind: a
+  // datagram of the board that arrives while no reply is awaited
+  // (`surplusDropped`), and a request sent again (`resends`), whose other
+  // answer may still be on its way. The transfers look at these counters
+  // piece by piece and check what they cannot trust.
   std::uint64_t surplusDropped = 0;
+  std::uint64_t resends = 0;
+  // Replies that came far later than the transfer's replies usually do: a
+  // late answer to an earlier request may have stood in for one whose
+  // request was lost. `typicalRoundTrip` is the transfer's running average.
+  std::uint64_t lateReplies = 0;
+  std::chrono::microseconds typicalRoundTrip{0};
+  // Whether surplus datagrams have been seen since the socket was made: the
+  // path then repeats or holds datagrams, and the pauses between passes wait
+  // longer for the last of them.
+  bool surplusSeen = false;
+  // The longest time a reply to a single send took since the transfer began.
+  std::chrono::microseconds longestRoundTrip{0};
 
   std::span<const std::uint8_t> Reply() const { return {reply.data(), replyLength}; }
 };
@@ -139,22 +141,25 @@ std::size_t BuildRequest(UdpChannel& channel, std::uint8_t command, std::span<co
 // Sends the request of `length` bytes that lies in the exchange buffer and
 // waits for a reply, with its resends and waits; shows the waiting and
 // repeating suffixes on the progress line. Returns kExchangeOk when a valid
-// reply arrived (it is then in the buffer), kExchangeFailed otherwise: no
-// socket, the abort flag, a receive error, an invalid reply (never answered by
-// a resend), five sends without a reply, or replies in doubt (see UdpChannel).
-// Only datagrams from the board's address and port 13330 are taken; others
-// are ignored within the wait they arrive in. Before a request that differs
-// from the previous one, waits out the quiet time of the previous exchange.
-// The abort flag is looked at every 100 ms of every wait.
+// reply arrived (it is then in the reply buffer), kExchangeFailed otherwise:
+// no socket, the abort flag, a receive error, an invalid reply (never
+// answered by a resend), or five sends without a reply. Only datagrams from
+// the board's address and port 13330 are taken; others are ignored within
+// the wait they arrive in. Datagrams of the board already waiting before the
+// request goes out are dropped and counted (see UdpChannel); nothing else is
+// waited for on a clean path. The abort flag is looked at every 100 ms of
+// every wait.
 ExchangeResult ExchangeDatagram(LinkContext& link, std::size_t length, ReplyRule rule);
 
-// A transfer over UDP begins: datagrams left from earlier operations are
-// dropped without judging them, and the doubt of an earlier transfer is gone.
-void BeginUdpTransfer(LinkContext& link);
-// A transfer over UDP has had its last reply: waits until every answer still
-// on its way has had time to arrive (at least twice the longest round trip
-// seen) and drops them. False when a reply was in doubt at any time of the
-// transfer (or ESC came meanwhile): the transfer has then failed.
+// A transfer over UDP begins: datagrams left from earlier operations, and
+// those still arriving until the line has been quiet for a moment (see
+// SettleUdpTransfer), are dropped without counting them. False on ESC.
+bool BeginUdpTransfer(LinkContext& link);
+// A pass of exchanges has had its last reply: drops and counts the answers
+// still on their way (which a reply taken for the wrong request leaves
+// behind) until none has come for a moment: four times the longest round
+// trip, at least a few milliseconds, and longer on a path that has shown
+// surplus datagrams; at most a couple of seconds under a flood. False on ESC.
 bool SettleUdpTransfer(LinkContext& link);
 
 // True when `reply` is a valid reply by `rule`: long enough (or exactly as

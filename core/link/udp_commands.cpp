@@ -34,13 +34,14 @@ ExchangeResult WriteFlashBlockUdp(LinkContext& link, std::uint32_t address, std:
   return ExchangeDatagram(link, length, {kDatagramHeader, false});
 }
 
-ExchangeResult ReadFlashBlockUdp(LinkContext& link, std::uint32_t address, std::uint32_t length, std::uint8_t* into) {
+ExchangeResult ReadFlashBlockUdp(LinkContext& link, std::uint32_t address, std::uint32_t length, std::uint8_t* into,
+                                 bool identified) {
   if (length > kUdpPieceBytes) return kExchangeFailed;
   std::array<std::uint8_t, 8> arguments{};
   Put32(arguments.data(), address);
   Put32(arguments.data() + 4, length);
   const std::size_t requestLength = BuildRequest(link.udp, kUdpRead, arguments);
-  const ExchangeResult result = ExchangeDatagram(link, requestLength, {kDatagramHeader + length, true});
+  const ExchangeResult result = ExchangeDatagram(link, requestLength, {kDatagramHeader + length, true, identified});
   if (result == kExchangeOk) std::copy_n(link.udp.reply.begin() + kDatagramHeader, length, into);
   return result;
 }

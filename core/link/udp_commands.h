@@ -28,8 +28,12 @@ ExchangeResult WriteFlashBlockUdp(LinkContext& link, std::uint32_t address, std:
 
 // 'R' + address + length L (16 bytes). Reply: exactly 8 + L bytes, whose last L
 // bytes are copied to `into` (which must hold L bytes) on success. Leaves the
-// abort flag as it is. More than 512 bytes fail without sending.
-ExchangeResult ReadFlashBlockUdp(LinkContext& link, std::uint32_t address, std::uint32_t length, std::uint8_t* into);
+// abort flag as it is. More than 512 bytes fail without sending. With
+// `identified`, the caller has made sure that no other request in flight asks
+// for `length` bytes: a datagram of another length is then a late answer to
+// an earlier request, dropped while the exchange goes on waiting.
+ExchangeResult ReadFlashBlockUdp(LinkContext& link, std::uint32_t address, std::uint32_t length, std::uint8_t* into,
+                                 bool identified = false);
 
 // Runs a command and, when it fails, once more: a failed Flash command over
 // UDP is repeated once (without a journal line) before the transfer gives up.

@@ -21,6 +21,7 @@ StationSession::StationSession(StationUi& ui, const PlatformBackends& backends, 
   station_.portPaths = options.portPaths;
   station_.flags.serviceComVariant.store(options.serviceComVariant);
   station_.flags.flashServiceMode.store(options.flashServiceMode ? 1 : 0);
+  station_.verifyUdpWrites = options.verifyUdpWrites;
   station_.flags.soundOption.store(options.endSignal ? 1 : 0);
   station_.flags.escWhileNoPort.store(options.unattended);
   recording_ = !options.record.json.empty() || !options.record.junit.empty();

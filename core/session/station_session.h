@@ -34,6 +34,9 @@ struct SessionOptions {
   int serviceComVariant = 1;
   bool flashServiceMode = false;
   bool endSignal = false;
+  // Writes over UDP are read back and compared (the command line may turn it
+  // off; a write whose answers leave doubt is read back anyway).
+  bool verifyUdpWrites = true;
   // Nobody watches the run to press ESC (the command line): without a port,
   // every wait for the board ends at once as ESC would end it.
   bool unattended = false;

@@ -28,6 +28,8 @@ std::string CliUsage() {
     "  --flash-service      Flash service mode on (key F in the window)\n"
     "  --sound              end-of-operation sound on (key S in the window)\n"
     "  --keep-going         run the remaining operations after one fails\n"
+    "  --no-verify          do not read back what write= wrote over UDP (a write\n"
+    "                       whose answers leave doubt is read back anyway)\n"
     "  --debug-console      run the interactive debug console (on a terminal), in\n"
     "                       the order given among the operations\n"
     "  --record FILE        keep a record of the run in FILE (JSON): ports, options,\n"
@@ -107,6 +109,8 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, 
       options.sound = true;
     } else if (arg == "--keep-going") {
       options.keepGoing = true;
+    } else if (arg == "--no-verify") {
+      options.verifyUdpWrites = false;
     } else if (arg == "--debug-console") {
       ParsedOperation operation;
       operation.word = arg;

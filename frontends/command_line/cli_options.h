@@ -20,6 +20,7 @@ struct CliOptions {
   bool flashService = false;
   bool sound = false;
   bool keepGoing = false;
+  bool verifyUdpWrites = true;  // --no-verify turns it off
   bool help = false;
   bool listPorts = false;
   std::string recordPath;  // --record: the run record (JSON)

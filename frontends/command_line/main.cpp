@@ -58,6 +58,7 @@ int main(int argc, char** argv) {
                               .serviceComVariant = options->serviceComVariant,
                               .flashServiceMode = options->flashService,
                               .endSignal = options->sound,
+                              .verifyUdpWrites = options->verifyUdpWrites,
                               .unattended = true});
   if (!session.Start(error)) {
     if (!error.empty()) std::fprintf(stderr, "rzstation-cli: %s\n", error.c_str());

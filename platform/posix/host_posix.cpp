@@ -119,6 +119,15 @@ class PosixOutputFile final : public OutputFile {
 
   std::uint64_t Written() const override { return written_; }
 
+  bool Restart(std::string& reason) override {
+    if (fd_ < 0 || ::ftruncate(fd_, 0) != 0 || ::lseek(fd_, 0, SEEK_SET) != 0) {
+      reason = fd_ < 0 ? "the file is already closed" : ErrnoText();
+      return false;
+    }
+    written_ = 0;
+    return true;
+  }
+
   bool Commit(std::string& reason) override {
     std::string why;
     const PathKind kind = InspectPath(target_, why);

@@ -179,6 +179,17 @@ class Win32OutputFile final : public OutputFile {
 
   std::uint64_t Written() const override { return written_; }
 
+  bool Restart(std::string& reason) override {
+    LARGE_INTEGER start{};
+    if (handle_ == INVALID_HANDLE_VALUE || ::SetFilePointerEx(handle_, start, nullptr, FILE_BEGIN) == 0 ||
+        ::SetEndOfFile(handle_) == 0) {
+      reason = handle_ == INVALID_HANDLE_VALUE ? "the file is already closed" : win32::SystemReason(::GetLastError());
+      return false;
+    }
+    written_ = 0;
+    return true;
+  }
+
   bool Commit(std::string& reason) override {
     std::string why;
     const PathKind kind = InspectWide(win32::Wide(target_), why);

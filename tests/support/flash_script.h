@@ -35,6 +35,10 @@ class MemoryFile final : public TransferFile {
     store->insert(store->end(), in, in + n);
     return true;
   }
+  bool Restart() override {
+    store->clear();
+    return true;
+  }
   std::shared_ptr<std::vector<std::uint8_t>> store;
   int writesLeft = 1 << 30;  // writes that succeed before the disk is full
 
