@@ -3,6 +3,7 @@
 #include "ext_channels_options.h"
 #include "flash_image.h"
 
+#include <algorithm>
 #include <array>
 #include <limits>
 #include <sstream>
@@ -42,6 +43,30 @@ constexpr std::uint64_t kMax16 = 0xFFFF;
 constexpr std::uint64_t kMax32 = 0xFFFFFFFF;
 constexpr std::uint64_t kMaxNoise = 65536;
 constexpr std::uint64_t kMaxDelayMs = 600000;
+
+// A count of milliseconds with up to three decimals ("2", "0.5"), kept in
+// microseconds.
+std::string Milliseconds(std::string_view value, std::uint32_t& micros) {
+  const std::size_t dot = value.find('.');
+  const std::string_view whole = value.substr(0, dot);
+  const std::string_view fraction = dot == std::string_view::npos ? std::string_view{} : value.substr(dot + 1);
+  const auto ms = whole.empty() ? std::optional<std::uint64_t>(0) : ParseNumber(whole, kMaxDelayMs);
+  const bool digits = fraction.size() <= 3 && std::all_of(fraction.begin(), fraction.end(), [](char c) {
+                        return c >= '0' && c <= '9';
+                      });
+  if (value.empty() || !ms || *ms > kMaxDelayMs || !digits || (whole.empty() && fraction.empty())) {
+    return "'" + std::string(value) + "' is not a count of milliseconds (at most " + std::to_string(kMaxDelayMs) +
+           ", up to three decimals)";
+  }
+  std::uint64_t us = *ms * 1000;
+  std::uint64_t scale = 100;
+  for (const char c : fraction) {
+    us += static_cast<std::uint64_t>(c - '0') * scale;
+    scale /= 10;
+  }
+  micros = static_cast<std::uint32_t>(us);
+  return {};
+}
 
 std::string Hex(std::uint64_t value) {
   std::ostringstream s;
@@ -220,8 +245,9 @@ const Option kOptions[] = {
      [](std::string_view v, ParseState& st) { return Number(v, st.config.faults.udp.dropFirst, kMax32); }},
     {Group::kFaults, "udp-drop-every", "N", "answer no N-th datagram (the N-th, 2N-th, ...)",
      [](std::string_view v, ParseState& st) { return Number(v, st.config.faults.udp.dropEvery, kMax32); }},
-    {Group::kFaults, "udp-delay", "MS", "send every answer MS milliseconds after its request",
-     [](std::string_view v, ParseState& st) { return Number(v, st.config.faults.udp.delayMs, kMaxDelayMs); }},
+    {Group::kFaults, "udp-delay", "MS",
+     "send every answer MS milliseconds after its request (a fraction such as 0.5 allowed)",
+     [](std::string_view v, ParseState& st) { return Milliseconds(v, st.config.faults.udp.delayUs); }},
     {Group::kFaults, "udp-bad-magic", "CMDS", "answer the commands CMDS (letters of EWR) with a wrong magic",
      [](std::string_view v, ParseState& st) { return UdpCommandList(v, st.config.faults.udp.badMagic); }},
     {Group::kFaults, "udp-short", "CMDS", "answer the commands CMDS one byte short",

@@ -11,7 +11,7 @@ struct UdpFaults {
   bool switchSilent = false;        // 'a' and 'b' get no answer at all
   std::uint32_t dropFirst = 0;      // the first k datagrams received get no answer
   std::uint32_t dropEvery = 0;      // every n-th datagram received gets no answer; 0: none
-  std::uint32_t delayMs = 0;        // every answer leaves this long after its request
+  std::uint32_t delayUs = 0;        // every answer leaves this long (microseconds) after its request
   std::string badMagic;             // commands ('E', 'W', 'R') answered with a wrong magic
   std::string shortReply;           // commands answered one byte short
   std::string longReply;            // commands answered one byte long

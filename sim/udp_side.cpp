@@ -90,7 +90,7 @@ void UdpSide::ReceiveAll(BoardMemory& memory) {
     const std::optional<Bytes> answer =
         commands_.Answer(std::span<const std::uint8_t>(buffer.data(), static_cast<std::size_t>(n)), memory);
     if (!answer) continue;
-    Pending reply{Clock::now() + std::chrono::milliseconds(faults_.delayMs), *answer, {}, ntohs(from.sin_port)};
+    Pending reply{Clock::now() + std::chrono::microseconds(faults_.delayUs), *answer, {}, ntohs(from.sin_port)};
     std::memcpy(reply.toAddress.data(), &from.sin_addr.s_addr, 4);
     ++answered_;
     if (faults_.duplicateEvery != 0 && answered_ % faults_.duplicateEvery == 0) {
