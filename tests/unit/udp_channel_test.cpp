@@ -195,6 +195,23 @@ TEST_F(UdpChannelTest, ALateReplyToAnEarlierRequestIsNotTakenForTheNextOne) {
   EXPECT_EQ(Read(4, into), kExchangeOk);
   peer.join();
   EXPECT_EQ(into, (std::vector<std::uint8_t>{1, 2, 3, 4}));
+  EXPECT_EQ(station.udp.surplusDropped, 1u);  // a trace the transfer checks
+}
+
+TEST_F(UdpChannelTest, AnIdentifiedReadDropsAnswersOfAnotherLengthAndWaitsOn) {
+  StartUdp(milliseconds(1000));
+  std::thread peer([&] {
+    Ipv4Endpoint from;
+    if (!board.Receive(2000, &from)) return;
+    board.Send(ReplyDatagram('Q', {7, 7, 7, 7, 7}), from);  // a late answer to a longer read
+    board.Send(ReplyDatagram('Q', {1, 2, 3, 4}), from);
+  });
+  std::array<std::uint8_t, 4> into{};
+  EXPECT_EQ(ReadFlashBlockUdp(station, 0, 4, into.data(), true), kExchangeOk);
+  peer.join();
+  EXPECT_EQ(into, (std::array<std::uint8_t, 4>{1, 2, 3, 4}));
+  EXPECT_EQ(station.udp.surplusDropped, 1u);
+  EXPECT_EQ(station.udp.resends, 0u);
 }
 
 TEST_F(UdpChannelTest, TheAbortFlagEndsEveryExchangeWithinASliceAndStaysSet) {
