@@ -145,12 +145,14 @@ TEST_F(UdpTransferTest, WithoutVerifyOnlyAWriteInDoubtIsReadBack) {
   EXPECT_NE(std::find(lines.begin(), lines.end(), check), lines.end());
   // A loaded machine may delay a reply enough to count as late: only a
   // write that left no trace at all must go without a read-back.
-  const UdpChannel& udp = station.udp;
-  const auto traces = [&udp] { return udp.surplusDropped + udp.resends + udp.lateReplies; };
+  const UdpChannel& channel = station.udp;
+  const auto traces = [&channel] { return channel.surplusDropped + channel.resends + channel.lateReplies; };
   const auto before = traces();
   lines = Run("write", "raw.bin");
   EXPECT_EQ(lines.back(), text::kWritePassed);
-  if (traces() == before) EXPECT_EQ(std::find(lines.begin(), lines.end(), check), lines.end());
+  if (traces() == before) {
+    EXPECT_EQ(std::find(lines.begin(), lines.end(), check), lines.end());
+  }
 }
 
 // A Flash as it is found in practice: most pieces erased or equal to
