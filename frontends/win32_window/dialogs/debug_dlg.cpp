@@ -52,10 +52,6 @@ bool IsSpace(const MSG& message) {
 
 }  // namespace
 
-void ShowHelpMessageBox(HWND owner, const std::string& caption, const std::string& text) {
-  MessageBoxW(owner, Wide(text).c_str(), Wide(caption).c_str(), MB_OK);
-}
-
 void RunDebugWindow(HWND owner, Station& station) { CDebugDlg(station).RunModal(owner); }
 
 CDebugDlg::CDebugDlg(Station& station)
