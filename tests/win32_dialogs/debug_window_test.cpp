@@ -224,5 +224,51 @@ TEST_F(DebugWindowOnBoard, SdramWriteAndReadShowInTheJournal) {
   EXPECT_TRUE(d.PumpUntil([&] { return d.console.Ended(); }));
 }
 
+// The help box: the text whole, in a fixed-width font (the SDRAM help's bit
+// table lines up), every line within the box (none wrapped).
+TEST(HelpBox, ShowsTheTextInAFixedWidthFontWithNoLineWrapped) {
+  std::wstring caption, shown;
+  bool fixedPitch = false;
+  LONG widest = 0, room = 0;
+  ModalDriver driver([&](HWND dialog) {
+    caption = Text(dialog);
+    // The text is the longest static text of the box.
+    HWND label = nullptr;
+    for (HWND c = FindWindowExW(dialog, nullptr, L"Static", nullptr); c != nullptr;
+         c = FindWindowExW(dialog, c, L"Static", nullptr)) {
+      if (label == nullptr || GetWindowTextLengthW(c) > GetWindowTextLengthW(label)) label = c;
+    }
+    ASSERT_NE(label, nullptr);
+    shown.resize(static_cast<std::size_t>(GetWindowTextLengthW(label)) + 1);
+    shown.resize(static_cast<std::size_t>(GetWindowTextW(label, shown.data(), static_cast<int>(shown.size()))));
+    const HDC dc = GetDC(label);
+    SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(label, WM_GETFONT, 0, 0)));
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
+    fixedPitch = (metrics.tmPitchAndFamily & TMPF_FIXED_PITCH) == 0;  // the bit means a variable pitch
+    for (std::size_t start = 0; start < shown.size();) {
+      const std::size_t end = std::min(shown.find(L'\r', start), shown.size());
+      SIZE size{};
+      GetTextExtentPoint32W(dc, shown.data() + start, static_cast<int>(end - start), &size);
+      widest = std::max(widest, size.cx);
+      start = end + 2;
+    }
+    ReleaseDC(label, dc);
+    RECT client{};
+    GetClientRect(label, &client);
+    room = client.right;
+    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+  });
+  ShowHelpMessageBox(nullptr, dt::kHelpCaption, dt::kHelpSdram);
+  EXPECT_EQ(driver.Problem(), "");
+  EXPECT_EQ(caption, Wide(dt::kHelpCaption));
+  std::wstring lines;
+  for (wchar_t c : Wide(dt::kHelpSdram)) lines += c == L'\n' ? std::wstring(L"\r\n") : std::wstring(1, c);
+  EXPECT_EQ(shown, lines);
+  EXPECT_TRUE(fixedPitch);
+  EXPECT_GT(widest, 0);
+  EXPECT_LE(widest, room);
+}
+
 }  // namespace
 }  // namespace rz::win32::test
