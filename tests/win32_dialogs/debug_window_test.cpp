@@ -100,6 +100,7 @@ TEST_F(DebugWindow, OpensIdleAndItsButtonRingBeepsAtTheEndsAndSwallowsSideKeys) 
   ASSERT_TRUE(d.created);
   EXPECT_EQ(Utf8(Text(d.console.Window())), dt::kCaption);
   EXPECT_EQ(GetWindowLongPtrW(d.console.Window(), GWL_STYLE) & WS_SYSMENU, 0);
+  EXPECT_TRUE(FixedPitch(d.console.Window()));
   for (int i = 0; i < kDebugButtons; ++i) {
     const char* caption = i < kDebugTargets ? dt::kTargetButtons[i] : dt::kExitButton;
     EXPECT_EQ(Utf8(Text(d.console.Control(kButtons[i]))), caption);
@@ -241,11 +242,9 @@ TEST(HelpBox, ShowsTheTextInAFixedWidthFontWithNoLineWrapped) {
     ASSERT_NE(label, nullptr);
     shown.resize(static_cast<std::size_t>(GetWindowTextLengthW(label)) + 1);
     shown.resize(static_cast<std::size_t>(GetWindowTextW(label, shown.data(), static_cast<int>(shown.size()))));
+    fixedPitch = FixedPitch(label);
     const HDC dc = GetDC(label);
     SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(label, WM_GETFONT, 0, 0)));
-    TEXTMETRICW metrics{};
-    GetTextMetricsW(dc, &metrics);
-    fixedPitch = (metrics.tmPitchAndFamily & TMPF_FIXED_PITCH) == 0;  // the bit means a variable pitch
     for (std::size_t start = 0; start < shown.size();) {
       const std::size_t end = std::min(shown.find(L'\r', start), shown.size());
       SIZE size{};

@@ -42,6 +42,16 @@ inline std::wstring Text(HWND window) {
   return buffer;
 }
 
+// Whether the font `window` draws with has a fixed pitch.
+inline bool FixedPitch(HWND window) {
+  const HDC dc = GetDC(window);
+  SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(window, WM_GETFONT, 0, 0)));
+  TEXTMETRICW metrics{};
+  GetTextMetricsW(dc, &metrics);
+  ReleaseDC(window, dc);
+  return (metrics.tmPitchAndFamily & TMPF_FIXED_PITCH) == 0;  // the bit means a variable pitch
+}
+
 // Types `text` into `control` as characters, then presses `key` there (0: none).
 inline void Type(HWND control, const std::wstring& text, UINT key = 0) {
   for (wchar_t c : text) PostMessageW(control, WM_CHAR, c, 0);

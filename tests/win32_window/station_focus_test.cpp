@@ -97,7 +97,7 @@ TEST_F(StationFocusTest, TheFocusIndexFollowsTheFocusWhereverItLands) {
 
   // The Ethernet switch clicked: ESC with a valid stored address, then a
   // refused address. Nothing runs, the switch stays off and the focus goes
-  // back to the button it came from.
+  // back to the button it came from; so it does from a selector.
   FocusOn(5);
   std::vector<std::optional<std::string>> answers = {std::nullopt, std::string("10.00.0.1")};
   ui.presenters.ipAddress = [&](HWND, const std::string&) -> std::optional<std::string> {
@@ -115,6 +115,13 @@ TEST_F(StationFocusTest, TheFocusIndexFollowsTheFocusWhereverItLands) {
   }
   EXPECT_EQ(messages.size(), 1u) << "the refused address";
   EXPECT_TRUE(ListedJournal().empty());
+  // A selector's list opened with the mouse and closed without a choice.
+  const HWND cpu = window->Control(ControlRole::CpuSelector);
+  ::SetFocus(cpu);
+  ::SendMessageW(window->Handle(), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(cpu), CBN_CLOSEUP),
+                 reinterpret_cast<LPARAM>(cpu));
+  Pump();
+  ExpectFocusIndex(5);
   PressKey(VK_TAB);
   ExpectFocusIndex(6);
 

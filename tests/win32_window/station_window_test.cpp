@@ -8,6 +8,7 @@
 #include "app/controls.h"
 #include "app/cp1251.h"
 #include "app/texts.h"
+#include "dialog_driver.h"
 #include "station_window_fixture.h"
 
 namespace rz::testing {
@@ -24,12 +25,7 @@ TEST_F(StationWindowTest, OpensWithTheTemplateAndTheStartUpState) {
   EXPECT_FALSE(style & WS_SYSMENU) << "no system menu, so no close box";
   EXPECT_TRUE(::GetWindowLongPtrW(dialog, GWL_EXSTYLE) & WS_EX_APPWINDOW);
   // A fixed-width font: the design font, or one of its metrics where it is missing.
-  const HDC dc = ::GetDC(dialog);
-  ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageW(dialog, WM_GETFONT, 0, 0)));
-  TEXTMETRICW metrics{};
-  ::GetTextMetricsW(dc, &metrics);
-  ::ReleaseDC(dialog, dc);
-  EXPECT_FALSE(metrics.tmPitchAndFamily & TMPF_FIXED_PITCH) << "the bit means a variable pitch";
+  EXPECT_TRUE(win32::test::FixedPitch(dialog));
 
   // The template's captions, but for the three the option keys choose.
   for (int i = 1; i <= kButtonCount; ++i) {

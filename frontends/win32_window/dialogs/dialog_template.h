@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
 #include <initializer_list>
 #include <string>
@@ -85,5 +86,10 @@ class TemplateWriter {
   }
   std::vector<unsigned char> bytes_;
 };
+
+// The extended dialog template of the program's resource `resourceId` with
+// its font face replaced by `face` (as it is when it names no font; empty
+// when there is no such template).
+std::vector<DWORD> TemplateWithFontFace(int resourceId, const std::wstring& face);
 
 }  // namespace rz::win32
