@@ -52,41 +52,6 @@ TEST(StationWindowModel, FocusRingWrapsWithOneBeepAndTheRequestsThatReachTheOthe
   }
 }
 
-// However the focus got to a button (the mouse, a closed dialog), a key steps
-// from that button; with no button focused (an operation runs) from the
-// stored index. Once the controls are enabled again the focus goes straight
-// to the first button only: for any other the worker's requests walk there.
-TEST(StationWindowModel, TheIndexStepsFromTheFocusedButtonAndTheFocusReturnsToIt) {
-  struct Case {
-    int index, focused;
-    Key key;
-    int to;
-    bool beep;
-  };
-  const Case cases[] = {{1, 9, Key::Tab, 10, false},    {3, 9, Key::BackTab, 8, false},
-                        {5, 1, Key::BackTab, 12, true}, {1, 12, Key::Down, 1, true},
-                        {4, 0, Key::BackTab, 3, false}, {7, 0, Key::Tab, 8, false}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(::testing::Message() << "index " << c.index << " focused " << c.focused);
-    StationFlags flags;
-    StationWindowModel model(flags);
-    flags.focusIndex.store(static_cast<std::uint8_t>(c.index));
-    EXPECT_EQ(model.OnKey(c.key, c.focused).beep, c.beep);
-    EXPECT_EQ(model.FocusIndex(), c.to);
-  }
-  StationFlags flags;
-  StationWindowModel model(flags);
-  const auto all = [](int) { return true; };
-  EXPECT_EQ(StationWindowModel::NextControlTarget(1, all, -1), 12);
-  EXPECT_EQ(StationWindowModel::NextControlTarget(0, all, -1), 12);
-  EXPECT_EQ(StationWindowModel::NextControlTarget(7, all, -1), 6);
-  flags.focusIndex.store(1);
-  EXPECT_EQ(model.FocusAfterEnabling(0), 1);
-  EXPECT_EQ(model.FocusAfterEnabling(3), 0);
-  flags.focusIndex.store(4);
-  EXPECT_EQ(model.FocusAfterEnabling(0), 0);
-}
-
 TEST(StationWindowModel, SwallowedAndUntouchedKeysChangeNoFlag) {
   const struct {
     Key key;

@@ -226,47 +226,35 @@ TEST_F(DebugWindowOnBoard, SdramWriteAndReadShowInTheJournal) {
 }
 
 // The help box: the text whole, in a fixed-width font (the SDRAM help's bit
-// table lines up), every line within the box (none wrapped).
+// table lines up), its longest line within the box (none wrapped).
 TEST(HelpBox, ShowsTheTextInAFixedWidthFontWithNoLineWrapped) {
   std::wstring caption, shown;
   bool fixedPitch = false;
-  LONG widest = 0, room = 0;
+  RECT needed{}, room{};
   ModalDriver driver([&](HWND dialog) {
     caption = Text(dialog);
-    // The text is the longest static text of the box.
-    HWND label = nullptr;
-    for (HWND c = FindWindowExW(dialog, nullptr, L"Static", nullptr); c != nullptr;
-         c = FindWindowExW(dialog, c, L"Static", nullptr)) {
+    HWND label = nullptr;  // the longest static text
+    for (HWND c = nullptr; (c = FindWindowExW(dialog, c, L"Static", nullptr)) != nullptr;) {
       if (label == nullptr || GetWindowTextLengthW(c) > GetWindowTextLengthW(label)) label = c;
     }
-    ASSERT_NE(label, nullptr);
     shown.resize(static_cast<std::size_t>(GetWindowTextLengthW(label)) + 1);
     shown.resize(static_cast<std::size_t>(GetWindowTextW(label, shown.data(), static_cast<int>(shown.size()))));
     fixedPitch = FixedPitch(label);
     const HDC dc = GetDC(label);
     SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(label, WM_GETFONT, 0, 0)));
-    for (std::size_t start = 0; start < shown.size();) {
-      const std::size_t end = std::min(shown.find(L'\r', start), shown.size());
-      SIZE size{};
-      GetTextExtentPoint32W(dc, shown.data() + start, static_cast<int>(end - start), &size);
-      widest = std::max(widest, size.cx);
-      start = end + 2;
-    }
+    DrawTextW(dc, shown.c_str(), -1, &needed, DT_CALCRECT | DT_NOPREFIX);
     ReleaseDC(label, dc);
-    RECT client{};
-    GetClientRect(label, &client);
-    room = client.right;
+    GetClientRect(label, &room);
     PostMessageW(dialog, WM_COMMAND, IDOK, 0);
   });
   ShowHelpMessageBox(nullptr, dt::kHelpCaption, dt::kHelpSdram);
   EXPECT_EQ(driver.Problem(), "");
   EXPECT_EQ(caption, Wide(dt::kHelpCaption));
-  std::wstring lines;
-  for (wchar_t c : Wide(dt::kHelpSdram)) lines += c == L'\n' ? std::wstring(L"\r\n") : std::wstring(1, c);
-  EXPECT_EQ(shown, lines);
+  std::erase(shown, L'\r');
+  EXPECT_EQ(shown, Wide(dt::kHelpSdram));
   EXPECT_TRUE(fixedPitch);
-  EXPECT_GT(widest, 0);
-  EXPECT_LE(widest, room);
+  EXPECT_GT(needed.right, 0);
+  EXPECT_LE(needed.right, room.right);
 }
 
 }  // namespace
