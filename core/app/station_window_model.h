@@ -71,14 +71,15 @@ class StationWindowModel {
   // One key press, with the button that has the keyboard focus (0: none).
   // The focus index is that button's number first, however the focus got
   // there; with no button focused (an operation runs) it stays as it is.
-  // TAB and DOWN step it forward, Shift+TAB and UP back; stepping past
-  // either end wraps with a beep (DOWN then asks for one next-control
-  // request, UP for one less than there are buttons; TAB and Shift+TAB wrap
-  // by the standard processing itself). LEFT and RIGHT are swallowed. SPACE during the external COM
-  // test's running phase raises the parameters request and (re)starts the
-  // timer, and is passed on; otherwise it is swallowed. C, F and S toggle the service COM variant, the Flash
-  // service mode and the sound option, beep, and are swallowed. Every other
-  // key is passed on untouched.
+  // TAB and DOWN step it forward, Shift+TAB and UP back; stepping past either
+  // end wraps with a beep (DOWN then asks for one next-control request, UP
+  // for one less than there are buttons; TAB and Shift+TAB wrap by the
+  // standard processing itself). LEFT and RIGHT are swallowed. SPACE during
+  // the external COM test's running phase raises the parameters request and
+  // (re)starts the timer, and is passed on; otherwise it is swallowed. C, F
+  // and S toggle the service COM variant, the Flash service mode and the
+  // sound option, beep, and are swallowed. Every other key is passed on
+  // untouched.
   StationKeyAction OnKey(WindowKey key, int focusedButton);
 
   // A message of the parameters timer: once the test has paused for new
