@@ -92,6 +92,9 @@ class HostSystem {
   virtual PathKind Inspect(const std::string& path, std::string& reason) = 0;
   // The local date and time now.
   virtual std::tm LocalTimeNow() = 0;
+  // `path` as the system writes paths for the operator (on Windows with
+  // backslashes only, whichever separator the path was given with).
+  virtual std::string ShownPath(const std::string& path) { return path; }
 };
 
 // The host system of the platform the station was built for.

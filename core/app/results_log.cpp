@@ -53,7 +53,7 @@ bool WriteResultsLog(StationUi& ui, HostSystem& system, const std::string& workD
   std::string reason;
   if (ReplaceWholeFile(system, path, bytes, reason)) return true;
   ui.ShowError({text::kErrorCaption, std::string(text::kFileCreateError) + "<" + kResultsLogFileName + ">",
-                true, path + ": " + reason});
+                true, system.ShownPath(path) + ": " + reason});
   return false;
 }
 

@@ -21,33 +21,37 @@ constexpr std::uint8_t kPhasePaused = 2;
 
 void StationWindowModel::Initialise() { flags_.focusIndex.store(1); }
 
-StationKeyAction StationWindowModel::OnKey(WindowKey key) {
+StationKeyAction StationWindowModel::OnKey(WindowKey key, int focusedButton) {
   StationKeyAction action;
   auto& focusIndex = flags_.focusIndex;
+  OnButtonFocused(focusedButton);
+  // One step of the ring; past either end it wraps to the other with a beep,
+  // and `requests` next-control requests carry the focus there.
+  const auto step = [&](int by, int requests) {
+    action.passOn = true;
+    const int next = focusIndex.load() + by;
+    if (next < 1 || next > kButtonCount) {
+      focusIndex.store(static_cast<std::uint8_t>(next < 1 ? kButtonCount : 1));
+      action.beep = true;
+      action.nextControlRequests = requests;
+    } else {
+      focusIndex.store(static_cast<std::uint8_t>(next));
+    }
+  };
   switch (key) {
     case WindowKey::Tab:
+      step(+1, 0);
+      return action;
     case WindowKey::BackTab:
+      step(-1, 0);
+      return action;
     case WindowKey::Down:
-      action.passOn = true;
-      if (key == WindowKey::Down) action.arrowStep = +1;
-      if (focusIndex.load() == kButtonCount) {
-        focusIndex.store(1);
-        action.beep = true;
-        if (key == WindowKey::Down) action.nextControlRequests = kRequestsFromLastToFirst;
-      } else {
-        focusIndex.store(static_cast<std::uint8_t>(focusIndex.load() + 1));
-      }
+      action.arrowStep = +1;
+      step(+1, kRequestsFromLastToFirst);
       return action;
     case WindowKey::Up:
-      action.passOn = true;
       action.arrowStep = -1;
-      if (focusIndex.load() == 1) {
-        focusIndex.store(kButtonCount);
-        action.beep = true;
-        action.nextControlRequests = kRequestsFromFirstToLast;
-      } else {
-        focusIndex.store(static_cast<std::uint8_t>(focusIndex.load() - 1));
-      }
+      step(-1, kRequestsFromFirstToLast);
       return action;
     case WindowKey::Left:
     case WindowKey::Right:
@@ -94,10 +98,13 @@ void StationWindowModel::OnOk() { flags_.runRequest.store(1); }
 
 void StationWindowModel::OnCancel() { flags_.RequestAbort(); }
 
-int StationWindowModel::NextControlTarget(int from, const ButtonEnabled& enabled) {
+int StationWindowModel::NextControlTarget(int from, const ButtonEnabled& enabled, int step) {
   if (from < 0 || from > kButtonCount) from = 0;
-  for (int step = 1; step <= kButtonCount; ++step) {
-    const int candidate = (from + step - 1) % kButtonCount + 1;
+  // From no button, forwards starts at the first, backwards at the last.
+  if (from == 0 && step < 0) from = kButtonCount + 1;
+  const int by = step < 0 ? kButtonCount - 1 : 1;
+  for (int i = 1; i <= kButtonCount; ++i) {
+    const int candidate = (from - 1 + i * by) % kButtonCount + 1;
     if (enabled(candidate)) return candidate;
   }
   return 0;
@@ -111,16 +118,9 @@ int StationWindowModel::ArrowTarget(int from, int step, const ButtonEnabled& ena
   return 0;
 }
 
-bool StationWindowModel::ParkFocus(int focusedButton) {
-  if (focusedButton < 1 || focusedButton > kButtonCount) return false;
-  parkedFrom_ = focusedButton;
-  return true;
-}
-
-int StationWindowModel::UnparkFocus(bool stillParked) {
-  const int target = stillParked ? parkedFrom_ : 0;
-  parkedFrom_ = 0;
-  return target;
+int StationWindowModel::FocusAfterEnabling(int focusedButton) const {
+  if (focusedButton != 0) return 0;
+  return flags_.focusIndex.load() == 1 ? 1 : 0;
 }
 
 ModeCaptions StationWindowModel::Captions() const {

@@ -68,15 +68,19 @@ class StationWindowModel {
   // Window initialisation: the focus index starts on the first button.
   void Initialise();
 
-  // One key press: TAB (and Shift+TAB alike) and DOWN step the focus index
-  // forward, UP back; stepping past either end wraps with a beep (DOWN then
-  // asks for one next-control request, UP for one less than there are
-  // buttons). LEFT and RIGHT are swallowed. SPACE during the external COM
-  // test's running phase raises the parameters request and (re)starts the
-  // timer, and is passed on; otherwise it is swallowed. C, F and S toggle the service COM variant, the Flash
-  // service mode and the sound option, beep, and are swallowed. Every other
-  // key is passed on untouched.
-  StationKeyAction OnKey(WindowKey key);
+  // One key press, with the button that has the keyboard focus (0: none).
+  // The focus index is that button's number first, however the focus got
+  // there; with no button focused (an operation runs) it stays as it is.
+  // TAB and DOWN step it forward, Shift+TAB and UP back; stepping past either
+  // end wraps with a beep (DOWN then asks for one next-control request, UP
+  // for one less than there are buttons; TAB and Shift+TAB wrap by the
+  // standard processing itself). LEFT and RIGHT are swallowed. SPACE during
+  // the external COM test's running phase raises the parameters request and
+  // (re)starts the timer, and is passed on; otherwise it is swallowed. C, F
+  // and S toggle the service COM variant, the Flash service mode and the
+  // sound option, beep, and are swallowed. Every other key is passed on
+  // untouched.
+  StationKeyAction OnKey(WindowKey key, int focusedButton);
 
   // A message of the parameters timer: once the test has paused for new
   // parameters the dialog runs; before that the timer keeps running.
@@ -84,8 +88,9 @@ class StationWindowModel {
   // The test-parameters dialog has closed: the paused test resumes.
   void OnParamsDialogClosed();
 
-  // The operator gave a button the focus by other means (the mouse): the
-  // focus index follows it. Values outside 1..kButtonCount are ignored.
+  // A button got the keyboard focus, by whatever means (keys, the mouse, a
+  // dialog that closed): the focus index follows it. Values outside
+  // 1..kButtonCount are ignored.
   void OnButtonFocused(int focusIndex);
 
   // OK (ENTER that no button takes) raises the run request flag; Cancel (ESC)
@@ -105,7 +110,8 @@ class StationWindowModel {
   // button to give the focus to, or 0 for none.
   // A next-control request (and TAB): the next enabled button after `from`,
   // wrapping from the last to the first; from no button, the first enabled.
-  static int NextControlTarget(int from, const ButtonEnabled& enabled);
+  // With `step` -1 (Shift+TAB) the same backwards.
+  static int NextControlTarget(int from, const ButtonEnabled& enabled, int step = +1);
   // The arrow keys' own move: the neighbouring enabled button in `step`'s
   // direction (+1 or -1), without wrapping; none from no button.
   static int ArrowTarget(int from, int step, const ButtonEnabled& enabled);
@@ -113,15 +119,17 @@ class StationWindowModel {
   // Parking: disabling the focused button would walk the keyboard focus along
   // the remaining buttons (or lose it, and ESC with it). The window asks
   // before it disables its controls, with the focused button (0: none): true
-  // means park the focus away from the buttons. Once it has enabled them
-  // again it tells whether the focus is still parked (nothing else took it):
-  // the answer is the button to give the focus back to, or 0.
-  bool ParkFocus(int focusedButton);
-  int UnparkFocus(bool stillParked);
+  // means park the focus away from the buttons (on the journal).
+  static bool ParkFocus(int focusedButton) { return focusedButton != 0; }
+  // Once the window has enabled its controls again, with the focused button
+  // (0: none): the button to give the focus to now, or 0. The worker's last
+  // step posts as many next-control requests as the focus index counts, which
+  // walk the focus from off the buttons to the index's button; for index 1 it
+  // posts none, so the window puts the focus there itself.
+  int FocusAfterEnabling(int focusedButton) const;
 
  private:
   StationFlags& flags_;
-  int parkedFrom_ = 0;  // button that had the focus when it was parked
 };
 
 }  // namespace rz

@@ -19,15 +19,19 @@ StartResult StartEthernetSwitch(Station& station, const OperationRow& row, const
     const std::optional<std::string> entered =
         args != nullptr ? std::optional<std::string>(args->ipAddressText)
                         : ui.RunIpAddressDialog(IpAddressText(udp.storedAddress));
-    if (entered) {  // ENTER; ESC changes nothing
-      if (const auto address = ParseIpAddressText(*entered)) {
-        udp.storedAddress = *address;
-        udp.boardAddress.address = *address;
-        udp.addressValid = true;
-      } else {
-        ui.ShowError({text::kErrorCaption, *entered, false});
-        udp.addressValid = false;
-      }
+    if (!entered) {
+      // ESC changes nothing: the switch goes back to where it was before the
+      // click, whatever an earlier entry left in the address-valid flag.
+      ui.SetEthernetSwitch(false);
+      return StartResult::Refused;
+    }
+    if (const auto address = ParseIpAddressText(*entered)) {
+      udp.storedAddress = *address;
+      udp.boardAddress.address = *address;
+      udp.addressValid = true;
+    } else {
+      ui.ShowError({text::kErrorCaption, *entered, false});
+      udp.addressValid = false;
     }
   }
   if (!udp.addressValid) {

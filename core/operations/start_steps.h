@@ -17,8 +17,9 @@ struct OperationRow;
 
 // The Ethernet switch, called after the click has changed the check box: asks
 // for the board's address when the switch went on (from `args` when given,
-// else through the IP-address dialog), unchecks it when no valid address was
-// entered, and otherwise starts the switching worker.
+// else through the IP-address dialog), unchecks it when the dialog was left
+// with ESC or no valid address was entered, and otherwise starts the
+// switching worker.
 StartResult StartEthernetSwitch(Station& station, const OperationRow& row, const OperationArgs* args);
 // "=on:IPV4" or "=off".
 bool ParseEthernetArgument(std::string_view rest, OperationArgs& args, std::string& error);
@@ -41,9 +42,10 @@ bool ParseDebugArgument(std::string_view rest, OperationArgs& args, std::string&
 // The two transfer buttons, shared by both channels: choose the file (from
 // `args` or through the window's dialogs), open or create it with its
 // messages, ask for and check the read count, then clear the abort flag, move
-// the focus to the journal and start the channel's worker. From the command
-// line the read count is checked before the file is created, so that a
-// mistyped count neither empties an existing file nor leaves a new one behind.
+// the focus to the journal and start the channel's worker. The read count is
+// checked before the output file is created, so that a mistyped count neither
+// empties an existing file nor leaves a new one behind (the window only tries
+// the chosen file before it asks for the count).
 StartResult StartFileToFlash(Station& station, const OperationRow& row, const OperationArgs* args);
 StartResult StartFlashToFile(Station& station, const OperationRow& row, const OperationArgs* args);
 // "=FILE" and "=FILE:COUNT" (the count converted as the byte-count dialog

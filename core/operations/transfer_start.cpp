@@ -2,6 +2,7 @@
 #include <functional>
 #include <memory>
 
+#include "app/host_system.h"
 #include "app/texts.h"
 #include "flash/flash_texts.h"
 #include "flash/flash_unit.h"
@@ -109,34 +110,32 @@ StartResult StartFlashToFile(Station& station, const OperationRow&, const Operat
   std::string path;
   std::string reason;
   if (args != nullptr) {
-    job->fileName = FileNameOf(args->file);
-    job->count = args->readCount;
-    if (!ReadCountValid(job->count)) {
-      ShowCountError(station, job->count);
-      return StartResult::Refused;
-    }
     path = args->file;
-    job->file = CreateOutput(station, path, reason);
-    if (!job->file) {
-      ShowFileError(station, text::kCreateFileFailed, job->fileName, reason);
-      return StartResult::Refused;
-    }
+    job->fileName = FileNameOf(path);
+    job->count = args->readCount;
   } else {
     const std::optional<std::string> chosen = station.Ui().AskSaveFile(CurrentFolder());
     if (!chosen) return StartResult::Refused;
     path = *chosen;
     job->fileName = FileNameOf(path);
-    job->file = CreateOutput(station, path, reason);
-    if (!job->file) {
+    // The window tries the file before it asks for the count, so that a file
+    // that cannot be created is reported first. The trial's temporary file
+    // is removed at once: nothing stays behind for a read that never runs.
+    if (station.System().CreateOutput(path, reason) == nullptr) {
       ShowFileError(station, text::kCreateFileFailed, job->fileName, reason);
       return StartResult::Refused;
     }
     job->count = station.Ui().AskByteCount();
-    if (!ReadCountValid(job->count)) {
-      ShowCountError(station, job->count);
-      job->file.reset();  // a new file stays behind, empty; an existing one unchanged
-      return StartResult::Refused;
-    }
+  }
+  // A refused count neither empties an existing file nor leaves a new one.
+  if (!ReadCountValid(job->count)) {
+    ShowCountError(station, job->count);
+    return StartResult::Refused;
+  }
+  job->file = CreateOutput(station, path, reason);
+  if (!job->file) {
+    ShowFileError(station, text::kCreateFileFailed, job->fileName, reason);
+    return StartResult::Refused;
   }
   return StartTransfer(station, path,
                        [&station, job, worker = workers->flashToFile] { return worker(station, *job); });

@@ -14,7 +14,7 @@ bool StartStation(Station& station, const std::string& workDir) {
   if (!station.testProgram.Open(station.System(), dir + kTestProgramFileName, reason)) {
     station.Ui().ShowError({text::kErrorCaption,
                             std::string(text::kFileOpenError) + "<" + kTestProgramFileName + ">", false,
-                            "искали в " + dir + ": " + reason});
+                            "искали в " + station.System().ShownPath(dir) + ": " + reason});
     return false;
   }
   station.workDir = dir;

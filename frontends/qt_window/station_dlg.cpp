@@ -289,15 +289,11 @@ void CStationDlg::SetStatusText(const std::string& text) { statusLine_->setText(
 void CStationDlg::SetOperationControlsEnabled(bool enable) {
   // The focus is parked on the window itself, so that disabling the focused
   // button does not walk the focus along the remaining buttons.
-  if (!enable && model_.ParkFocus(FocusedButton())) setFocus();
+  if (!enable && rz::StationWindowModel::ParkFocus(FocusedButton())) setFocus();
   for (int i = 1; i <= kButtons; ++i) Button(i)->setEnabled(enable);
   portSelector_->setEnabled(enable);
   ethernetSwitch_->setEnabled(enable);
-  if (enable) {
-    // Still parked: no button has the focus, and no worker moved it to the journal.
-    const bool parked = FocusedButton() == 0 && focusWidget() != journalView_;
-    if (const int button = model_.UnparkFocus(parked); button != 0) Button(button)->setFocus();
-  }
+  if (enable) TabTo(model_.FocusAfterEnabling(FocusedButton()));
 }
 
 void CStationDlg::SetSelectorEnabled(rz::Selector selector, bool enable) {
@@ -310,8 +306,11 @@ void CStationDlg::PostNextControlRequests(int count) {
   }
 }
 
-void CStationDlg::NextControl() {
-  TabTo(rz::StationWindowModel::NextControlTarget(FocusedButton(), [this](int i) { return ButtonEnabled(i); }));
+void CStationDlg::NextControl() { TabFrom(+1); }
+
+void CStationDlg::TabFrom(int step) {
+  TabTo(rz::StationWindowModel::NextControlTarget(FocusedButton(), [this](int i) { return ButtonEnabled(i); },
+                                                  step));
 }
 
 void CStationDlg::TabTo(int focusIndex) {
@@ -431,7 +430,7 @@ void CStationDlg::ContinueEnd() {
   }
 }
 
-void CStationDlg::FollowMouseFocus(QWidget* now) {
+void CStationDlg::FollowFocus(QWidget* now) {
   for (int i = 1; i <= kButtons; ++i) {
     if (Button(i) == now) model_.OnButtonFocused(i);
   }
@@ -445,9 +444,9 @@ bool CStationDlg::eventFilter(QObject* watched, QEvent* event) {
   auto* widget = qobject_cast<QWidget*>(watched);
   if (widget == nullptr || widget->window() != this) return false;
   if (type == QEvent::FocusIn) {
-    // A button pressed with the mouse has the focus even when its click does
-    // not follow (the mouse released elsewhere).
-    if (static_cast<QFocusEvent*>(event)->reason() == Qt::MouseFocusReason) FollowMouseFocus(widget);
+    // However a button got the focus (a key, the mouse even without a click
+    // that follows, a dialog that closed), the focus index names it.
+    FollowFocus(widget);
     return false;
   }
   if (type == QEvent::Wheel) {
@@ -464,18 +463,20 @@ void CStationDlg::RestartParamsTimer() {
 }
 
 bool CStationDlg::HandleStationKey(rz::WindowKey key) {
-  const rz::StationKeyAction action = model_.OnKey(key);
+  const rz::StationKeyAction action = model_.OnKey(key, FocusedButton());
   if (action.updateModeCaptions) UpdateModeCaptions();
   if (action.updateSoundLabel) UpdateSoundLabel();
   if (action.beep) rz::ConfirmationBeep(station_.Sound());
   if (action.restartParamsTimer) RestartParamsTimer();
   if (!action.passOn) return true;
-  // Qt's own focus chain would also stop at the journal and walk back on
-  // Shift+TAB: the window makes the standard moves among the buttons itself.
+  // Qt's own focus chain would also stop at the journal: the window makes the
+  // standard moves among the buttons itself.
   switch (key) {
     case rz::WindowKey::Tab:
+      TabFrom(+1);
+      break;
     case rz::WindowKey::BackTab:
-      NextControl();
+      TabFrom(-1);
       break;
     case rz::WindowKey::Up:
     case rz::WindowKey::Down:

@@ -141,6 +141,8 @@ class CStationDlg final : public QDialog, public rz::StationWindow {
   bool HandleStationKey(rz::WindowKey key);
   // Gives the keyboard focus to a button (focus index; 0: none) by TAB.
   void TabTo(int focusIndex);
+  // TAB (+1) or Shift+TAB (-1) from the focused button, wrapping at the ends.
+  void TabFrom(int step);
   bool ButtonEnabled(int focusIndex) const;
   void RestartParamsTimer();
   // Scrolls the line asked for into view once the view knows of it.
@@ -149,8 +151,8 @@ class CStationDlg final : public QDialog, public rz::StationWindow {
   void OnExit();
   // One step of EndRun, every few milliseconds until the window closes.
   void ContinueEnd();
-  // The focus index follows a button that the mouse gave the focus.
-  void FollowMouseFocus(QWidget* now);
+  // The focus index follows a button that got the focus.
+  void FollowFocus(QWidget* now);
 
   rz::Station& station_;
   QtStationUi& ui_;

@@ -41,8 +41,10 @@ constexpr const char* kUsage =
     "2 for a wrong command line, or when tst7312v26.bin cannot be opened, the record cannot be "
     "written at the start or the window cannot be created.";
 
+// In the foreground: no window of the program is there to take the keys yet.
 void ShowStartupMessage(const std::string& text, UINT icon) {
-  ::MessageBoxW(nullptr, rz::win32::Wide(text).c_str(), rz::win32::Wide(kProgram).c_str(), MB_OK | icon);
+  ::MessageBoxW(nullptr, rz::win32::Wide(text).c_str(), rz::win32::Wide(kProgram).c_str(),
+                MB_OK | MB_SETFOREGROUND | icon);
 }
 
 std::string CurrentDirectory() {
@@ -92,7 +94,7 @@ int main(int argc, char** argv) {
     if (window.Create()) {
       window.RunUntilClosed();
     } else {
-      ShowStartupMessage("The window could not be created: " + rz::win32::LastErrorReason(), MB_ICONERROR);
+      ShowStartupMessage("Не удалось создать окно: " + rz::win32::LastErrorReason(), MB_ICONERROR);
       status = kExitUsage;
     }
     // The exit button is disabled while an operation runs, but should one

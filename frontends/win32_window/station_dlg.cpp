@@ -28,6 +28,10 @@ namespace {
 
 constexpr int kJournalColumnPixels = 395;
 constexpr UINT_PTR kParamsTimer = 0;
+// Posted after a click on the Ethernet switch and after a selector's list has
+// closed: a control that the mouse gave the focus and that no operation took
+// it from hands it back to the button the focus index names.
+constexpr UINT kReturnStrayFocus = WM_APP + 2;
 // How often an ending session looks whether the operation has stopped.
 constexpr auto kEndPoll = std::chrono::milliseconds(20);
 
@@ -57,6 +61,8 @@ bool CStationDlg::Create() {
     return false;
   }
   ::ShowWindow(dialog_, SW_SHOW);
+  // The first key goes to the window, not to the program it was started from.
+  BringToForeground(dialog_);
   return true;
 }
 
@@ -75,11 +81,11 @@ void CStationDlg::RunUntilClosed() {
 }
 
 void CStationDlg::Dispatch(MSG& message) {
-  FollowMouseFocus(message);
-  if (FilterKey(message)) return;
-  if (dialog_ != nullptr && ::IsDialogMessageW(dialog_, &message)) return;
-  ::TranslateMessage(&message);
-  ::DispatchMessageW(&message);
+  if (!FilterKey(message) && !(dialog_ != nullptr && ::IsDialogMessageW(dialog_, &message))) {
+    ::TranslateMessage(&message);
+    ::DispatchMessageW(&message);
+  }
+  FollowFocus();
 }
 
 INT_PTR CALLBACK CStationDlg::DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -104,15 +110,19 @@ INT_PTR CStationDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_TIMER:
       OnTimer();
       return FALSE;  // then the standard timer processing
-    case DM_GETDEFID:
-      // While an operation runs every button is disabled, and the dialog
-      // manager would drop ENTER on the disabled default button: ENTER that
-      // no button takes is the OK command.
-      if (!::IsWindowEnabled(Button(1))) {
-        ::SetWindowLongPtrW(dialog_, DWLP_MSGRESULT, MAKELONG(IDOK, DC_HASDEFID));
-        return TRUE;
-      }
-      return FALSE;
+    case DM_GETDEFID: {
+      // ENTER runs the button that has the focus, however it got there (the
+      // dialog manager keeps the template's default after a click or a
+      // closed dialog). With no enabled button focused (the journal, an
+      // operation running) it is the OK command.
+      const HWND focused = Button(FocusedButton());
+      const int id = focused != nullptr && ::IsWindowEnabled(focused) ? ::GetDlgCtrlID(focused) : IDOK;
+      ::SetWindowLongPtrW(dialog_, DWLP_MSGRESULT, MAKELONG(id, DC_HASDEFID));
+      return TRUE;
+    }
+    case kReturnStrayFocus:
+      ReturnStrayFocus();
+      return TRUE;
     case WM_ENDSESSION:
       if (wParam != FALSE) OnEndSession();
       return TRUE;
@@ -200,18 +210,35 @@ void CStationDlg::SetStatusText(const std::string& text) { SetText(Control(rz::C
 void CStationDlg::SetOperationControlsEnabled(bool enable) {
   // A disabled window loses the keyboard focus, and with no focus ESC would
   // no longer reach the window: it is parked on the journal (not a tab stop).
-  if (!enable && model_.ParkFocus(FocusedButton())) FocusJournal();
+  if (!enable && rz::StationWindowModel::ParkFocus(FocusedButton())) FocusJournal();
   for (int i = 1; i <= rz::kButtonCount; ++i) ::EnableWindow(Button(i), enable);
   ::EnableWindow(Control(rz::ControlRole::PortSelector), enable);
   ::EnableWindow(Control(rz::ControlRole::EthernetSwitch), enable);
-  if (enable) {
-    const HWND focus = ::GetFocus();
-    FocusButton(model_.UnparkFocus(focus == nullptr || focus == Control(rz::ControlRole::Journal)));
-  }
+  if (enable) FocusButton(model_.FocusAfterEnabling(FocusedButton()));
 }
 
 void CStationDlg::FocusButton(int focusIndex) {
   if (focusIndex != 0) ::SendMessageW(dialog_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Button(focusIndex)), TRUE);
+}
+
+void CStationDlg::FollowFocus() {
+  if (dialog_ == nullptr) return;
+  const int focused = FocusedButton();
+  model_.OnButtonFocused(focused);
+  // The default border shows what ENTER runs: the focused button, or none.
+  for (int i = 1; i <= rz::kButtonCount; ++i) {
+    const LONG_PTR wanted = i == focused ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+    if ((::GetWindowLongPtrW(Button(i), GWL_STYLE) & BS_TYPEMASK) != wanted) {
+      ::SendMessageW(Button(i), BM_SETSTYLE, static_cast<WPARAM>(wanted), TRUE);
+    }
+  }
+}
+
+void CStationDlg::ReturnStrayFocus() {
+  const HWND focus = ::GetFocus();
+  const bool stray = focus == Control(rz::ControlRole::EthernetSwitch) ||
+                     focus == Control(rz::ControlRole::PortSelector) || focus == Control(rz::ControlRole::CpuSelector);
+  if (stray && ::IsWindowEnabled(Button(1))) FocusButton(model_.FocusIndex());
 }
 
 HWND CStationDlg::SelectorControl(rz::Selector selector) const {
@@ -273,11 +300,18 @@ void CStationDlg::OnCommand(int id, int code) {
       rz::PressButton(station_, static_cast<rz::Button>(focusIndex));
     }
   } else if (id == rz::ControlOf(rz::ControlRole::EthernetSwitch).id) {
-    if (code == BN_CLICKED) rz::OnEthernetSwitchClicked(station_);
-  } else if (id == rz::ControlOf(rz::ControlRole::PortSelector).id) {
-    if (code == CBN_SELCHANGE) rz::OnPortSelectorChanged(station_);
-  } else if (id == rz::ControlOf(rz::ControlRole::CpuSelector).id) {
-    if (code == CBN_SELCHANGE) rz::OnCpuSelectorChanged(station_);
+    if (code != BN_CLICKED) return;
+    rz::OnEthernetSwitchClicked(station_);
+    ::PostMessageW(dialog_, kReturnStrayFocus, 0, 0);
+  } else if (id == rz::ControlOf(rz::ControlRole::PortSelector).id ||
+             id == rz::ControlOf(rz::ControlRole::CpuSelector).id) {
+    if (code == CBN_CLOSEUP) ::PostMessageW(dialog_, kReturnStrayFocus, 0, 0);
+    if (code != CBN_SELCHANGE) return;
+    if (id == rz::ControlOf(rz::ControlRole::PortSelector).id) {
+      rz::OnPortSelectorChanged(station_);
+    } else {
+      rz::OnCpuSelectorChanged(station_);
+    }
   }
 }
 
@@ -307,7 +341,7 @@ bool CStationDlg::FilterKey(const MSG& message) {
   if (message.hwnd != dialog_ && !::IsChild(dialog_, message.hwnd)) return false;
   const rz::WindowKey key =
       rz::WindowKeyFromVirtualKey(static_cast<std::uint32_t>(message.wParam), ::GetKeyState(VK_SHIFT) < 0);
-  const rz::StationKeyAction action = model_.OnKey(key);
+  const rz::StationKeyAction action = model_.OnKey(key, FocusedButton());
   if (action.updateModeCaptions) UpdateModeCaptions();
   if (action.updateSoundLabel) UpdateSoundLabel();
   if (action.beep) rz::ConfirmationBeep(station_.Sound());
@@ -322,13 +356,6 @@ bool CStationDlg::FilterKey(const MSG& message) {
   }
   PostNextControlRequests(action.nextControlRequests);
   return swallowed;
-}
-
-void CStationDlg::FollowMouseFocus(const MSG& message) {
-  // A button pressed with the mouse has the focus even when its click does
-  // not follow (the mouse released elsewhere).
-  if (message.message != WM_LBUTTONDOWN || dialog_ == nullptr || ::GetParent(message.hwnd) != dialog_) return;
-  model_.OnButtonFocused(rz::FocusIndexOfControl(::GetDlgCtrlID(message.hwnd)));
 }
 
 void CStationDlg::OnTimer() {

@@ -8,6 +8,7 @@
 #include "app/journal_lines.h"
 #include "app/station_window_model.h"
 #include "app/window_thread_ui.h"
+#include "window_placement.h"
 
 namespace rz {
 class Station;
@@ -43,7 +44,8 @@ class CStationDlg final : public rz::StationWindow {
   // window (or the thread's message queue was told to quit).
   void RunUntilClosed();
   // One message as the loop handles it: the key filter, then the dialog
-  // manager, then the window procedure.
+  // manager, then the window procedure; then the focus index follows the
+  // focus.
   void Dispatch(MSG& message);
   bool Closed() const { return closed_; }
 
@@ -90,7 +92,12 @@ class CStationDlg final : public rz::StationWindow {
   bool FilterKey(const MSG& message);
   // Gives the keyboard focus to a button (focus index; 0: none).
   void FocusButton(int focusIndex);
-  void FollowMouseFocus(const MSG& message);
+  // After every message: the focus index and the default border follow the
+  // button that has the focus, wherever the focus came from.
+  void FollowFocus();
+  // The Ethernet switch or a selector keeps the focus after a click that
+  // started nothing: it goes back to the focus index's button.
+  void ReturnStrayFocus();
   void ShowJournalLine(int line);
   void SetText(HWND control, const std::string& text);
   HWND SelectorControl(rz::Selector selector) const;
@@ -99,6 +106,8 @@ class CStationDlg final : public rz::StationWindow {
   Win32StationUi& ui_;
   rz::StationWindowModel model_;
   rz::JournalLines journal_;
+  // Every dialog and message box opened over the window is centred on it.
+  CentreDialogsOnOwner centring_;
   HWND dialog_ = nullptr;
   HICON smallIcon_ = nullptr;
   bool closed_ = false;

@@ -10,7 +10,10 @@ namespace rz::win32 {
 void ShowErrorMessageBox(const rz::MessageBox& box, HWND owner) {
   std::string text = box.text;
   if (!box.details.empty()) text += "\n\n" + box.details;
-  ::MessageBoxW(owner, Wide(text).c_str(), Wide(box.caption).c_str(), MB_OK | MB_ICONERROR);
+  // A box without an owner comes at start-up, before the window: it takes
+  // the foreground itself.
+  ::MessageBoxW(owner, Wide(text).c_str(), Wide(box.caption).c_str(),
+                MB_OK | MB_ICONERROR | (owner == nullptr ? MB_SETFOREGROUND : 0));
 }
 
 StationPresenters::StationPresenters()

@@ -19,8 +19,8 @@ namespace rz::win32 {
 class CStationDlg;
 
 // The message box of ShowError: MessageBoxW with the error icon, over `owner`
-// (nullptr: no owner). What the system said of the failure follows the text
-// after an empty line.
+// (nullptr: no owner, and then in the foreground). What the system said of
+// the failure follows the text after an empty line.
 void ShowErrorMessageBox(const rz::MessageBox& box, HWND owner);
 
 // The modal windows the main window opens, each run on the window's thread

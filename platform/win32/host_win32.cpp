@@ -105,7 +105,7 @@ PathKind InspectWide(const std::wstring& wide, std::string& reason) {
 }
 
 std::string FailureReason(DWORD error) {
-  return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ? "in use by another program"
+  return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ? "файл занят другой программой"
                                                                            : win32::SystemReason(error);
 }
 
@@ -158,7 +158,7 @@ class Win32OutputFile final : public OutputFile {
 
   bool Write(const std::uint8_t* data, std::size_t n, std::string& reason) override {
     if (handle_ == INVALID_HANDLE_VALUE) {
-      reason = "the file is already closed";
+      reason = "файл уже закрыт";
       return false;
     }
     std::size_t done = 0;
@@ -214,7 +214,7 @@ class Win32OutputFile final : public OutputFile {
     if (handle_ == INVALID_HANDLE_VALUE) {
       // Closed by an earlier Commit() or KeepAs() that could not move it.
       if (!temporary_.empty()) return true;
-      reason = "the file has already been stored";
+      reason = "файл уже сохранен";
       return false;
     }
     const bool flushed = ::FlushFileBuffers(handle_) != 0;
@@ -229,7 +229,7 @@ class Win32OutputFile final : public OutputFile {
   // MOVEFILE_REPLACE_EXISTING, else only where nothing of that name exists.
   bool Move(const std::string& path, DWORD replace, std::string& reason) {
     if (temporary_.empty()) {
-      reason = "the file has already been stored";
+      reason = "файл уже сохранен";
       return false;
     }
     if (!::MoveFileExW(temporary_.c_str(), win32::Wide(path).c_str(), replace | MOVEFILE_WRITE_THROUGH)) {
@@ -318,6 +318,8 @@ class Win32HostSystem final : public HostSystem {
   PathKind Inspect(const std::string& path, std::string& reason) override {
     return InspectWide(win32::Wide(path), reason);
   }
+
+  std::string ShownPath(const std::string& path) override { return win32::ShownPath(path); }
 
   std::tm LocalTimeNow() override {
     long utcOffsetSeconds = 0;

@@ -48,7 +48,7 @@ class Win32SerialDevice final : public SerialDevice {
     DCB dcb{};
     dcb.DCBlength = sizeof dcb;
     if (!::GetCommState(handle_, &dcb)) {
-      error = "cannot read the line settings: " + win32::LastErrorReason();
+      error = "не удалось прочитать параметры линии: " + win32::LastErrorReason();
       return false;
     }
     dcb.BaudRate = settings.baud;
@@ -70,7 +70,7 @@ class Win32SerialDevice final : public SerialDevice {
     dcb.fNull = FALSE;
     dcb.fAbortOnError = FALSE;
     if (!::SetCommState(handle_, &dcb)) {
-      error = "cannot set the line: " + win32::LastErrorReason();
+      error = "не удалось установить параметры линии: " + win32::LastErrorReason();
       return false;
     }
     // A device without modem lines (a virtual port) refuses these, which is fine.
@@ -182,16 +182,16 @@ std::unique_ptr<SerialDevice> Win32SerialBackend::Open(const std::string& path, 
   if (handle == INVALID_HANDLE_VALUE) {
     const DWORD why = ::GetLastError();
     if (why == ERROR_ACCESS_DENIED || why == ERROR_SHARING_VIOLATION) {
-      error = path + ": in use by another program (the port is exclusive)";
+      error = win32::ShownPath(path) + ": порт занят другой программой (порт открывается монопольно)";
     } else {
-      error = path + ": " + win32::SystemReason(why);
+      error = win32::ShownPath(path) + ": " + win32::SystemReason(why);
     }
     return nullptr;
   }
   DCB dcb{};
   dcb.DCBlength = sizeof dcb;
   if (!::GetCommState(handle, &dcb)) {
-    error = path + ": not a serial device";
+    error = win32::ShownPath(path) + ": это не последовательный порт";
     ::CloseHandle(handle);
     return nullptr;
   }

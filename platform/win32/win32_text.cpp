@@ -25,9 +25,15 @@ std::string Utf8(const std::wstring& wide) { return Utf8(wide.data(), wide.size(
 
 std::string SystemReason(unsigned long error) {
   wchar_t* text = nullptr;
-  const DWORD length = ::FormatMessageW(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
-      0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  const auto format = [&](DWORD language) {
+    return ::FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
+        language, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  };
+  // Russian, as the station's own texts are; the system's language where
+  // Windows has no Russian messages.
+  DWORD length = format(MAKELANGID(LANG_RUSSIAN, SUBLANG_DEFAULT));
+  if (length == 0) length = format(0);
   std::string reason;
   if (length > 0 && text != nullptr) {
     std::wstring wide(text, length);
@@ -38,10 +44,22 @@ std::string SystemReason(unsigned long error) {
     reason = Utf8(wide);
   }
   if (text != nullptr) ::LocalFree(text);
-  if (reason.empty()) reason = "system error " + std::to_string(error);
+  if (reason.empty()) reason = "системная ошибка " + std::to_string(error);
   return reason;
 }
 
 std::string LastErrorReason() { return SystemReason(::GetLastError()); }
+
+std::string ShownPath(const std::string& path) {
+  std::string shown;
+  for (std::size_t i = 0; i < path.size(); ++i) {
+    const char c = path[i] == '/' ? '\\' : path[i];
+    // A separator doubled by joining (a folder that ends in one, then "/")
+    // counts once; the two that open a network or device path stay.
+    if (c == '\\' && i > 1 && !shown.empty() && shown.back() == '\\') continue;
+    shown += c;
+  }
+  return shown;
+}
 
 }  // namespace rz::win32

@@ -45,9 +45,17 @@ class EthernetSwitchWindowTest : public QObject {
     QCOMPARE(cancelled.result(), int(QDialog::Rejected));
   }
 
-  void aRefusedEntryAndThenEscLeaveTheSwitchUnchecked() {
+  void escAndARefusedEntryLeaveTheSwitchUncheckedAndTheFocusStays() {
     StationRig rig;
     QVERIFY(rig.Show());
+    // ESC while the stored address is still valid changes nothing either.
+    QVERIFY(rig.station.udp.addressValid);
+    rig.window->EthernetSwitchBox()->click();
+    QVERIFY(!rig.window->EthernetSwitchBox()->isChecked());
+    QVERIFY(!rig.station.runner.Busy());
+    QVERIFY(rig.station.udp.addressValid);
+    rig.ipShown.clear();
+
     rig.ipAnswers = {std::string("10.00.0.1"), std::nullopt};
     rig.window->EthernetSwitchBox()->click();
     QCOMPARE(rig.ipShown, (std::vector<std::string>{"192.168.2.200"}));
@@ -63,6 +71,15 @@ class EthernetSwitchWindowTest : public QObject {
     QVERIFY(!rig.window->EthernetSwitchBox()->isChecked());
     QVERIFY(!rig.station.runner.Busy());
     QCOMPARE(rig.window->Journal().Count(), 0);
+
+    // Switched on from the first button (no socket: it fails at once), the
+    // focus comes back to that button.
+    rig.ipAnswers = {std::string("127.0.0.2")};
+    rig.window->EthernetSwitchBox()->click();
+    QTRY_VERIFY(!rig.station.runner.Busy());
+    QCOMPARE(rig.window->Journal().Lines().Lines().back(), std::string(rz::text::kSocketOpenError));
+    QTRY_COMPARE(rig.window->FocusedButton(), 1);
+    QCOMPARE(rig.FocusIndex(), 1);
   }
 
   void switchingOnAndOffAgainstTheSimulatedBoard() {

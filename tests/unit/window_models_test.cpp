@@ -25,7 +25,7 @@ TEST(StationWindowModel, FocusRingWrapsWithOneBeepAndTheRequestsThatReachTheOthe
   };
   const Case cases[] = {
       {Key::Tab, 1, 12, 1, {12}, 0, 0},
-      {Key::BackTab, 1, 12, 1, {12}, 0, 0},  // Shift is not looked at
+      {Key::BackTab, 1, 12, 1, {1}, 0, 0},
       {Key::Down, 1, 12, 1, {12}, 1, +1},
       {Key::Up, 1, 1, 12, {1}, 11, -1},
       {Key::Up, 12, 11, 1, {}, 0, -1},
@@ -39,7 +39,7 @@ TEST(StationWindowModel, FocusRingWrapsWithOneBeepAndTheRequestsThatReachTheOthe
     std::vector<int> beeps;
     int requests = 0;
     for (int press = 1; press <= c.presses; ++press) {
-      const StationKeyAction action = model.OnKey(c.key);
+      const StationKeyAction action = model.OnKey(c.key, 0);
       EXPECT_TRUE(action.passOn);
       EXPECT_EQ(action.arrowStep, c.arrowStep);
       EXPECT_FALSE(action.restartParamsTimer || action.updateModeCaptions || action.updateSoundLabel);
@@ -65,7 +65,7 @@ TEST(StationWindowModel, SwallowedAndUntouchedKeysChangeNoFlag) {
     StationWindowModel model(flags);
     flags.focusIndex.store(7);
     flags.extComPhase.store(c.phase);
-    const StationKeyAction action = model.OnKey(c.key);
+    const StationKeyAction action = model.OnKey(c.key, 0);
     EXPECT_EQ(action.passOn, c.passOn);
     EXPECT_FALSE(action.beep || action.restartParamsTimer || action.updateModeCaptions || action.updateSoundLabel);
     EXPECT_EQ(action.nextControlRequests, 0);
@@ -79,7 +79,7 @@ TEST(StationWindowModel, SpaceWhileTheExternalTestRunsAsksForParametersAndTheTim
   StationWindowModel model(flags);
   flags.extComPhase.store(1);
   for (int press = 0; press < 2; ++press) {  // a second SPACE restarts the timer
-    const StationKeyAction action = model.OnKey(Key::Space);
+    const StationKeyAction action = model.OnKey(Key::Space, 0);
     EXPECT_TRUE(action.passOn && action.restartParamsTimer && !action.beep);
   }
   EXPECT_EQ(flags.paramsRequest.load(), 1);
@@ -109,7 +109,7 @@ TEST(StationWindowModel, OptionKeysToggleBeepAndChooseTheCaptions) {
                  {Key::S, v7 + flashOn + "Sound"}, {Key::F, v7 + flashOff + "Sound"}, {Key::S, v7 + flashOff + " "}};
   flags.focusIndex.store(4);
   for (const auto& p : presses) {
-    const StationKeyAction action = model.OnKey(p.key);
+    const StationKeyAction action = model.OnKey(p.key, 4);
     EXPECT_FALSE(action.passOn);
     EXPECT_TRUE(action.beep);
     EXPECT_EQ(action.updateSoundLabel, p.key == Key::S);
@@ -120,7 +120,7 @@ TEST(StationWindowModel, OptionKeysToggleBeepAndChooseTheCaptions) {
   // A variant other than 1 reads as v5, and a toggle makes it 1.
   flags.serviceComVariant.store(7);
   EXPECT_EQ(shown(), v5 + flashOff + " ");
-  model.OnKey(Key::C);
+  model.OnKey(Key::C, 0);
   EXPECT_EQ(flags.serviceComVariant.load(), 1);
 }
 

@@ -100,6 +100,7 @@ TEST_F(DebugWindow, OpensIdleAndItsButtonRingBeepsAtTheEndsAndSwallowsSideKeys) 
   ASSERT_TRUE(d.created);
   EXPECT_EQ(Utf8(Text(d.console.Window())), dt::kCaption);
   EXPECT_EQ(GetWindowLongPtrW(d.console.Window(), GWL_STYLE) & WS_SYSMENU, 0);
+  EXPECT_TRUE(FixedPitch(d.console.Window()));
   for (int i = 0; i < kDebugButtons; ++i) {
     const char* caption = i < kDebugTargets ? dt::kTargetButtons[i] : dt::kExitButton;
     EXPECT_EQ(Utf8(Text(d.console.Control(kButtons[i]))), caption);
@@ -222,6 +223,38 @@ TEST_F(DebugWindowOnBoard, SdramWriteAndReadShowInTheJournal) {
   ASSERT_TRUE(d.LeaveTarget());
   PostMessageW(d.console.Control(IDC_DEBUG_EXIT), BM_CLICK, 0, 0);
   EXPECT_TRUE(d.PumpUntil([&] { return d.console.Ended(); }));
+}
+
+// The help box: the text whole, in a fixed-width font (the SDRAM help's bit
+// table lines up), its longest line within the box (none wrapped).
+TEST(HelpBox, ShowsTheTextInAFixedWidthFontWithNoLineWrapped) {
+  std::wstring caption, shown;
+  bool fixedPitch = false;
+  RECT needed{}, room{};
+  ModalDriver driver([&](HWND dialog) {
+    caption = Text(dialog);
+    HWND label = nullptr;  // the longest static text
+    for (HWND c = nullptr; (c = FindWindowExW(dialog, c, L"Static", nullptr)) != nullptr;) {
+      if (label == nullptr || GetWindowTextLengthW(c) > GetWindowTextLengthW(label)) label = c;
+    }
+    shown.resize(static_cast<std::size_t>(GetWindowTextLengthW(label)) + 1);
+    shown.resize(static_cast<std::size_t>(GetWindowTextW(label, shown.data(), static_cast<int>(shown.size()))));
+    fixedPitch = FixedPitch(label);
+    const HDC dc = GetDC(label);
+    SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(label, WM_GETFONT, 0, 0)));
+    DrawTextW(dc, shown.c_str(), -1, &needed, DT_CALCRECT | DT_NOPREFIX);
+    ReleaseDC(label, dc);
+    GetClientRect(label, &room);
+    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+  });
+  ShowHelpMessageBox(nullptr, dt::kHelpCaption, dt::kHelpSdram);
+  EXPECT_EQ(driver.Problem(), "");
+  EXPECT_EQ(caption, Wide(dt::kHelpCaption));
+  std::erase(shown, L'\r');
+  EXPECT_EQ(shown, Wide(dt::kHelpSdram));
+  EXPECT_TRUE(fixedPitch);
+  EXPECT_GT(needed.right, 0);
+  EXPECT_LE(needed.right, room.right);
 }
 
 }  // namespace

@@ -42,6 +42,16 @@ inline std::wstring Text(HWND window) {
   return buffer;
 }
 
+// Whether the font `window` draws with has a fixed pitch.
+inline bool FixedPitch(HWND window) {
+  const HDC dc = GetDC(window);
+  SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(window, WM_GETFONT, 0, 0)));
+  TEXTMETRICW metrics{};
+  GetTextMetricsW(dc, &metrics);
+  ReleaseDC(window, dc);
+  return (metrics.tmPitchAndFamily & TMPF_FIXED_PITCH) == 0;  // the bit means a variable pitch
+}
+
 // Types `text` into `control` as characters, then presses `key` there (0: none).
 inline void Type(HWND control, const std::wstring& text, UINT key = 0) {
   for (wchar_t c : text) PostMessageW(control, WM_CHAR, c, 0);
@@ -52,12 +62,13 @@ inline void Type(HWND control, const std::wstring& text, UINT key = 0) {
 }
 
 // Runs `steps` on a helper thread with the dialog that the constructing thread
-// opens next. A dialog still open 5 s after the steps is cancelled, and
-// Problem() says so.
+// opens next (`except`: a dialog already open, such as a main window). A
+// dialog still open 5 s after the steps is cancelled, and Problem() says so.
 class ModalDriver {
  public:
-  explicit ModalDriver(std::function<void(HWND dialog)> steps)
-      : owner_(GetCurrentThreadId()), thread_([this, steps = std::move(steps)] { Drive(steps); }) {}
+  explicit ModalDriver(std::function<void(HWND dialog)> steps, HWND except = nullptr)
+      : owner_(GetCurrentThreadId()), except_(except),
+        thread_([this, steps = std::move(steps)] { Drive(steps); }) {}
   ~ModalDriver() { Problem(); }
   const std::string& Problem() {
     if (thread_.joinable()) thread_.join();
@@ -66,7 +77,7 @@ class ModalDriver {
 
  private:
   void Drive(const std::function<void(HWND)>& steps) {
-    HWND dialog = AwaitDialog(owner_);
+    HWND dialog = AwaitDialog(owner_, except_);
     if (dialog == nullptr) {
       problem_ = "no dialog opened";
       return;
@@ -81,6 +92,7 @@ class ModalDriver {
   }
 
   DWORD owner_;
+  HWND except_;
   std::string problem_;
   std::thread thread_;
 };

@@ -8,6 +8,7 @@
 #include "app/controls.h"
 #include "app/cp1251.h"
 #include "app/texts.h"
+#include "dialog_driver.h"
 #include "station_window_fixture.h"
 
 namespace rz::testing {
@@ -23,6 +24,8 @@ TEST_F(StationWindowTest, OpensWithTheTemplateAndTheStartUpState) {
   EXPECT_TRUE(style & WS_CAPTION);
   EXPECT_FALSE(style & WS_SYSMENU) << "no system menu, so no close box";
   EXPECT_TRUE(::GetWindowLongPtrW(dialog, GWL_EXSTYLE) & WS_EX_APPWINDOW);
+  // A fixed-width font: the design font, or one of its metrics where it is missing.
+  EXPECT_TRUE(win32::test::FixedPitch(dialog));
 
   // The template's captions, but for the three the option keys choose.
   for (int i = 1; i <= kButtonCount; ++i) {

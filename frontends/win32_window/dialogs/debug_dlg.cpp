@@ -9,6 +9,8 @@
 #include "control_text.h"
 #include "debug/debug_texts.h"
 #include "dialog_ids.h"
+#include "dialog_template.h"
+#include "fixed_font.h"
 #include "list_view_journal.h"
 #include "operations/station.h"
 #include "win32/win32_text.h"
@@ -52,10 +54,6 @@ bool IsSpace(const MSG& message) {
 
 }  // namespace
 
-void ShowHelpMessageBox(HWND owner, const std::string& caption, const std::string& text) {
-  MessageBoxW(owner, Wide(text).c_str(), Wide(caption).c_str(), MB_OK);
-}
-
 void RunDebugWindow(HWND owner, Station& station) { CDebugDlg(station).RunModal(owner); }
 
 CDebugDlg::CDebugDlg(Station& station)
@@ -76,8 +74,11 @@ void CDebugDlg::SetHelpPresenter(HelpPresenter presenter) {
 bool CDebugDlg::Create(HWND owner) {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES};
   InitCommonControlsEx(&controls);
-  if (CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_DEBUG), owner, Proc,
-                         reinterpret_cast<LPARAM>(this)) == nullptr) {
+  // The template's Lucida Console, or the fixed-width face standing in for it.
+  const std::vector<DWORD> dialogTemplate = TemplateWithFontFace(IDD_DEBUG, FixedFontFace());
+  if (dialogTemplate.empty() ||
+      CreateDialogIndirectParamW(GetModuleHandleW(nullptr), reinterpret_cast<LPCDLGTEMPLATEW>(dialogTemplate.data()),
+                                 owner, Proc, reinterpret_cast<LPARAM>(this)) == nullptr) {
     return false;
   }
   ShowWindow(window_, SW_SHOW);

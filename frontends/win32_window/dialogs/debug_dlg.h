@@ -11,6 +11,7 @@
 #include "debug/debug_console.h"
 #include "debug/debug_ui.h"
 #include "debug/debug_window_model.h"
+#include "help_box.h"
 
 namespace rz {
 class Station;
@@ -18,9 +19,8 @@ class Station;
 
 namespace rz::win32 {
 
-// Shows a help text in a message box owned by `owner`: OK button, no icon.
+// Shows a help text over `owner` (ShowHelpMessageBox; a test records it instead).
 using HelpPresenter = std::function<void(HWND owner, const std::string& caption, const std::string& text)>;
-void ShowHelpMessageBox(HWND owner, const std::string& caption, const std::string& text);
 
 // The debug console (dialog template IDD_DEBUG): five target buttons and
 // "Выход", the operation, address and data fields, its own journal and a
