@@ -91,11 +91,12 @@ TEST_F(UdpChannelTest, SilentBoardWaitsThreeTimesPerSendAndGivesUpAfterTheFifth)
 }
 
 TEST_F(UdpChannelTest, AnAnswerAfterTheSecondWaitShowsOneWaitingSuffix) {
-  StartUdp(milliseconds(250));
+  StartUdp(milliseconds(500));
   std::thread peer([this] {
     Ipv4Endpoint from;
     if (!board.Receive(2000, &from)) return;
-    std::this_thread::sleep_for(milliseconds(375));  // into the second wait
+    // Into the middle of the second wait, far from either end on a loaded machine.
+    std::this_thread::sleep_for(milliseconds(750));
     board.Send(ReplyDatagram('Q'), from);
   });
   EXPECT_EQ(EraseFlashBlockUdp(station, 0), kExchangeOk);
