@@ -56,16 +56,19 @@ Received TakeDatagram(UdpChannel& channel) {
 }
 
 // Drops what has arrived, and keeps dropping until `until`. False on ESC.
+// A datagram of the board that answers no request awaited now.
+void CountSurplus(UdpChannel& channel) {
+  ++channel.surplusDropped;
+  channel.surplusSeen = true;
+}
+
 // Datagrams of the board count as surplus when `count`.
 bool Drain(LinkContext& link, Clock::time_point until, bool count) {
   UdpChannel& channel = link.udp;
   for (;;) {
     for (int i = 0; i < kDrainBurst; ++i) {
       const Received got = TakeDatagram(channel);
-      if (got == Received::Board && count) {
-        ++channel.surplusDropped;
-        channel.surplusSeen = true;
-      }
+      if (got == Received::Board && count) CountSurplus(channel);
       if (got == Received::Nothing || got == Received::Error) break;
     }
     if (link.flags.AbortRequested()) return false;
@@ -116,8 +119,7 @@ WaitResult AwaitReply(LinkContext& link, const ReplyRule& rule) {
         if (!rule.identified || (!channel.replyOversized && channel.replyLength == rule.size)) {
           return WaitResult::Reply;
         }
-        ++channel.surplusDropped;
-        channel.surplusSeen = true;
+        CountSurplus(channel);
         break;
       case Received::Error: return WaitResult::Error;
       case Received::Stranger:
