@@ -60,9 +60,20 @@ cli_run() {
   echo "$status" >"$dir/status"
 }
 
-# The results log with the date and time of its first line blanked.
+# The results log with the date and time of its first line blanked, in UTF-8.
 cli_log_without_date() {
-  LC_ALL=C sed '1s/ [0-9][0-9]\.[0-9][0-9]\.[0-9]\{4\} [0-9][0-9]:[0-9][0-9]\r$/ DD.MM.YYYY HH:MM\r/' "$1/vesk_rz.log"
+  LC_ALL=C sed '1s/ [0-9][0-9]\.[0-9][0-9]\.[0-9]\{4\} [0-9][0-9]:[0-9][0-9]\r$/ DD.MM.YYYY HH:MM\r/' "$1/vesk_rz.log" |
+    iconv -f CP1251 -t UTF-8 | cli_without_checks
+}
+# The journal with the console's CR LF turned into LF.
+cli_journal() { tr -d '\r' <"$1/out.txt" | cli_without_checks; }
+
+# Over UDP a pass that re-reads pieces in doubt prints one more check line;
+# whether a reply came late enough to put a piece in doubt depends on how busy
+# the host was, so with $cli_checks_vary set the check lines are left out of
+# the comparison (the read-back still has to equal the image).
+cli_without_checks() {
+  if [ -n "${cli_checks_vary:-}" ]; then grep -v '^ Проверка Flash: ' || true; else cat; fi
 }
 
 # cli_compare NAME [READ_BACK]: both runs of NAME passed and agree.
@@ -85,14 +96,12 @@ cli_compare() {
   fi
   if ! cmp -s <(cli_log_without_date "$linux") <(cli_log_without_date "$windows"); then
     echo "cli: $name: the results logs differ:"
-    diff <(cli_log_without_date "$linux" | iconv -f CP1251 -t UTF-8) \
-      <(cli_log_without_date "$windows" | iconv -f CP1251 -t UTF-8) | head -20
+    diff <(cli_log_without_date "$linux") <(cli_log_without_date "$windows") | head -20
     ok=
   fi
-  # The console turns line ends into CR LF.
-  if ! cmp -s "$linux/out.txt" <(tr -d '\r' <"$windows/out.txt"); then
+  if ! cmp -s <(cli_journal "$linux") <(cli_journal "$windows"); then
     echo "cli: $name: the journals differ:"
-    diff "$linux/out.txt" <(tr -d '\r' <"$windows/out.txt") | head -20
+    diff <(cli_journal "$linux") <(cli_journal "$windows") | head -20
     ok=
   fi
   for system in linux windows; do cp "$wine_tmp/$name-$system/out.txt" "$logs/cli-$name-$system.txt"; done
@@ -125,6 +134,6 @@ run_cli_end_to_end() {
   # The same over UDP, on loopback addresses only.
   cli_both flash-udp -- --local-address 127.0.0.1 --flash-service download ethernet=on:127.0.0.2 \
     write=FILE_DIR/image.bin read=FILE_DIR/back.bin:8388608 ethernet=off
-  cli_compare flash-udp back.bin || failures=$((failures + 1))
+  cli_checks_vary=1 cli_compare flash-udp back.bin || failures=$((failures + 1))
   [ "$failures" -eq 0 ]
 }
