@@ -21,5 +21,13 @@ case "$kind" in
   *) echo "usage: $0 [default|asan|tsan|windows]" >&2; exit 2 ;;
 esac
 
-cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRZ_WERROR=ON "${extra[@]}" >/dev/null
+# Compiler cache: a rebuild of the same sources, in this clone or another one
+# (paths are taken relative to the source folder), compiles nothing again.
+launcher=()
+if command -v ccache >/dev/null; then
+  export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
+  launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+fi
+
+cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRZ_WERROR=ON "${launcher[@]}" "${extra[@]}" >/dev/null
 cmake --build "$dir" --parallel "$(nproc)"

@@ -5,6 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config   # tool chain
+  ccache                                         # rebuilds of unchanged sources
   libgtest-dev                                   # tests
   qt6-base-dev                                   # the window (Qt Widgets, Qt Test)
   qt6-translations-l10n                          # Qt's dialogs and buttons in Russian
