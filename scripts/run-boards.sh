@@ -107,9 +107,10 @@ for k in $(seq "$count"); do
   record="$runs/board$k/record.json"
   if [ -s "$record" ]; then
     jq -r --arg board "board$k" --arg exit "${statuses[$((k - 1))]}" '
-      [$board, .ports.COM1, (.board.uniqId // "-"), $exit,
-       ([.operations[].durationSeconds] | add // 0 | . * 1000 | round / 1000 | tostring),
-       ([.operations[] | .name + ":" + .outcome] | join(" "))] | @tsv' "$record" |
+      [.units[].operations[]] as $operations |
+      [$board, .ports.COM1, ([.units[].identity.processor.uniqId // empty] | last // "-"), $exit,
+       ([$operations[].durationSeconds] | add // 0 | . * 1000 | round / 1000 | tostring),
+       ([$operations[] | .name + ":" + .outcome] | join(" "))] | @tsv' "$record" |
       while IFS=$'\t' read -r board port uniq code seconds outcomes; do
         printf '%-8s %-22s %-10s %-5s %9s  %s\n' "$board" "$(readlink -f "$port" || echo "$port")" "$uniq" "$code" \
           "$seconds" "$outcomes"

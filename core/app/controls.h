@@ -36,6 +36,7 @@ enum class ControlRole : std::uint8_t {
   PortSelector,    // drop-down lists; their height includes the open list
   CpuSelector,
   SoundLabel,      // plain text
+  VerifyLabel,     // plain text
 };
 
 // One control of the main window.
@@ -71,6 +72,7 @@ inline constexpr ControlRow kMainWindowControls[] = {
     {ControlRole::PortSelector, 1059, "", {111, 9, 34, 57}},
     {ControlRole::CpuSelector, 1060, "", {153, 9, 51, 57}},
     {ControlRole::SoundLabel, 1034, text::kSoundLabel, {317, 12, 21, 8}},
+    {ControlRole::VerifyLabel, 1035, text::kVerifyLabel, {6, 250, 93, 8}},
 };
 
 namespace controls_detail {
@@ -129,7 +131,7 @@ constexpr bool TableIsWellFormed() {
   }
   for (const ControlRole role : {ControlRole::StatusLine, ControlRole::Journal, ControlRole::SelectorFrame,
                                  ControlRole::EthernetSwitch, ControlRole::PortSelector, ControlRole::CpuSelector,
-                                 ControlRole::SoundLabel}) {
+                                 ControlRole::SoundLabel, ControlRole::VerifyLabel}) {
     if (CountRows(role) != 1) return false;
   }
   return kButtonCount >= static_cast<int>(Button::Exit);

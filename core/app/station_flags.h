@@ -23,6 +23,7 @@ struct StationFlags {
   std::atomic<std::int32_t> serviceComVariant{1};  // 1 = "v7", other = "v5"
   std::atomic<std::int32_t> flashServiceMode{0};   // 1 = on
   std::atomic<std::int32_t> soundOption{0};        // 1 = end-of-operation signal
+  std::atomic<std::int32_t> verifyWrites{0};       // 1 = writes over COM are read back
 
   // Set by a front end that nobody watches (the command line): while no port
   // is open, every wait for the board ends as if ESC had been pressed.

@@ -66,11 +66,13 @@ StationKeyAction StationWindowModel::OnKey(WindowKey key, int focusedButton) {
     case WindowKey::C:
     case WindowKey::F:
     case WindowKey::S:
+    case WindowKey::V:
       ToggleOption(key == WindowKey::C   ? flags_.serviceComVariant
                    : key == WindowKey::F ? flags_.flashServiceMode
-                                         : flags_.soundOption);
+                   : key == WindowKey::S ? flags_.soundOption
+                                         : flags_.verifyWrites);
       action.beep = true;
-      (key == WindowKey::S ? action.updateSoundLabel : action.updateModeCaptions) = true;
+      (key == WindowKey::S || key == WindowKey::V ? action.updateLabels : action.updateModeCaptions) = true;
       return action;
     case WindowKey::Enter:
     case WindowKey::Escape:
@@ -132,6 +134,10 @@ ModeCaptions StationWindowModel::Captions() const {
 
 const char* StationWindowModel::SoundLabel() const {
   return flags_.soundOption.load() == 1 ? text::kSoundLabel : text::kSoundLabelOff;
+}
+
+const char* StationWindowModel::VerifyLabel() const {
+  return flags_.verifyWrites.load() == 1 ? text::kVerifyLabel : text::kVerifyLabelOff;
 }
 
 }  // namespace rz

@@ -29,9 +29,10 @@ struct StationKeyAction {
   int nextControlRequests = 0;
   // (Re)start the parameters timer with the period kParamsTimerMs.
   bool restartParamsTimer = false;
-  // Show Captions() on the three mode buttons / SoundLabel() on the label.
+  // Show Captions() on the three mode buttons / SoundLabel() and
+  // VerifyLabel() on their labels.
   bool updateModeCaptions = false;
-  bool updateSoundLabel = false;
+  bool updateLabels = false;
 };
 
 // What the main window does with a message of its parameters timer.
@@ -98,10 +99,11 @@ class StationWindowModel {
   void OnOk();
   void OnCancel();
 
-  // The captions of the mode buttons and the text of the "Sound" label for
-  // the options as they stand.
+  // The captions of the mode buttons and the texts of the "Sound" and
+  // "Verify" labels for the options as they stand.
   ModeCaptions Captions() const;
   const char* SoundLabel() const;
+  const char* VerifyLabel() const;
 
   int FocusIndex() const { return flags_.focusIndex.load(); }
 

@@ -17,6 +17,9 @@ inline constexpr const char* kWindowCaption = "ВЕСК          2007          �
 inline constexpr const char* kSoundLabel = "Sound";
 // The label while the sound option is off: a single blank.
 inline constexpr const char* kSoundLabelOff = " ";
+// The label while writes over COM are read back (key V); a single blank otherwise.
+inline constexpr const char* kVerifyLabel = "Verify";
+inline constexpr const char* kVerifyLabelOff = " ";
 inline constexpr const char* kEthernetSwitch = "Работа через Ethernet";
 inline constexpr const char* kJournalColumn = "Message";
 inline constexpr const char* kPortEntries[] = {"COM1", "COM2", "NONE"};

@@ -15,6 +15,7 @@ WindowKey WindowKeyFromVirtualKey(std::uint32_t virtualKey, bool shift) {
     case 0x43: return WindowKey::C;
     case 0x46: return WindowKey::F;
     case 0x53: return WindowKey::S;
+    case 0x56: return WindowKey::V;
     default: return WindowKey::Other;
   }
 }

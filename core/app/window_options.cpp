@@ -26,6 +26,9 @@ bool ParseWindowOptions(const std::vector<std::string>& args, WindowOptions& opt
     if (name == "--com2") target = &options.portPaths.com2;
     if (name == "--local-address") target = &localAddress;
     if (name == "--record") target = &options.recordPath;
+    if (name == "--station") target = &options.station;
+    if (name == "--operator") target = &options.operatorName;
+    if (name == "--serial") target = &options.serial;
     if (target == nullptr) {
       error = "unknown argument '" + arg + "'";
       return false;

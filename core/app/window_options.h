@@ -18,11 +18,17 @@ struct WindowOptions {
   // The station's own address for work through Ethernet; nothing: the computer's.
   std::optional<std::array<std::uint8_t, 4>> localAddress;
   std::string recordPath;  // empty: no run record
+  // For the record: the station's name (empty: the computer's), the operator
+  // and the serial number of the first board.
+  std::string station;
+  std::string operatorName;
+  std::string serial;
   bool help = false;
 };
 
 // Parses the arguments after the program's name: "--name VALUE" and
-// "--name=VALUE" for --workdir, --com1, --com2, --local-address and --record,
+// "--name=VALUE" for --workdir, --com1, --com2, --local-address, --record,
+// --station, --operator and --serial,
 // and --help or -h. Fills `options` (keeping the defaults it holds for what
 // is not given) and returns true; on a mistake returns false with `error`
 // saying what is wrong.

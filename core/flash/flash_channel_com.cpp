@@ -54,7 +54,7 @@ class FlashOverSerial final : public FlashChannel {
   }
   bool Settle() override { return true; }
   ChannelTraces Traces() const override { return {}; }
-  bool VerifiesWrites() const override { return false; }
+  bool VerifiesWrites() const override { return station_.flags.verifyWrites.load() == 1; }
 
  private:
   StationContext& station_;

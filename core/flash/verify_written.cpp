@@ -95,6 +95,29 @@ std::uint32_t WordAt(std::span<const std::uint8_t> bytes, std::uint32_t address)
   return word;
 }
 
+// How many differing pieces the record names by address.
+constexpr std::size_t kAddressesNamed = 8;
+
+// Tells the run's record what the read-back found.
+void Record(StationContext& station, std::span<const std::uint8_t> image, std::span<const std::uint8_t> flash,
+            std::size_t readAgain, int rewritten, const std::vector<int>& differing) {
+  if (station.results == nullptr) return;
+  FlashCheck check;
+  check.flash = flash;
+  check.matches = differing.empty();
+  check.piecesReadAgain = static_cast<int>(readAgain);
+  check.piecesWrittenAgain = rewritten;
+  check.differingPieces = static_cast<int>(differing.size());
+  const auto count = static_cast<std::uint32_t>(image.size());
+  for (std::size_t i = 0; i < differing.size() && i < kAddressesNamed; ++i) {
+    const ReadPiece piece = ReadPieceAt(count, differing[i]);
+    const auto from = image.begin() + piece.address;
+    const auto at = std::mismatch(from, from + piece.length, flash.begin() + piece.address).first;
+    check.firstDifferingAddresses.push_back(piece.address + static_cast<std::uint32_t>(at - from));
+  }
+  station.results->FlashChecked(check);
+}
+
 // The journal and the note of a Flash that does not hold the image.
 Outcome ReportMismatch(StationContext& station, FlashChannel& channel, std::span<const std::uint8_t> image,
                        std::span<const std::uint8_t> flash, const std::vector<int>& differing) {
@@ -138,7 +161,10 @@ Outcome VerifyWritten(StationContext& station, FlashChannel& channel, std::span<
     if (checked != Outcome::Success) return checked;
     const std::vector<int> differing = Differing(image, flash, pending);
     if (differing.empty()) break;
-    if (round == kRepairRounds) return ReportMismatch(station, channel, image, flash, differing);
+    if (round == kRepairRounds) {
+      Record(station, image, flash, suspects.size(), rewritten, differing);
+      return ReportMismatch(station, channel, image, flash, differing);
+    }
     // Answers to the reads still on their way would pass for the writes' "done".
     if (!channel.Settle()) return FailedOrAborted(station);
     Outcome outcome = Outcome::Success;
@@ -148,6 +174,7 @@ Outcome VerifyWritten(StationContext& station, FlashChannel& channel, std::span<
     if (outcome != Outcome::Success) return outcome;
     rewritten += static_cast<int>(pending.size());
   }
+  Record(station, image, flash, suspects.size(), rewritten, {});
   if (rewritten > 0) {
     station.Ui().Note("проверка записи: " + std::to_string(suspects.size()) +
                       " частей по 512 байт перечитаны с проверкой, " + std::to_string(rewritten) +

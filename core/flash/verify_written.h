@@ -17,7 +17,8 @@ class FlashChannel;
 // is written again; one that differs after that has its Flash block erased
 // and the block's part of the image written again. Succeeds when the Flash
 // holds the image byte for byte; otherwise the journal names the first
-// differing address with the words written and read.
+// differing address with the words written and read. A read-back that came
+// to an end either way is told to the run's record (station.results).
 Outcome VerifyWritten(StationContext& station, FlashChannel& channel, std::span<const std::uint8_t> image);
 
 }  // namespace rz

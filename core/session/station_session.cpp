@@ -13,7 +13,7 @@ constexpr std::chrono::milliseconds kEndPoll{20};
 }  // namespace
 
 StationSession::StationSession(StationUi& ui, const PlatformBackends& backends, const SessionOptions& options)
-    : station_(ui, backends.sound, backends.serial), record_(station_, options.program),
+    : station_(ui, backends.sound, backends.serial), record_(station_, options.program, options.labels),
       workDir_(options.workDir),
       recordFiles_(options.record) {
   station_.udp.backend = backends.datagrams;
@@ -23,6 +23,8 @@ StationSession::StationSession(StationUi& ui, const PlatformBackends& backends, 
   station_.flags.flashServiceMode.store(options.flashServiceMode ? 1 : 0);
   station_.verifyUdpWrites = options.verifyUdpWrites;
   station_.flags.soundOption.store(options.endSignal ? 1 : 0);
+  station_.flags.verifyWrites.store(options.verifyWrites ? 1 : 0);
+  if (!options.serial.empty()) record_.SetNextSerial(options.serial);
   station_.flags.escWhileNoPort.store(options.unattended);
   recording_ = !options.record.json.empty() || !options.record.junit.empty();
   if (recording_) {

@@ -5,6 +5,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "app/port_paths.h"
 #include "link/datagram_socket.h"
@@ -30,10 +31,16 @@ struct SessionOptions {
   // The station's own address for work through Ethernet; nothing: the computer's.
   std::optional<std::array<std::uint8_t, 4>> localAddress;
   RecordFiles record;  // empty paths: no record
+  // The station's name (empty: the computer's) and the operator, for the record.
+  RunLabels labels;
+  // The serial number of the first board of the run, when given.
+  std::string serial;
   // The options the keys C, F and S toggle in the windows, set from the start.
   int serviceComVariant = 1;
   bool flashServiceMode = false;
   bool endSignal = false;
+  // Writes over the serial port are read back and compared (key V).
+  bool verifyWrites = false;
   // Writes over UDP are read back and compared (the command line may turn it
   // off; a write whose answers leave doubt is read back anyway).
   bool verifyUdpWrites = true;
@@ -54,6 +61,10 @@ class StationSession {
   ~StationSession();
 
   Station& GetStation() { return station_; }
+
+  // The serial number of the board of the next unit of the record (a unit
+  // begins with a download or a change of port).
+  void SetNextSerial(std::string serial) { record_.SetNextSerial(std::move(serial)); }
 
   // Writes the record files once (so that a path that cannot be written stops
   // the run before the board is touched), then opens the test program of the

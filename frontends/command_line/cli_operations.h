@@ -19,6 +19,9 @@ struct ParsedOperation {
   std::string word;
   const OperationRow* row = nullptr;
   OperationArgs args;
+  // Given with --serial before this operation: the serial number of the board
+  // of the next unit of the record that begins from here on.
+  std::string serial;
 };
 
 // Uses the operation's control the way the window's handler does, with the

@@ -28,15 +28,24 @@ std::string CliUsage() {
     "  --flash-service      Flash service mode on (key F in the window)\n"
     "  --sound              end-of-operation sound on (key S in the window)\n"
     "  --keep-going         run the remaining operations after one fails\n"
+    "  --verify             read back what write= wrote over COM and compare it\n"
+    "                       (key V in the window; doubles a write's time)\n"
     "  --no-verify          do not read back what write= wrote over UDP (a write\n"
     "                       whose answers leave doubt is read back anyway)\n"
     "  --debug-console      run the interactive debug console (on a terminal), in\n"
     "                       the order given among the operations\n"
     "  --record FILE        keep a record of the run in FILE (JSON): ports, options,\n"
-    "                       every operation's outcome, duration and journal lines,\n"
-    "                       the board's identity; rewritten after every operation\n"
+    "                       and per board (from one download or port= to the next)\n"
+    "                       its identity and every operation's outcome, duration\n"
+    "                       and journal lines; rewritten after every operation\n"
     "  --junit FILE         write the run as a JUnit XML report into FILE, one test\n"
-    "                       case per operation, also after every operation\n"
+    "                       suite per board, one test case per operation, also\n"
+    "                       after every operation\n"
+    "  --station NAME       the station's name in the record (default: the\n"
+    "                       computer's name)\n"
+    "  --operator NAME      the operator's name in the record\n"
+    "  --serial SN          the serial number of the board the next download (or\n"
+    "                       port=) begins; may be given again before each board\n"
     "  --list-ports         list the machine's serial devices (USB adapters with\n"
     "                       vendor, product and serial number) and exit\n"
     "  --help               show this text\n"
@@ -68,6 +77,13 @@ std::string CliUsage() {
 
 std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, std::string& error) {
   CliOptions options;
+  // A --serial waiting for the operation that follows it.
+  std::optional<std::string> serial;
+  const auto add = [&](ParsedOperation operation) {
+    operation.serial = serial.value_or("");
+    serial.reset();
+    options.operations.push_back(std::move(operation));
+  };
   options.ports = DefaultPortPaths();
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
@@ -111,12 +127,28 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, 
       options.keepGoing = true;
     } else if (arg == "--no-verify") {
       options.verifyUdpWrites = false;
+    } else if (arg == "--verify") {
+      options.verifyWrites = true;
+    } else if (arg == "--station" || arg == "--operator" || arg == "--serial") {
+      std::string text;
+      if (!value(text)) return std::nullopt;
+      if (text.empty() || text.find_first_of("\r\n") != std::string::npos) {
+        error = arg + " takes a non-empty name on one line";
+        return std::nullopt;
+      }
+      if (arg == "--station") {
+        options.station = text;
+      } else if (arg == "--operator") {
+        options.operatorName = text;
+      } else {
+        serial = text;
+      }
     } else if (arg == "--debug-console") {
       ParsedOperation operation;
       operation.word = arg;
       operation.row = FindOperationRow(Button::Debug);
       operation.args.debug.interactive = true;
-      options.operations.push_back(std::move(operation));
+      add(std::move(operation));
     } else if (arg == "--record") {
       if (!value(options.recordPath)) return std::nullopt;
     } else if (arg == "--junit") {
@@ -130,8 +162,12 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, 
       ParsedOperation operation;
       operation.word = arg;
       if (!ParseOperationWord(arg, operation.row, operation.args, error)) return std::nullopt;
-      options.operations.push_back(std::move(operation));
+      add(std::move(operation));
     }
+  }
+  if (serial) {
+    error = "--serial " + *serial + " is not followed by an operation";
+    return std::nullopt;
   }
   if (!options.help && !options.listPorts && options.operations.empty()) {
     error = "no operation given";

@@ -21,6 +21,9 @@ struct CliOptions {
   bool sound = false;
   bool keepGoing = false;
   bool verifyUdpWrites = true;  // --no-verify turns it off
+  bool verifyWrites = false;    // --verify: writes over COM are read back too
+  std::string station;          // --station: the station's name for the record
+  std::string operatorName;     // --operator
   bool help = false;
   bool listPorts = false;
   std::string recordPath;  // --record: the run record (JSON)

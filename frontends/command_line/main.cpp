@@ -55,9 +55,12 @@ int main(int argc, char** argv) {
                               .portPaths = options->ports,
                               .localAddress = options->localAddress,
                               .record = {options->recordPath, options->junitPath},
+                              .labels = {options->station, options->operatorName},
+                              .serial = {},
                               .serviceComVariant = options->serviceComVariant,
                               .flashServiceMode = options->flashService,
                               .endSignal = options->sound,
+                              .verifyWrites = options->verifyWrites,
                               .verifyUdpWrites = options->verifyUdpWrites,
                               .unattended = true});
   if (!session.Start(error)) {
@@ -81,6 +84,7 @@ int main(int argc, char** argv) {
   int status = kExitOk;
   for (const rz::cli::ParsedOperation& operation : options->operations) {
     if (watch.TerminateRequested()) break;
+    if (!operation.serial.empty()) session.SetNextSerial(operation.serial);
     const std::optional<rz::Outcome> outcome = rz::cli::RunOperation(station, operation, abandon);
     ui.FlushJournal();
     if (!outcome) {

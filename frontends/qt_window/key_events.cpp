@@ -6,11 +6,12 @@
 namespace rz::gui {
 namespace {
 
-// X11 key codes (evdev + 8) of the physical C, F and S keys, for layouts whose
+// X11 key codes (evdev + 8) of the physical C, F, S and V keys, for layouts whose
 // letters on those keys are neither Latin nor Russian.
 constexpr quint32 kXcbKeyC = 54;
 constexpr quint32 kXcbKeyF = 41;
 constexpr quint32 kXcbKeyS = 39;
+constexpr quint32 kXcbKeyV = 55;
 
 rz::WindowKey FromPhysicalKey(const QKeyEvent& event) {
   if (QGuiApplication::platformName() != QLatin1String("xcb")) return rz::WindowKey::Other;
@@ -18,6 +19,7 @@ rz::WindowKey FromPhysicalKey(const QKeyEvent& event) {
     case kXcbKeyC: return rz::WindowKey::C;
     case kXcbKeyF: return rz::WindowKey::F;
     case kXcbKeyS: return rz::WindowKey::S;
+    case kXcbKeyV: return rz::WindowKey::V;
     default: return rz::WindowKey::Other;
   }
 }
@@ -39,13 +41,16 @@ rz::WindowKey ClassifyKey(const QKeyEvent& event) {
     case Qt::Key_C: return rz::WindowKey::C;
     case Qt::Key_F: return rz::WindowKey::F;
     case Qt::Key_S: return rz::WindowKey::S;
-    // The Russian layout puts С, А and Ы on the C, F and S keys.
+    case Qt::Key_V: return rz::WindowKey::V;
+    // The Russian layout puts С, А, Ы and М on the C, F, S and V keys.
     case 0x0421:
     case 0x0441: return rz::WindowKey::C;
     case 0x0410:
     case 0x0430: return rz::WindowKey::F;
     case 0x042B:
     case 0x044B: return rz::WindowKey::S;
+    case 0x041C:
+    case 0x043C: return rz::WindowKey::V;
     default: return FromPhysicalKey(event);
   }
 }

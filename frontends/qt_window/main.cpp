@@ -31,7 +31,7 @@ using rz::kExitUsage;
 
 constexpr const char* kUsage =
     "Usage: rzstation [--workdir DIR] [--com1 PATH] [--com2 PATH] [--local-address IPV4]\n"
-    "                 [--record FILE]\n"
+    "                 [--record FILE [--station NAME] [--operator NAME] [--serial SN]]\n"
     "       rzstation --help\n"
     "\n"
     "Opens the RZ-controller test station window.\n"
@@ -57,9 +57,13 @@ constexpr const char* kUsage =
     "                  address is allowed here (a board simulated on this\n"
     "                  machine); with several network cards name the one\n"
     "                  that reaches the board.\n"
-    "  --record FILE   keep a record of the run in FILE (JSON): every operation's\n"
-    "                  outcome, duration and journal lines, the board's\n"
-    "                  identity; rewritten after every operation\n"
+    "  --record FILE   keep a record of the run in FILE (JSON): per board (from\n"
+    "                  one download or change of port to the next) its identity\n"
+    "                  and every operation's outcome, duration and journal\n"
+    "                  lines; rewritten after every operation\n"
+    "  --station NAME  the station's name in the record (default: the computer's)\n"
+    "  --operator NAME the operator's name in the record\n"
+    "  --serial SN     the serial number of the first board in the record\n"
     "  --help          show this text and exit\n"
     "\n"
     "Examples:\n"
@@ -114,7 +118,9 @@ int main(int argc, char** argv) {
                               .workDir = options.workDir,
                               .portPaths = options.portPaths,
                               .localAddress = options.localAddress,
-                              .record = {options.recordPath, {}}});
+                              .record = {options.recordPath, {}},
+                              .labels = {options.station, options.operatorName},
+                              .serial = options.serial});
   rz::Station& station = session.GetStation();
   // Ends the run once; false when the record could not be written.
   const auto endRun = [&session](const std::function<void()>& serve) {

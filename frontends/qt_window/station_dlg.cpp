@@ -151,6 +151,9 @@ void CStationDlg::CreateControls() {
       case rz::ControlRole::SoundLabel:
         soundLabel_ = new QLabel(Utf8(row.caption), this);
         break;
+      case rz::ControlRole::VerifyLabel:
+        verifyLabel_ = new QLabel(Utf8(row.caption), this);
+        break;
     }
     place(row.role == rz::ControlRole::Button ? Button(static_cast<int>(row.button)) : Control(row.role), row.rect);
   }
@@ -216,6 +219,8 @@ QWidget* CStationDlg::Control(rz::ControlRole role) const {
       return cpuSelector_;
     case rz::ControlRole::SoundLabel:
       return soundLabel_;
+    case rz::ControlRole::VerifyLabel:
+      return verifyLabel_;
     case rz::ControlRole::Button:
       break;
   }
@@ -235,7 +240,7 @@ void CStationDlg::InitDialog() {
   cpuSelector_->setCurrentIndex(rz::kCpuEntry74);
   FitSelectors();
 
-  UpdateSoundLabel();
+  UpdateLabels();
   ethernetSwitch_->setChecked(false);
   UpdateModeCaptions();
 
@@ -341,7 +346,10 @@ void CStationDlg::UpdateModeCaptions() {
   Button(static_cast<int>(rz::Button::FileToFlash))->setText(Utf8(captions.fileToFlash));
 }
 
-void CStationDlg::UpdateSoundLabel() { soundLabel_->setText(Utf8(model_.SoundLabel())); }
+void CStationDlg::UpdateLabels() {
+  soundLabel_->setText(Utf8(model_.SoundLabel()));
+  verifyLabel_->setText(Utf8(model_.VerifyLabel()));
+}
 
 QPushButton* CStationDlg::Button(int focusIndex) const {
   return buttons_.at(static_cast<std::size_t>(focusIndex));
@@ -465,7 +473,7 @@ void CStationDlg::RestartParamsTimer() {
 bool CStationDlg::HandleStationKey(rz::WindowKey key) {
   const rz::StationKeyAction action = model_.OnKey(key, FocusedButton());
   if (action.updateModeCaptions) UpdateModeCaptions();
-  if (action.updateSoundLabel) UpdateSoundLabel();
+  if (action.updateLabels) UpdateLabels();
   if (action.beep) rz::ConfirmationBeep(station_.Sound());
   if (action.restartParamsTimer) RestartParamsTimer();
   if (!action.passOn) return true;

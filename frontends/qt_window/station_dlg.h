@@ -90,7 +90,7 @@ class CStationDlg final : public QDialog, public rz::StationWindow {
   bool EthernetSwitch() const override;
   void SetEthernetSwitch(bool checked) override;
   void UpdateModeCaptions();
-  void UpdateSoundLabel();
+  void UpdateLabels();
 
   // Ends the run as the exit button does, for a request from outside the
   // window (a termination signal, the window destroyed by another program, a
@@ -109,6 +109,7 @@ class CStationDlg final : public QDialog, public rz::StationWindow {
   QCheckBox* EthernetSwitchBox() const { return ethernetSwitch_; }
   QLabel* StatusLine() const { return statusLine_; }
   QLabel* SoundLabel() const { return soundLabel_; }
+  QLabel* VerifyLabel() const { return verifyLabel_; }
   rz::gui::JournalView* JournalView() const { return journalView_; }
   // Focus index (1..kButtons) of the button that has the keyboard focus, or 0.
   int FocusedButton() const;
@@ -167,6 +168,7 @@ class CStationDlg final : public QDialog, public rz::StationWindow {
   QComboBox* portSelector_ = nullptr;
   QComboBox* cpuSelector_ = nullptr;
   QLabel* soundLabel_ = nullptr;
+  QLabel* verifyLabel_ = nullptr;
 
   bool initialised_ = false;
   bool closing_ = false;

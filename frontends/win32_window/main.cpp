@@ -27,6 +27,7 @@ constexpr const char* kProgram = "rzstation";
 
 constexpr const char* kUsage =
     "rzstation [--workdir DIR] [--com1 PORT] [--com2 PORT] [--local-address IPV4] [--record FILE]\n"
+    "          [--station NAME] [--operator NAME] [--serial SN]\n"
     "\n"
     "Opens the RZ-controller test station window.\n"
     "\n"
@@ -36,6 +37,8 @@ constexpr const char* kUsage =
     "--local-address IPV4: the station's own address for work through Ethernet (UDP port 13330); "
     "default: the first IPv4 address of the computer's name\n"
     "--record FILE: keep a record of the run in FILE (JSON), rewritten after every operation\n"
+    "--station NAME, --operator NAME, --serial SN: the station's name (default: the computer's), "
+    "the operator and the first board's serial number in the record\n"
     "\n"
     "Exit status: 0 after the exit button; 1 when the record could not be written at the end; "
     "2 for a wrong command line, or when tst7312v26.bin cannot be opened, the record cannot be "
@@ -81,7 +84,9 @@ int main(int argc, char** argv) {
                               .workDir = options.workDir,
                               .portPaths = options.portPaths,
                               .localAddress = options.localAddress,
-                              .record = {options.recordPath, {}}});
+                              .record = {options.recordPath, {}},
+                              .labels = {options.station, options.operatorName},
+                              .serial = options.serial});
 
   // Start-up reports its failures in message boxes without an owner.
   if (std::string error; !session.Start(error)) {

@@ -161,7 +161,7 @@ void CStationDlg::InitDialog() {
   fill(Control(rz::ControlRole::CpuSelector), rz::text::kCpuEntries);
   SetSelectorIndex(rz::Selector::CpuClock, rz::kCpuEntry74);
 
-  UpdateSoundLabel();
+  UpdateLabels();
   SetEthernetSwitch(false);
   UpdateModeCaptions();
   model_.Initialise();
@@ -281,7 +281,10 @@ void CStationDlg::UpdateModeCaptions() {
   SetText(Button(static_cast<int>(rz::Button::FileToFlash)), captions.fileToFlash);
 }
 
-void CStationDlg::UpdateSoundLabel() { SetText(Control(rz::ControlRole::SoundLabel), model_.SoundLabel()); }
+void CStationDlg::UpdateLabels() {
+  SetText(Control(rz::ControlRole::SoundLabel), model_.SoundLabel());
+  SetText(Control(rz::ControlRole::VerifyLabel), model_.VerifyLabel());
+}
 
 // --- Commands ----------------------------------------------------------------
 
@@ -343,7 +346,7 @@ bool CStationDlg::FilterKey(const MSG& message) {
       rz::WindowKeyFromVirtualKey(static_cast<std::uint32_t>(message.wParam), ::GetKeyState(VK_SHIFT) < 0);
   const rz::StationKeyAction action = model_.OnKey(key, FocusedButton());
   if (action.updateModeCaptions) UpdateModeCaptions();
-  if (action.updateSoundLabel) UpdateSoundLabel();
+  if (action.updateLabels) UpdateLabels();
   if (action.beep) rz::ConfirmationBeep(station_.Sound());
   if (action.restartParamsTimer) ::SetTimer(dialog_, kParamsTimer, rz::kParamsTimerMs, nullptr);
   bool swallowed = !action.passOn;

@@ -76,7 +76,7 @@ class CStationDlg final : public rz::StationWindow {
   bool EthernetSwitch() const override;
   void SetEthernetSwitch(bool checked) override;
   void UpdateModeCaptions();
-  void UpdateSoundLabel();
+  void UpdateLabels();
 
  private:
   static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

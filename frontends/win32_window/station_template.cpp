@@ -43,6 +43,7 @@ NativeControl NativeControlOf(const ControlRow& row) {
     case ControlRole::CpuSelector:
       return {kComboBoxClass, nullptr, CBS_DROPDOWNLIST | WS_VSCROLL};
     case ControlRole::SoundLabel:
+    case ControlRole::VerifyLabel:
       return {kStaticClass, nullptr, SS_LEFT};
   }
   return {kStaticClass, nullptr, 0};

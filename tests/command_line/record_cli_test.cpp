@@ -10,6 +10,7 @@
 
 #include "app/texts.h"
 #include "child_process.h"
+#include "record_schema.h"
 #include "simulated_board.h"
 #include "station_fixture.h"
 
@@ -58,9 +59,10 @@ TEST_F(RecordCliTest, RecordOfARunWithAFailureMatchesTheJournalAndTheBoard) {
   EXPECT_EQ(run["ports"]["COM1"], dir.File("COM1"));
   EXPECT_EQ(run["options"]["serviceCom"], "v7");
   EXPECT_FALSE(run["options"]["flashServiceMode"].get<bool>());
+  ASSERT_EQ(run["units"].size(), 2u);  // port=COM2 begins the next board's unit
   std::vector<std::string> outcomes;
   std::vector<std::string> journal;
-  for (const json& operation : run["operations"]) {
+  for (const json& unit : run["units"]) for (const json& operation : unit["operations"]) {
     outcomes.push_back(operation["name"].get<std::string>() + " " + operation["outcome"].get<std::string>());
     for (const json& line : operation["journal"]) journal.push_back(line);
     EXPECT_LT(operation["start"].get<std::string>(), run["end"].get<std::string>());
@@ -71,24 +73,74 @@ TEST_F(RecordCliTest, RecordOfARunWithAFailureMatchesTheJournalAndTheBoard) {
   EXPECT_EQ(journal, Lines(result.out));
 
   // The board's identity is what its readout printed.
-  const json& identity = run["board"];
-  const json& config = run["operations"][1]["journal"];
+  const json& identity = run["units"][0]["identity"];
+  const json& config = run["units"][0]["operations"][1]["journal"];
   const auto printed = [&](const std::string& value) {
     return std::any_of(config.begin(), config.end(), [&](const json& line) {
       const std::string text = line;
       return !value.empty() && text.size() > value.size() && text.compare(text.size() - value.size(), value.size(), value) == 0;
     });
   };
-  for (const char* field : {"processor", "uniqId", "randomId", "sdramSize", "flashType"}) {
-    EXPECT_TRUE(printed(identity[field].get<std::string>())) << field << ": " << identity[field];
-  }
-  EXPECT_EQ(identity["uniqId"].get<std::string>().size(), 8u);
+  EXPECT_TRUE(printed(identity["processor"]["uniqId"].get<std::string>()));
+  EXPECT_TRUE(printed(identity["flash"]["part"].get<std::string>() + " <Bottom Boot>"));
+  EXPECT_TRUE(MatchesRecordSchema(dir.File("run.json")));
 
   tinyxml2::XMLDocument junit;
   ASSERT_EQ(junit.Parse(dir.Read("run.xml").c_str()), tinyxml2::XML_SUCCESS) << junit.ErrorStr();
   const tinyxml2::XMLElement* suite = junit.RootElement()->FirstChildElement("testsuite");
-  EXPECT_EQ(suite->IntAttribute("tests"), 5);
-  EXPECT_EQ(suite->IntAttribute("failures"), 2);
+  EXPECT_EQ(suite->IntAttribute("tests"), 4);
+  EXPECT_EQ(suite->IntAttribute("failures"), 1);
+}
+
+// Two boards in one run: each unit holds its own board's operations and
+// identity, the serial number given before it, and the run's labels.
+TEST_F(RecordCliTest, TwoBoardsInOneRunAreTwoUnitsEachWithItsOwnResults) {
+  StartBoard({"--cpu-id", "0x11111111,1,2,3,4", "--security-id", "0x5,0x6,0x7,0x8"});
+  SimulatedBoard second(dir.File("COM2"), {"--cpu-id", "0x22222222,1,2,3,4", "--rtc-stopped"});
+  const ProcessResult result =
+      ChildProcess(Command({"--keep-going", "--station", "bench-3", "--operator", "Иванов", "--serial", "SN-1",
+                            "download", "config", "rtc", "--serial", "SN-2", "port=COM2", "download", "config", "rtc"}))
+          .Wait(std::chrono::seconds(90));  // each RTC test counts ten seconds
+  EXPECT_EQ(result.exitCode, 1) << result.err;
+
+  const json run = Record();
+  EXPECT_TRUE(MatchesRecordSchema(dir.File("run.json")));
+  EXPECT_EQ(run["station"]["name"], "bench-3");
+  EXPECT_EQ(run["operator"], "Иванов");
+  ASSERT_EQ(run["units"].size(), 2u);
+  const struct {
+    const char* serial;
+    const char* uniqId;
+    const char* port;
+    std::vector<std::string> outcomes;
+  } expected[] = {{"SN-1", "11111111", "COM1", {"download success", "config success", "rtc success"}},
+                  {"SN-2", "22222222", "COM2", {"port success", "download success", "config success", "rtc failed"}}};
+  for (std::size_t i = 0; i < 2; ++i) {
+    const json& unit = run["units"][i];
+    EXPECT_EQ(unit["serial"], expected[i].serial);
+    EXPECT_EQ(unit["port"], expected[i].port);
+    EXPECT_EQ(unit["identity"]["processor"]["uniqId"], expected[i].uniqId);
+    EXPECT_EQ(unit["identity"]["flash"]["securityId"].size(), 4u);
+    EXPECT_FALSE(unit["identity"]["ethernet"].is_null());
+    EXPECT_EQ(unit["testProgram"]["size"], 4096);
+    std::vector<std::string> outcomes;
+    for (const json& operation : unit["operations"]) outcomes.push_back(operation["name"].get<std::string>() + " " +
+                                                                         operation["outcome"].get<std::string>());
+    EXPECT_EQ(outcomes, expected[i].outcomes);
+  }
+  EXPECT_EQ(run["units"][0]["identity"]["flash"]["securityId"][0], "00000005");
+  EXPECT_EQ(run["units"][0]["outcome"], "success");
+  EXPECT_EQ(run["units"][1]["outcome"], "failed");
+  EXPECT_NE(run["units"][0]["unitId"], run["units"][1]["unitId"]);
+
+  tinyxml2::XMLDocument junit;
+  ASSERT_EQ(junit.Parse(dir.Read("run.xml").c_str()), tinyxml2::XML_SUCCESS) << junit.ErrorStr();
+  std::vector<std::string> suites;
+  for (const auto* suite = junit.RootElement()->FirstChildElement("testsuite"); suite;
+       suite = suite->NextSiblingElement("testsuite")) {
+    suites.push_back(std::string(suite->Attribute("name")) + " " + suite->Attribute("failures"));
+  }
+  EXPECT_EQ(suites, (std::vector<std::string>{"1: SN-1, Uniq_ID 11111111 0", "2: SN-2, Uniq_ID 22222222 1"}));
 }
 
 TEST_F(RecordCliTest, KilledInItsThirdOperationTheRunKeepsTheFirstTwo) {
@@ -102,8 +154,11 @@ TEST_F(RecordCliTest, KilledInItsThirdOperationTheRunKeepsTheFirstTwo) {
   const json run = Record();
   EXPECT_FALSE(run["complete"].get<bool>());
   EXPECT_TRUE(run["end"].is_null());
-  ASSERT_EQ(run["operations"].size(), 2u);
-  for (const json& operation : run["operations"]) {
+  // Each change of port began a unit; the download had not ended.
+  ASSERT_EQ(run["units"].size(), 2u);
+  for (const json& unit : run["units"]) {
+    ASSERT_EQ(unit["operations"].size(), 1u);
+    const json& operation = unit["operations"][0];
     EXPECT_EQ(operation["name"], "port");
     EXPECT_EQ(operation["outcome"], "success");
     EXPECT_FALSE(operation["journal"].empty());

@@ -15,13 +15,14 @@ echo "$out"
 [ "$(echo "$out" | grep -c '^board[0-9] ')" -eq 3 ] || fail "three rows expected"
 for k in 1 2 3; do
   record="$runs/sim/board$k/record.json"
-  jq -e '.complete and ([.operations[] | .outcome] == ["success", "success"])' "$record" >/dev/null ||
+  jq -e '.complete and ([.units[].operations[] | .outcome] == ["success", "success"])' "$record" >/dev/null ||
     fail "board$k: record $(cat "$record")"
   [ "$(grep -c '<testcase ' "$runs/sim/board$k/junit.xml")" -eq 2 ] || fail "board$k: JUnit report"
   [ -s "$runs/sim/board$k/vesk_rz.log" ] || fail "board$k: no results log"
 done
 # Every board was its own: three identities, three terminals.
-[ "$(jq -r .board.uniqId "$runs"/sim/board*/record.json | sort -u | wc -l)" -eq 3 ] || fail "identities not distinct"
+[ "$(jq -r '.units[].identity.processor.uniqId // empty' "$runs"/sim/board*/record.json | sort -u | wc -l)" -eq 3 ] ||
+  fail "identities not distinct"
 [ "$(echo "$out" | awk '/^board/ {print $2}' | sort -u | wc -l)" -eq 3 ] || fail "terminals not distinct"
 
 status=0

@@ -18,6 +18,7 @@ void PutLe(std::vector<std::uint8_t>& out, std::uint32_t value, int bytes = 4) {
 // Keeps every identity a readout hands over.
 struct RecordingSink final : ResultSink {
   void BoardIdentified(const BoardIdentity& identity) override { identities.push_back(identity); }
+  void FlashChecked(const FlashCheck&) override {}
   std::vector<BoardIdentity> identities;
 };
 

@@ -6,12 +6,18 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iomanip>
+#include <regex>
+#include <set>
+#include <sstream>
 
 #include "app/texts.h"
 #include "boardtests/configuration_decode.h"
 #include "operations/operation_table.h"
+#include "record/record_host.h"
 #include "record/run_record.h"
 #include "record/xml_writer.h"
+#include "record_schema.h"
 #include "station_fixture.h"
 
 namespace rz::testing {
@@ -56,6 +62,7 @@ Outcome ReadsOnlyTheCpu(Station& station) {
   station.results->BoardIdentified(board);
   return Outcome::Failed;
 }
+Outcome Succeeds(Station&) { return Outcome::Success; }
 StartResult OpensAWindow(Station&, const OperationRow&, const OperationArgs*) { return StartResult::Started; }
 const char* AlwaysRefused(Station&) { return text::kNotAvailable; }
 
@@ -68,6 +75,8 @@ const OperationRow kWindow{.button = Button::Debug, .start = &OpensAWindow};
 const OperationRow kRefused{.button = Button::Flash, .worker = &Aborts, .refusal = &AlwaysRefused};
 const OperationRow kSerialOnly{.button = Button::Ethernet, .worker = &Aborts, .cliWord = "ethernet"};
 const OperationRow kMissing{.button = Button::ServiceCom};
+const OperationRow kDownload{.button = Button::Download, .worker = &Succeeds, .cliWord = "download"};
+const OperationRow kPort{.control = ControlKind::PortSelector, .worker = &Succeeds, .cliWord = "port"};
 
 class RunRecordTest : public ScriptedStation {
  protected:
@@ -79,8 +88,8 @@ class RunRecordTest : public ScriptedStation {
     station.observer = &record;
     station.results = &record;
   }
-  void Use(const OperationRow& row) {
-    StartOperation(station, row, nullptr);
+  void Use(const OperationRow& row, const OperationArgs* args = nullptr) {
+    StartOperation(station, row, args);
     AwaitOutcome(station, row.cliWord != nullptr ? row.cliWord : "an operation");
   }
   json ReadJson() { return json::parse(dir.Read("run.json")); }
@@ -91,7 +100,7 @@ class RunRecordTest : public ScriptedStation {
 
 TEST_F(RunRecordTest, EveryOperationWithItsOutcomeAndItsWholeJournalLines) {
   ui.AddJournalLine(0, " before the run");
-  EXPECT_EQ(ReadJson()["operations"].size(), 0u);
+  EXPECT_EQ(ReadJson()["units"].size(), 0u);
   EXPECT_FALSE(ReadJson()["complete"].get<bool>());
 
   Use(kFails);
@@ -105,7 +114,11 @@ TEST_F(RunRecordTest, EveryOperationWithItsOutcomeAndItsWholeJournalLines) {
 
   const json run = ReadJson();
   EXPECT_EQ(run, record.Json());  // the file is the record as it stands
-  const json& operations = run["operations"];
+  ASSERT_EQ(run["units"].size(), 1u);  // no download: one unit, not named by one
+  const json& unit = run["units"][0];
+  EXPECT_FALSE(unit["downloaded"].get<bool>());
+  EXPECT_EQ(unit["outcome"], "failed");
+  const json& operations = unit["operations"];
   ASSERT_EQ(operations.size(), 6u);
   const std::vector<std::pair<std::string, std::string>> expected = {
       {"sdram", "failed"}, {"rtc", "aborted"}, {text::kButtonCaptions[8], "success"},
@@ -121,7 +134,8 @@ TEST_F(RunRecordTest, EveryOperationWithItsOutcomeAndItsWholeJournalLines) {
   EXPECT_EQ(operations[3]["journal"], json::array());
   // Bytes that are not UTF-8 are replaced, the rest kept.
   EXPECT_EQ(operations[1]["journal"][0], " bad bytes \x01\xEF\xBF\xBD <&>]]>");
-  EXPECT_TRUE(run["board"].is_null());
+  for (const char* section : {"processor", "sdram", "flash", "ethernet"}) EXPECT_TRUE(unit["identity"][section].is_null());
+  EXPECT_EQ(run["schemaVersion"], kRecordSchemaVersion);
   EXPECT_EQ(run["station"]["program"], "rz-test");
   EXPECT_EQ(run["ports"]["COM1"], "COM1-device");
 
@@ -129,6 +143,7 @@ TEST_F(RunRecordTest, EveryOperationWithItsOutcomeAndItsWholeJournalLines) {
   ASSERT_TRUE(record.Finish(error)) << error;
   EXPECT_TRUE(ReadJson()["complete"].get<bool>());
   EXPECT_TRUE(ReadJson()["end"].is_string());
+  EXPECT_TRUE(MatchesRecordSchema(files.json));
   // The temporary files are gone.
   int leftovers = 0;
   for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
@@ -143,33 +158,34 @@ TEST_F(RunRecordTest, TransfersGetTheirFileSizeAndHashAndConfigTheBoard) {
   Use(kFails);  // the transfer file is not carried over to the next operation
 
   const json run = ReadJson();
-  const json& transfer = run["operations"][0]["transfer"];
+  const json& operations = run["units"][0]["operations"];
+  const json& transfer = operations[0]["transfer"];
   EXPECT_EQ(transfer["file"], dir.File("abc.bin"));
   EXPECT_EQ(transfer["size"], 3);
   EXPECT_EQ(transfer["sha256"], "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
-  EXPECT_FALSE(run["operations"][2].contains("transfer"));
+  EXPECT_FALSE(operations[2].contains("transfer"));
 
-  // The values handed over, as the journal would show them; the journal's
-  // own text plays no part.
-  const json& board = run["board"];
-  EXPECT_EQ(text::kProcessor90, " Процессор: " + board["processor"].get<std::string>());
-  EXPECT_EQ(board["uniqId"], "0c7312a5");
-  EXPECT_EQ(board["randomId"], "00000004 00000003 00000002 00000001");
-  EXPECT_EQ(board["sdramSize"], "2x16 Мбайт");
-  EXPECT_EQ(board["flashType"], "AT49BV322A <Bottom Boot>");
-  EXPECT_EQ(board["flashSecurityId"], "00000008 00000007 00000006 00000005");
+  // The values handed over; the journal's own text plays no part.
+  const json& board = run["units"][0]["identity"];
+  EXPECT_EQ(board["processor"], json({{"type", "EP7312"},
+                                      {"clockMhz", 90},
+                                      {"uniqId", "0c7312a5"},
+                                      {"randomId", {"00000001", "00000002", "00000003", "00000004"}}}));
+  EXPECT_EQ(board["sdram"]["totalMegabytes"], 32);
   EXPECT_EQ(board["sdram"]["chipWidthBits"], 16);
   EXPECT_EQ(board["flash"]["maker"], "Atmel");
+  EXPECT_EQ(board["flash"]["part"], "AT49BV322A");
+  EXPECT_EQ(board["flash"]["bootBlock"], "bottom");
+  EXPECT_EQ(board["flash"]["securityId"], json({"00000005", "00000006", "00000007", "00000008"}));
   EXPECT_EQ(board["ethernet"], json({{"eeprom", true}, {"fullDuplex", true}, {"baseAddress", "0300"},
                                      {"interrupt", "IRQ2"}, {"supplyVolts", 5.0}}));
 
-  // A later readout that read less replaces it: what it did not read is empty.
+  // A later readout of the same board replaces only the sections it read.
   Use(kCpuOnly);
-  const json partial = ReadJson()["board"];
-  EXPECT_EQ(partial["uniqId"], "deadbeef");
-  EXPECT_EQ(partial["sdramSize"], "");
-  EXPECT_EQ(partial["flashType"], "");
-  EXPECT_TRUE(partial["ethernet"].is_null());
+  const json merged = ReadJson()["units"][0]["identity"];
+  EXPECT_EQ(merged["processor"]["uniqId"], "deadbeef");
+  EXPECT_EQ(merged["flash"], board["flash"]);
+  EXPECT_EQ(merged["ethernet"], board["ethernet"]);
 }
 
 TEST_F(RunRecordTest, JUnitReportParsesWithOneCasePerOperation) {
@@ -204,6 +220,83 @@ TEST_F(RunRecordTest, JUnitReportParsesWithOneCasePerOperation) {
     hasUniqId |= std::string(p->Attribute("name")) == "board.uniqId" && std::string(p->Attribute("value")) == "0c7312a5";
   }
   EXPECT_TRUE(hasUniqId);
+}
+
+// A board swap needs a download, so each download begins a unit for the next
+// board, as does a change of port; what ran before the first download is a
+// unit of its own.
+TEST_F(RunRecordTest, DownloadsAndPortChangesBeginUnitsEachWithItsOwnBoard) {
+  Use(kFails);
+  record.SetNextSerial("SN-1");
+  Use(kDownload);
+  Use(kConfig);
+  Use(kAborts);
+  OperationArgs com2;
+  com2.selectorEntry = kPortEntryCom2;
+  Use(kPort, &com2);
+  Use(kDownload);  // the board on COM2: the unit the change of port began
+  Use(kCpuOnly);
+  record.SetNextSerial("SN-3");
+  Use(kDownload);
+  Use(kTransfer);
+
+  const json units = ReadJson()["units"];
+  ASSERT_EQ(units.size(), 4u);
+  const struct {
+    std::vector<std::string> operations;
+    const char* outcome;
+    json serial;
+    const char* port;
+    json uniqId;
+  } expected[] = {{{"sdram"}, "failed", nullptr, "COM1", nullptr},
+                  {{"download", "config", "rtc"}, "aborted", "SN-1", "COM1", "0c7312a5"},
+                  {{"port", "download", "config"}, "failed", nullptr, "COM2", "deadbeef"},
+                  {{"download", "read"}, "success", "SN-3", "COM2", nullptr}};
+  std::set<std::string> ids;
+  for (std::size_t i = 0; i < units.size(); ++i) {
+    const json& unit = units[i];
+    std::vector<std::string> names;
+    for (const json& operation : unit["operations"]) names.push_back(operation["name"]);
+    EXPECT_EQ(names, expected[i].operations) << i;
+    EXPECT_EQ(unit["outcome"], expected[i].outcome) << i;
+    EXPECT_EQ(unit["serial"], expected[i].serial) << i;
+    EXPECT_EQ(unit["port"], expected[i].port) << i;
+    const json& cpu = unit["identity"]["processor"];
+    EXPECT_EQ(cpu.is_null() ? json(nullptr) : cpu["uniqId"], expected[i].uniqId) << i;
+    EXPECT_EQ(unit["downloaded"], i > 0) << i;
+    EXPECT_EQ(unit["testProgram"].is_null(), i == 0) << i;
+    ids.insert(unit["unitId"].get<std::string>());
+    EXPECT_TRUE(std::regex_match(unit["unitId"].get<std::string>(),
+                                 std::regex("[0-9a-f]{8}-[0-9a-f]{4}-4[0-9a-f]{3}-[89ab][0-9a-f]{3}-[0-9a-f]{12}")))
+        << unit["unitId"];
+  }
+  EXPECT_EQ(ids.size(), units.size());
+  // The program the download sent, by its digest.
+  const std::vector<std::uint8_t> program = TestProgramBytes(1024);
+  Sha256 hash;
+  hash.Update(program.data(), program.size());
+  Sha256::Digest digest{};
+  ASSERT_TRUE(hash.Finish(digest));
+  EXPECT_EQ(units[1]["testProgram"]["size"], 1024);
+  std::ostringstream hex;
+  for (const std::uint8_t byte : digest) hex << std::hex << std::setw(2) << std::setfill('0') << int{byte};
+  EXPECT_EQ(units[1]["testProgram"]["sha256"], hex.str());
+  // Board 2's sections stay its own: the readout of board 3 read only the CPU.
+  EXPECT_FALSE(units[1]["identity"]["flash"].is_null());
+  EXPECT_TRUE(units[2]["identity"]["flash"].is_null());
+  EXPECT_TRUE(MatchesRecordSchema(files.json));
+
+  // The report: one suite per unit, named by it.
+  tinyxml2::XMLDocument document;
+  ASSERT_EQ(document.Parse(dir.Read("run.xml").c_str()), tinyxml2::XML_SUCCESS) << document.ErrorStr();
+  std::vector<std::string> suites;
+  for (const auto* suite = document.RootElement()->FirstChildElement("testsuite"); suite;
+       suite = suite->NextSiblingElement("testsuite")) {
+    suites.push_back(std::string(suite->Attribute("name")) + " " + suite->Attribute("tests") + "/" +
+                     suite->Attribute("failures"));
+  }
+  EXPECT_EQ(suites, (std::vector<std::string>{"1: before the first download 1/1", "2: SN-1, Uniq_ID 0c7312a5 3/1",
+                                              "3: Uniq_ID deadbeef 3/1", "4: SN-3 2/0"}));
 }
 
 // Whatever the values hold, a parser gets them back exactly.

@@ -42,7 +42,7 @@ TEST(StationWindowModel, FocusRingWrapsWithOneBeepAndTheRequestsThatReachTheOthe
       const StationKeyAction action = model.OnKey(c.key, 0);
       EXPECT_TRUE(action.passOn);
       EXPECT_EQ(action.arrowStep, c.arrowStep);
-      EXPECT_FALSE(action.restartParamsTimer || action.updateModeCaptions || action.updateSoundLabel);
+      EXPECT_FALSE(action.restartParamsTimer || action.updateModeCaptions || action.updateLabels);
       if (action.beep) beeps.push_back(press);
       requests += action.nextControlRequests;
     }
@@ -67,7 +67,7 @@ TEST(StationWindowModel, SwallowedAndUntouchedKeysChangeNoFlag) {
     flags.extComPhase.store(c.phase);
     const StationKeyAction action = model.OnKey(c.key, 0);
     EXPECT_EQ(action.passOn, c.passOn);
-    EXPECT_FALSE(action.beep || action.restartParamsTimer || action.updateModeCaptions || action.updateSoundLabel);
+    EXPECT_FALSE(action.beep || action.restartParamsTimer || action.updateModeCaptions || action.updateLabels);
     EXPECT_EQ(action.nextControlRequests, 0);
     EXPECT_EQ(flags.focusIndex.load(), 7);
     EXPECT_EQ(flags.paramsRequest.load() + flags.abort.load() + flags.runRequest.load(), 0);
@@ -97,29 +97,33 @@ TEST(StationWindowModel, OptionKeysToggleBeepAndChooseTheCaptions) {
   StationWindowModel model(flags);
   const auto shown = [&model] {
     const ModeCaptions c = model.Captions();
-    return std::string(c.serviceCom) + "|" + c.flash + "|" + c.fileToFlash + "|" + model.SoundLabel();
+    return std::string(c.serviceCom) + "|" + c.flash + "|" + c.fileToFlash + "|" + model.SoundLabel() + "|" +
+           model.VerifyLabel();
   };
   const std::string v7 = "Тест служеб.\u0421\u041E\u041Cа(v7)", v5 = "Тест служеб.\u0421\u041E\u041Cа(v5)";
   const std::string flashOff = "|xТест Flash|Запись file.rzi->Flash|", flashOn = "|Тест Flash|Запись file.*->Flash|";
-  EXPECT_EQ(shown(), v7 + flashOff + " ");
+  EXPECT_EQ(shown(), v7 + flashOff + " | ");
   const struct {
     Key key;
     std::string after;
-  } presses[] = {{Key::C, v5 + flashOff + " "},     {Key::C, v7 + flashOff + " "}, {Key::F, v7 + flashOn + " "},
-                 {Key::S, v7 + flashOn + "Sound"}, {Key::F, v7 + flashOff + "Sound"}, {Key::S, v7 + flashOff + " "}};
+  } presses[] = {{Key::C, v5 + flashOff + " | "},       {Key::C, v7 + flashOff + " | "},
+                 {Key::F, v7 + flashOn + " | "},        {Key::S, v7 + flashOn + "Sound| "},
+                 {Key::V, v7 + flashOn + "Sound|Verify"}, {Key::F, v7 + flashOff + "Sound|Verify"},
+                 {Key::S, v7 + flashOff + " |Verify"},  {Key::V, v7 + flashOff + " | "}};
   flags.focusIndex.store(4);
   for (const auto& p : presses) {
     const StationKeyAction action = model.OnKey(p.key, 4);
     EXPECT_FALSE(action.passOn);
     EXPECT_TRUE(action.beep);
-    EXPECT_EQ(action.updateSoundLabel, p.key == Key::S);
-    EXPECT_EQ(action.updateModeCaptions, p.key != Key::S);
+    const bool label = p.key == Key::S || p.key == Key::V;
+    EXPECT_EQ(action.updateLabels, label);
+    EXPECT_EQ(action.updateModeCaptions, !label);
     EXPECT_EQ(shown(), p.after);
   }
   EXPECT_EQ(flags.focusIndex.load(), 4);
   // A variant other than 1 reads as v5, and a toggle makes it 1.
   flags.serviceComVariant.store(7);
-  EXPECT_EQ(shown(), v5 + flashOff + " ");
+  EXPECT_EQ(shown(), v5 + flashOff + " | ");
   model.OnKey(Key::C, 0);
   EXPECT_EQ(flags.serviceComVariant.load(), 1);
 }
@@ -147,7 +151,7 @@ TEST(WindowKeys, VirtualKeysMapByCodeAloneExceptShiftTab) {
     bool shift;
     Key key;
   } cases[] = {{0x09, false, Key::Tab}, {0x09, true, Key::BackTab}, {0x28, true, Key::Down}, {0x53, true, Key::S},
-               {0x63, false, Key::Other}, {0x0D, false, Key::Enter}, {0x41, false, Key::Other}};
+               {0x63, false, Key::Other}, {0x0D, false, Key::Enter}, {0x41, false, Key::Other}, {0x56, false, Key::V}};
   for (const auto& c : cases) EXPECT_EQ(WindowKeyFromVirtualKey(c.vk, c.shift), c.key) << std::hex << c.vk;
 }
 
