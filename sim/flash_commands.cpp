@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "config_commands.h"
+#include "flash_program.h"
 
 namespace rzsim {
 
@@ -79,19 +80,14 @@ class Session {
   // Programs `data` at `address` (bits only cleared) and compares; answers 'Q'
   // or 'q' with the first word that did not take. Bytes past the end of the
   // Flash are dropped.
-  void ProgramAndCompare(std::uint32_t address, Args data) {
+  void ProgramAndCompare(std::uint32_t address, Args data, const FlashFaults& faults) {
     std::vector<std::uint8_t>& flash = ctx_.memory.flash;
-    std::optional<std::uint32_t> bad;
-    for (std::size_t i = 0; i < data.size(); ++i) {
-      const std::size_t at = address + i;
-      if (at >= flash.size()) break;
-      flash[at] &= data[i];
-      if (flash[at] != data[i] && !bad) bad = static_cast<std::uint32_t>(at & ~3u);
-    }
+    std::optional<std::uint32_t> bad = ProgramFlash(flash, address, data, faults);
     if (!bad) {
       ctx_.out.push_back(kStatusDone);
       return;
     }
+    *bad &= ~3u;
     // Expected word (what was to be written, over what the word held) and read word.
     std::uint32_t expected = Word(flash, *bad);
     for (std::uint32_t k = 0; k < 4; ++k) {
@@ -143,7 +139,8 @@ void TestRange(FlashCommandState& state, Args args, CommandContext& ctx) {
   const std::uint32_t end = static_cast<std::uint32_t>(std::min<std::uint64_t>(std::uint64_t{address} + length, size));
   std::vector<std::uint8_t> data;
   for (std::uint32_t at = address; at < end; ++at) data.push_back(TestByte(at));
-  s.ProgramAndCompare(address, data);
+  // The test program's own pattern is not a write piece: every byte is programmed.
+  s.ProgramAndCompare(address, data, FlashFaults{});
 }
 
 void Read(FlashCommandState& state, Args args, CommandContext& ctx) {
@@ -213,7 +210,7 @@ class WriteBlock final : public CommandRun {
       s.Refuse(r->a, r->b);
       return;
     }
-    s.ProgramAndCompare(address, data);
+    s.ProgramAndCompare(address, data, ctx.faults.flash);
   }
 
   FlashCommandState& state_;

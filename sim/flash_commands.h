@@ -25,8 +25,9 @@ std::uint32_t FlashBlockStart(std::uint32_t address);
 std::uint32_t FlashBlockLength(std::uint32_t start);
 
 // 'e' erase a block (all bytes 0xFF), 't' program test data into a range and
-// compare, 'w' program data (bits are only cleared, as NOR Flash does) and
-// compare, 'r' read with a checksum.
+// compare, 'w' program data (bits are only cleared, as NOR Flash does; the
+// pieces of --flash-ack-without-write are left as they are) and compare, 'r'
+// read with a checksum.
 void RegisterFlashCommands(Dispatcher& dispatcher, FlashCommandState& state);
 
 }  // namespace rzsim

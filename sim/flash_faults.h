@@ -1,9 +1,16 @@
 #pragma once
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
 namespace rzsim {
+
+// The unit of the write-without-programming fault: piece n is the 512 bytes at
+// Flash offset n * 512, the size of the station's write pieces.
+inline constexpr std::uint32_t kFlashWritePieceBytes = 512;
+inline constexpr std::uint32_t kFlashWritePieces = 8u * 1024 * 1024 / kFlashWritePieceBytes;
 
 // A refusal of a Flash command: the command ('e', 't' or 'w') whose range
 // holds `address` is answered 'q' with the words `a` and `b` (they differ in
@@ -31,6 +38,14 @@ struct FlashFaults {
   // From the n-th 'w' or 'r' command on (counted together, from 1) the board
   // sends nothing more; 0: never.
   std::uint32_t silentFromPiece = 0;
+  // Write pieces whose bytes no write ('w' or UDP 'W') programs, though every
+  // such write is acknowledged as if they had taken.
+  std::vector<std::uint32_t> ackWithoutWrite;
+
+  bool Unprogrammed(std::size_t address) const {
+    return std::find(ackWithoutWrite.begin(), ackWithoutWrite.end(), address / kFlashWritePieceBytes) !=
+           ackWithoutWrite.end();
+  }
 };
 
 }  // namespace rzsim

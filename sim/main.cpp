@@ -66,7 +66,7 @@ int main(int argc, char** argv) {
   options.autoReset = config.autoReset;
   options.pace = config.pace;
   options.log = config.verbose ? stderr : nullptr;
-  rzsim::UdpSide udp(config.faults.udp, options.log);
+  rzsim::UdpSide udp(config.faults.udp, config.faults.flash, options.log);
   options.udp = &udp;
   options.onReady = [&link] {
     std::string where = "rzboard-sim: board on " + link.slavePath();

@@ -409,6 +409,16 @@ const Option kOptions[] = {
        if (error.empty() && st.config.faults.flash.silentFromPiece == 0) return "commands are counted from 1";
        return error;
      }},
+    {Group::kFaults, "flash-ack-without-write", "PIECE",
+     "every write ('w' over the line or 'W' over UDP) acknowledges the 512 bytes at Flash offset PIECE*512 "
+     "(PIECE from 0) as done but leaves them unprogrammed, also on a rewrite; the rest of the write takes "
+     "(repeatable)",
+     [](std::string_view v, ParseState& st) -> std::string {
+       std::uint32_t piece = 0;
+       std::string error = Number(v, piece, kFlashWritePieces - 1);
+       if (error.empty()) st.config.faults.flash.ackWithoutWrite.push_back(piece);
+       return error;
+     }},
 
     {Group::kOther, "verbose", "", "report resets, download stages, clock switches and bytes lost to a speed mismatch on stderr",
      [](std::string_view, ParseState& st) -> std::string {

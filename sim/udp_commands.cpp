@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 
+#include "flash_program.h"
+
 namespace rzsim {
 
 namespace {
@@ -67,13 +69,7 @@ Bytes UdpCommands::Execute(std::uint8_t command, std::span<const std::uint8_t> a
     return reply;
   }
   // Programming clears bits only; the board checks what it wrote.
-  bool verified = true;
-  for (std::size_t i = 0; i < length; ++i) {
-    const std::uint8_t wanted = args[8 + i];
-    std::uint8_t& cell = flash[address + i];
-    cell = static_cast<std::uint8_t>(cell & wanted);
-    verified = verified && cell == wanted;
-  }
+  const bool verified = !ProgramFlash(flash, static_cast<std::uint32_t>(address), args.subspan(8, length), flashFaults_);
   return Reply(verified ? kUdpDone : kUdpFailed);
 }
 

@@ -6,6 +6,7 @@
 
 #include "board_memory.h"
 #include "bytes.h"
+#include "flash_faults.h"
 #include "udp_faults.h"
 
 namespace rzsim {
@@ -21,12 +22,13 @@ inline constexpr std::size_t kUdpMaxPiece = 512;
 // The test program's Flash commands over UDP, on the board's Flash array:
 // 'E' erases the block holding the address (all bytes 0xFF), 'W' programs
 // bytes (programming only clears bits; a byte that cannot take its value fails
-// the command), 'R' reads. A datagram without the magic, of an unknown command
+// the command; the pieces the Flash faults leave unprogrammed keep their bytes
+// and count as taken), 'R' reads. A datagram without the magic, of an unknown command
 // or of the wrong length gets no answer; a command the Flash refuses gets
 // status 'F'.
 class UdpCommands {
  public:
-  explicit UdpCommands(const UdpFaults& faults) : faults_(faults) {}
+  UdpCommands(const UdpFaults& faults, const FlashFaults& flashFaults) : faults_(faults), flashFaults_(flashFaults) {}
 
   // The answer to one request, or nothing when the board stays silent.
   std::optional<Bytes> Answer(std::span<const std::uint8_t> request, BoardMemory& memory);
@@ -36,6 +38,7 @@ class UdpCommands {
   void ApplyReplyFaults(std::uint8_t command, Bytes& reply);
 
   const UdpFaults& faults_;
+  const FlashFaults& flashFaults_;
   std::uint64_t received_ = 0;
   std::uint64_t faulty_ = 0;  // replies the reply faults have hit
 };

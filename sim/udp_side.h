@@ -23,7 +23,8 @@ class UdpSide {
  public:
   using Clock = std::chrono::steady_clock;
 
-  UdpSide(const UdpFaults& faults, std::FILE* log) : faults_(faults), commands_(faults), log_(log) {}
+  UdpSide(const UdpFaults& faults, const FlashFaults& flashFaults, std::FILE* log)
+      : faults_(faults), commands_(faults, flashFaults), log_(log) {}
   ~UdpSide();
   UdpSide(const UdpSide&) = delete;
   UdpSide& operator=(const UdpSide&) = delete;

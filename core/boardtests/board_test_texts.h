@@ -12,6 +12,8 @@ inline constexpr const char* kTestPassed = " Тестирование завер
 // SDRAM test: the "M" of "Mб" and the "O" of "*Oшибки." are Latin, the "с" of
 // the pause figure is Cyrillic; " *Ошибка." is Cyrillic throughout.
 inline constexpr const char* kSdramConfigError = " *Ошибка чтения параметров SDRAM.";
+// Followed by the word read, eight hexadecimal digits.
+inline constexpr const char* kSdramUnknownConfig = " *Неизвестная конфигурация SDRAM: 0x";
 inline constexpr const char* kSdramWritePrefix = ".Запись SDRAM(";  // " %d" before, "%d Mб): " after
 inline constexpr const char* kSdramReadPrefix = "   Чтение SDRAM(";
 inline constexpr const char* kSdramSizeSuffix = " Mб): ";

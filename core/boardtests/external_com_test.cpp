@@ -81,6 +81,8 @@ class ExternalComRun {
   std::array<std::uint16_t, kExtChannelPositions> errors_{};
   std::optional<std::uint32_t> cycleLimit_;
   std::uint32_t cyclesDone_ = 0;
+  // A channel was tested at least once: a map of absent positions tests none.
+  bool channelTested_ = false;
   Outcome outcome_ = Outcome::Aborted;
 };
 
@@ -136,6 +138,10 @@ std::optional<ExternalComRun::Stop> ExternalComRun::AfterCycle() {
   ++cycle_;
   ++cyclesDone_;
   if (cycleLimit_ && cyclesDone_ >= *cycleLimit_) {
+    if (!channelTested_) {
+      ui_.AddJournalLine(0, text::kExtComNothingTested);
+      return End(Outcome::Failed);
+    }
     const bool clean = std::all_of(errors_.begin(), errors_.end(), [](std::uint16_t n) { return n == 0; });
     return End(clean ? Outcome::Success : Outcome::Failed);
   }
@@ -158,6 +164,7 @@ ExternalComRun::Stop ExternalComRun::SerialCycles() {
       // Counted at the position, shown by the channel number (the same
       // counter when the map holds every channel at its own position).
       if ((status & 3) == 1) ++errors_[static_cast<std::size_t>(i)];
+      channelTested_ = channelTested_ || channel != kAbsentChannel;
       if (channel == kAbsentChannel) {
         Blink(Row(i), ExtComAbsentRow(i), kAbsentRowBlink);
       } else {
@@ -177,6 +184,8 @@ ExternalComRun::Stop ExternalComRun::ParallelCycles() {
     if (ReadFifoCounters(station_, state_.params.channelCount, state_) != kExchangeOk) {
       return End(Outcome::Aborted);
     }
+    // The board counts every position in this mode, whatever the map.
+    channelTested_ = channelTested_ || ChannelCount() > 0;
     for (int i = 0; i < ChannelCount(); ++i) {
       if (AbortRequested()) return End(Outcome::Aborted);
       const auto& counters = state_.fifoCounters[static_cast<std::size_t>(i)];

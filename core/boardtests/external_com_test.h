@@ -18,7 +18,8 @@ class StationContext;
 //
 // Outcome: Aborted after ESC (or a parameters request while 'n' or 'k' waits),
 // Failed when the board refused the parameters or failed a channel (0xFF);
-// after a cycle limit, Success when no channel error was counted, else Failed.
+// after a cycle limit, Success when no channel error was counted, else Failed
+// (also when no channel was tested: every position of the map was absent).
 Outcome ExternalComTest(StationContext& station, ExtComState& state);
 
 // The --help paragraph on ext-com's parameters.

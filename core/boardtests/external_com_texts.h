@@ -23,6 +23,8 @@ inline constexpr const char* kExtComUnknownFifo = "  ???";
 inline constexpr const char* kExtComErrors = "  Ошибки";
 
 inline constexpr const char* kExtComAbsent = "--       -";
+// Below the table when a cycle limit ends a run that tested no channel.
+inline constexpr const char* kExtComNothingTested = " *Ни один канал не протестирован.";
 
 // The parameters dialog.
 inline constexpr const char* kParamsCaption = " Параметры тестирования";

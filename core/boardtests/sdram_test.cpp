@@ -162,11 +162,14 @@ Outcome SdramTest(StationContext& station) {
     if (ReadSdramConfig(station, configWord) != kExchangeOk) {
       ui.AddJournalLine(0, text::kSdramConfigError);
       outcome = Outcome::Aborted;
+    } else if (const std::uint32_t size = SdramTestSizeFor(configWord); size == 0) {
+      // A word the table does not know gives no size to test. The size of an
+      // earlier board says nothing of this one: the run fails untested.
+      ui.AddJournalLine(0, text::kSdramUnknownConfig + Hex(configWord, 8));
+      outcome = Outcome::Failed;
     } else {
-      // A board the table does not know keeps the size of the last run.
-      if (const std::uint32_t size = SdramTestSizeFor(configWord); size != 0) station.sdramTestSize = size;
       ui.AddJournalLine(0, "");
-      SdramRun run(station, station.sdramTestSize);
+      SdramRun run(station, size);
       for (int pass = 1; pass <= 2; ++pass) {
         if (run.Pass(pass) == RunEnd::Stopped) break;
       }

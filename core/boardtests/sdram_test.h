@@ -35,12 +35,13 @@ SdramBlockResult TestSdramBlock(StationContext& station, std::uint32_t offset, s
                                 std::uint32_t megabyte, std::uint8_t mode, SdramErrorRecord& record);
 
 // The bytes tested for an SDRAM configuration word, or 0 when the word is not one
-// of the two boards the test knows (the test then keeps the size of its last run).
+// of the two boards the test knows (the test then fails, naming the word).
 std::uint32_t SdramTestSizeFor(std::uint32_t configWord);
 
 // The worker of "Тест SDRAM": two passes of writing every 64 KB block, a
 // refresh pause and reading them back. Aborted on ESC (except during the pause,
-// which ESC only shortens), failed when any block failed.
+// which ESC only shortens), failed when any block failed or the configuration
+// word is not one the test knows.
 Outcome SdramTest(StationContext& station);
 
 }  // namespace rz

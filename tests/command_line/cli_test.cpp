@@ -384,6 +384,16 @@ TEST_F(CliTest, SdramTestWithItsRefreshPauses) {
   ExpectLogOf(dir, lines);
 }
 
+TEST_F(CliTest, SdramOfAnUnknownConfigurationFailsAfterTheReadout) {
+  WriteProgram();
+  StartBoard({"--sdram-config", "0x0a2"});
+  const ProcessResult result = Run({"download", "config", "sdram"});
+  EXPECT_EQ(result.exitCode, 1) << result.err;
+  EXPECT_NE(result.out.find("\n *Неизвестная конфигурация SDRAM: 0x000000a2\n   Операция прервана.\n"),
+            std::string::npos)
+      << result.out;
+}
+
 TEST_F(CliTest, EthernetServiceComAndRtcTests) {
   WriteProgram();
   StartBoard();

@@ -60,6 +60,15 @@ TEST_F(ExtComBoardTest, ByteModeTableWithAnAbsentPositionAndScriptedResults) {
   EXPECT_EQ(station.flags.extComPhase.load(), 0);
 }
 
+TEST_F(ExtComBoardTest, AMapOfAbsentPositionsTestsNothingAndFails) {
+  std::string map = "0=0xFF";
+  for (int i = 1; i < 16; ++i) map += "," + std::to_string(i) + "=0xFF";
+  Start({"--ext-map", map});
+  EXPECT_EQ(RunExtCom("cycles=2"), Outcome::Failed);
+  EXPECT_EQ(ui.Lines().back(), text::kExtComNothingTested);
+  EXPECT_EQ(RunExtCom("cycles=1,channels=32"), Outcome::Success);  // positions 16..31 hold channels
+}
+
 TEST_F(ExtComBoardTest, LatchModeAndTheAccessTimeAt90MHz) {
   Start({"--ext-timing", "0x1C", "--ext-status", "4:0x48", "--ext-status", "6:0x02"});
   ui.cpuIndex = kCpuEntry90;

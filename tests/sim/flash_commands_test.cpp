@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "board_harness.h"
 #include "flash_commands.h"
 #include "flash_image.h"
@@ -102,6 +104,18 @@ TEST(FlashCommands, FaultsOnFirstAttemptsAndSilence) {
   EXPECT_EQ(h.Command('r', 0x400, 4).size(), 4u);  // piece 4 lacks a byte
   EXPECT_TRUE(h.Command('r', 0, 4).empty());       // piece 5: silent from here on
   EXPECT_TRUE(h.Command('e', 0).empty());
+}
+
+TEST(FlashCommands, APieceAcknowledgedWithoutWritingKeepsItsBytesOnEveryWrite) {
+  SimConfig config;
+  EXPECT_EQ(ParseOptions({"--flash-ack-without-write", "16384"}, config).kind, ParseResult::Kind::kError);
+  ASSERT_EQ(ParseOptions({"--flash-ack-without-write", "2"}, config).kind, ParseResult::Kind::kRun);
+  FlashBoard h(config.faults);
+  // The piece, then a rewrite across both its ends: only the bytes outside it take.
+  EXPECT_EQ(h.Write(0x400, Bytes(0x200, 0)), Bytes{'Q'});
+  EXPECT_EQ(h.Write(0x3FE, Bytes(0x204, 0)), Bytes{'Q'});
+  EXPECT_EQ(std::count(h.flash().begin() + 0x3FE, h.flash().begin() + 0x602, 0), 4);
+  EXPECT_EQ(std::count(h.flash().begin() + 0x400, h.flash().begin() + 0x600, 0xFF), 0x200);
 }
 
 TEST(FlashCommands, OptionsAndImageFiles) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "udp_commands.h"
 
 namespace rzsim {
@@ -17,7 +19,8 @@ Bytes Request(std::uint8_t command, std::initializer_list<std::uint32_t> words, 
 TEST(UdpCommands, MalformedRequestsGetNoAnswer) {
   BoardMemory memory;
   UdpFaults faults;
-  UdpCommands commands(faults);
+  const FlashFaults flash;
+  UdpCommands commands(faults, flash);
   Bytes badMagic = Request('E', {0});
   badMagic[0] = 'v';
   const Bytes cases[] = {
@@ -40,7 +43,8 @@ TEST(UdpCommands, RepliesFollowTheFaultsForTheirCommandsAndCount) {
   faults.failStatus = "W";
   faults.faultyReplies = 2;
   faults.dropEvery = 5;
-  UdpCommands commands(faults);
+  const FlashFaults flash;
+  UdpCommands commands(faults, flash);
   const Bytes read = Request('R', {0, 4});
   EXPECT_EQ(commands.Answer(read, memory)->size(), 11u);  // one byte short
   EXPECT_EQ((*commands.Answer(Request('W', {0, 1}, {0xFF}), memory))[7], 'F');
@@ -48,6 +52,19 @@ TEST(UdpCommands, RepliesFollowTheFaultsForTheirCommandsAndCount) {
   EXPECT_EQ((*commands.Answer(Request('W', {0, 1}, {0xFF}), memory))[7], 'Q');
   EXPECT_FALSE(commands.Answer(read, memory));  // the fifth datagram is dropped
   EXPECT_EQ(commands.Answer(read, memory)->size(), 12u);
+}
+
+TEST(UdpCommands, APieceAcknowledgedWithoutWritingStaysErased) {
+  BoardMemory memory;
+  const UdpFaults faults;
+  FlashFaults flash;
+  flash.ackWithoutWrite = {1};
+  UdpCommands commands(faults, flash);
+  for (const std::uint32_t address : {0x200u, 0x200u, 0u}) {
+    EXPECT_EQ((*commands.Answer(Request('W', {address, 512}, Bytes(512, 0)), memory))[7], 'Q');
+  }
+  EXPECT_EQ(std::count(memory.flash.begin(), memory.flash.begin() + 0x200, 0), 0x200);
+  EXPECT_EQ(std::count(memory.flash.begin() + 0x200, memory.flash.begin() + 0x400, 0xFF), 0x200);
 }
 
 }  // namespace
