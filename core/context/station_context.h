@@ -25,9 +25,6 @@ class StationContext : public LinkContext {
   HostSystem& System() { return *system_; }
   void UseHostSystem(HostSystem& system) { system_ = &system; }
 
-  // Bytes the SDRAM test covers: set from the board's configuration word, kept
-  // for the run when the word is one the test does not know.
-  std::uint32_t sdramTestSize = 0;
   // The file of the transfer that runs (written to or read from Flash); set by
   // the transfer's handler, cleared when the next operation starts.
   std::string transferFile;

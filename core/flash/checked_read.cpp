@@ -63,7 +63,8 @@ Outcome RecheckPieces(StationContext& station, FlashChannel& channel, const std:
       std::copy(into.begin(), into.end(), kept.begin());
     }
   }
-  station.Ui().AddJournalLine(-1, ProgressText(text::kCheckProgress, 100));
+  // Through the channel, so that a failure it reports next stands behind 100%.
+  channel.ShowProgress(100);
   return Outcome::Success;
 }
 

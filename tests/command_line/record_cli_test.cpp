@@ -9,7 +9,10 @@
 #include <nlohmann/json.hpp>
 
 #include "app/texts.h"
+#include "app/ip_address.h"
 #include "child_process.h"
+#include "flash_script.h"
+#include "loopback_udp.h"
 #include "record_schema.h"
 #include "simulated_board.h"
 #include "station_fixture.h"
@@ -179,6 +182,64 @@ TEST_F(RecordCliTest, RecordThatCannotBeWrittenStopsTheRunBeforeItStarts) {
     EXPECT_EQ(dir.Read("vesk_rz.log"), "");  // nothing ran, not even the log at the end
   }
 }
+
+// A verified write reads back what it wrote, over either channel: the record
+// then holds the digest of what the Flash holds, which is the image file's;
+// a piece the board acknowledged without programming it fails the write with
+// its address, after writing it again and erasing its block.
+class VerifiedWriteTest : public RecordCliTest, public ::testing::WithParamInterface<bool> {
+ protected:
+  ProcessResult Write(std::vector<std::string> boardOptions) {
+    const bool udp = GetParam();
+    board.reset();
+    StartBoard(std::move(boardOptions));
+    std::vector<std::string> words{"--flash-service", "download"};
+    if (udp) {
+      words.insert(words.end(), {"--local-address", FormatIpv4(pair.station), "ethernet=on:" + FormatIpv4(pair.board)});
+    } else {
+      words.push_back("--verify");
+    }
+    words.push_back("write=" + dir.File("image.bin"));
+    return ChildProcess(Command(words)).Wait(std::chrono::seconds(120));
+  }
+  json WriteOperation() {
+    const json run = Record();
+    for (const json& operation : run["units"][0]["operations"]) {
+      if (operation["name"] == "write") return operation;
+    }
+    return nullptr;
+  }
+  LoopbackPair pair = NextLoopbackPair();
+};
+
+TEST_P(VerifiedWriteTest, TheRecordHoldsTheFlashDigestAndAnUnwrittenPieceFails) {
+  dir.Write("image.bin", Pattern(1048576, 5));
+  ProcessResult result = Write({});
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_NE(result.out.find(" Запись Flash: 100%\n Проверка Flash: 100%\n"), std::string::npos) << result.out;
+  json write = WriteOperation();
+  EXPECT_EQ(write["check"]["bytes"], 1048576);
+  EXPECT_TRUE(write["check"]["matches"].get<bool>());
+  EXPECT_EQ(write["check"]["flashSha256"], write["transfer"]["sha256"]);
+  EXPECT_TRUE(MatchesRecordSchema(dir.File("run.json")));
+
+  result = Write({"--flash-ack-without-write", "3"});
+  EXPECT_EQ(result.exitCode, 1) << result.err;
+  EXPECT_NE(result.out.find(" Проверка Flash: 100% *Ошибка проверки\n *Адрес 000600: записано "), std::string::npos)
+      << result.out;
+  EXPECT_NE(result.out.find(", прочитано FFFFFFFF\n"), std::string::npos);
+  write = WriteOperation();
+  EXPECT_EQ(write["outcome"], "failed");
+  EXPECT_FALSE(write["check"]["matches"].get<bool>());
+  EXPECT_EQ(write["check"]["differingPieces"], 1);
+  EXPECT_EQ(write["check"]["firstDifferingAddresses"], json({"0x000600"}));
+  EXPECT_GT(write["check"]["piecesWrittenAgain"].get<int>(), 1);
+  EXPECT_NE(write["check"]["flashSha256"], write["transfer"]["sha256"]);
+  EXPECT_TRUE(MatchesRecordSchema(dir.File("run.json")));
+}
+
+INSTANTIATE_TEST_SUITE_P(Channels, VerifiedWriteTest, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool>& channel) { return channel.param ? "Udp" : "Com"; });
 
 TEST_F(RecordCliTest, ListPortsNeedsNoOperation) {
   const ProcessResult result = ChildProcess({RZ_CLI_PATH, "--list-ports"}).Wait();
