@@ -4,7 +4,9 @@
 //     (offscreen), each against a raw loop of the same requests in this run;
 //  2. the Flash test (142 commands) against a raw loop of the same requests;
 //  3. with the board pacing its line at 115200 baud, the station's time for a
-//     256 KB image written and read back against the wire time alone.
+//     256 KB image written and read back against the wire time alone, and a
+//     write with its read-back (key V) against the write alone: the
+//     read-back's cost against a read of the same bytes.
 // A program that prints figures; it never fails on a time.
 
 #include <fcntl.h>
@@ -274,6 +276,11 @@ int main(int argc, char** argv) {
     start = Clock::now();
     if (local.Run(rz::Button::FlashToFile, read) != rz::Outcome::Success) Fail("paced read failed");
     const double pacedRead = Seconds(Clock::now() - start);
+    Step("paced verified write");
+    local.station.flags.verifyWrites = 1;
+    start = Clock::now();
+    if (local.Run(rz::Button::FileToFlash, write) != rz::Outcome::Success) Fail("paced verified write failed");
+    const double pacedVerified = Seconds(Clock::now() - start);
     rz::StopStation(local.station);
     // The same requests from a raw loop on the same paced board: what is left
     // over the wire time there is the board's and the system's, not the station's.
@@ -294,6 +301,9 @@ int main(int argc, char** argv) {
     };
     paced("write:", pacedWrite, wireWrite, rawPacedWrite);
     paced("read: ", pacedRead, wireRead, rawPacedRead);
+    const double verify = pacedVerified - pacedWrite;
+    std::printf("  write + verify %8.3f s against write %8.3f s: the read-back %8.3f s, %+.2f%% against the read\n",
+                pacedVerified, pacedWrite, verify, 100.0 * (verify - pacedRead) / pacedRead);
   }
   return 0;
 }

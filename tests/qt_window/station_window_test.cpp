@@ -196,7 +196,15 @@ class StationWindowTest : public QObject {
     rig.Press(Qt::Key_S);
     QCOMPARE(rig.window->SoundLabel()->text(), QStringLiteral(" "));
 
-    QCOMPARE(rig.sound.beeps.load(), 5);
+    // Verification of writes over COM: off at start, М (Cyrillic) is the V key.
+    QCOMPARE(rig.window->VerifyLabel()->text(), QStringLiteral(" "));
+    rig.PressLetter(0x041C, QStringLiteral("М"), Qt::NoModifier);
+    QCOMPARE(rig.window->VerifyLabel()->text(), Utf8(rz::text::kVerifyLabel));
+    QCOMPARE(rig.station.flags.verifyWrites.load(), 1);
+    rig.Press(Qt::Key_V);
+    QCOMPARE(rig.window->VerifyLabel()->text(), QStringLiteral(" "));
+
+    QCOMPARE(rig.sound.beeps.load(), 7);
     QCOMPARE(clicked.count(), 0);
     QCOMPARE(rig.FocusIndex(), 1);
     QCOMPARE(rig.window->FocusedButton(), 1);

@@ -55,6 +55,7 @@ TEST_F(StationWindowTest, OptionKeysToggleCaptionsAndBeepWithoutReachingTheButto
       {'F', ControlOf(Button::Flash).id, text::kFlashTestOn, text::kFlashTestOff},
       {'F', ControlOf(Button::FileToFlash).id, text::kFileToFlashAny, text::kFileToFlashRzi},
       {'S', ControlOf(ControlRole::SoundLabel).id, text::kSoundLabel, text::kSoundLabelOff},
+      {'V', ControlOf(ControlRole::VerifyLabel).id, text::kVerifyLabel, text::kVerifyLabelOff},
   };
   ASSERT_NO_FATAL_FAILURE(OpenWindow());
   for (const Case& c : cases) {
