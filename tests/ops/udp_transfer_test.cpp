@@ -220,6 +220,40 @@ class FlashFaultTest : public UdpTransferTest {
   }
 };
 
+// A board that acknowledges a piece without programming it: the read-back of
+// a verified write finds it, writes it again, erases its block and writes
+// that again, then fails naming its address; over UDP, then over COM.
+TEST_F(FlashFaultTest, AnUnwrittenPieceFailsAVerifiedWriteOverEitherChannel) {
+  ASSERT_NO_FATAL_FAILURE(StartWithFlash({"--flash-ack-without-write", "2"}, {}));
+  station.flags.verifyWrites.store(1);
+  const std::vector<std::uint8_t> image = Pattern(4096, 11);
+  dir.Write("raw.bin", image);
+  const auto word = [&image](std::size_t at) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%02X%02X%02X%02X", image[at + 3], image[at + 2], image[at + 1], image[at]);
+    return std::string(text);
+  };
+  const std::vector<std::string> expectedEnd = {Line(text::kCheckProgress, 100, text::kCheckFailed),
+                                                " *Адрес 000400: записано " + word(0x400) + ", прочитано FFFFFFFF",
+                                                text::kAborted};
+  for (const bool overUdp : {true, false}) {
+    SCOPED_TRACE(overUdp ? "UDP" : "COM");
+    if (!overUdp) {
+      OperationArgs off;
+      off.ethernetOn = false;
+      ASSERT_EQ(StartOperation(station, *FindOperationRow("ethernet"), &off), StartResult::Started);
+      ASSERT_EQ(station.runner.Wait(), Outcome::Success);
+    }
+    const std::vector<std::string> lines = Run("write", "raw.bin");
+    ASSERT_GE(lines.size(), expectedEnd.size());
+    EXPECT_EQ(std::vector<std::string>(lines.end() - 3, lines.end()), expectedEnd);
+    EXPECT_EQ(station.runner.Wait(), Outcome::Failed);
+  }
+  std::vector<std::uint8_t> expected = image;
+  std::fill_n(expected.begin() + 0x400, 512, 0xFF);
+  EXPECT_EQ(Prefix(SavedFlash(), expected.size()), expected);
+}
+
 class UdpReplyFaultTest : public FlashFaultTest, public ::testing::WithParamInterface<ReplyFaultCase> {};
 
 TEST_P(UdpReplyFaultTest, TransfersEndByteExact) {

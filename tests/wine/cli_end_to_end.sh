@@ -109,6 +109,32 @@ cli_compare() {
   [ -n "$ok" ]
 }
 
+# cli_record_check NAME: the Windows run's record matches the schema, holds
+# one unit with the serial number given, and its write's read-back found the
+# Flash equal to the image.
+cli_record_check() {
+  local record=$wine_tmp/$1-windows/run.json
+  if ! /usr/bin/python3 - "$here/../../docs/schema/run-record.schema.json" "$record" <<'PYTHON'
+import json, sys
+from jsonschema import Draft202012Validator
+errors = list(Draft202012Validator(json.load(open(sys.argv[1]))).iter_errors(json.load(open(sys.argv[2]))))
+for error in errors[:5]: print("cli: record: " + "/".join(map(str, error.absolute_path)) + ": " + error.message[:200])
+sys.exit(1 if errors else 0)
+PYTHON
+  then
+    echo "cli: $1: the Windows record does not match its schema"
+    return 1
+  fi
+  if ! jq -e '(.units | length) == 1 and .units[0].serial == "SN-1" and .complete and
+              ([.units[0].operations[] | select(.name == "write") | .check.matches and
+                .check.flashSha256 == .transfer.sha256] == [true])' "$record" >/dev/null; then
+    echo "cli: $1: the Windows record lacks the unit or the write's read-back: $(head -c 600 "$record")"
+    return 1
+  fi
+  wine_passed=$((wine_passed + 1))
+  echo "cli: $1: the Windows record matches its schema, one unit, the write read back"
+}
+
 # cli_both NAME BOARD_OPTIONS -- ARGUMENTS: the Linux run, then the Windows run.
 cli_both() {
   local name=$1 started
@@ -128,9 +154,12 @@ run_cli_end_to_end() {
   # operation tests cover it under Wine).
   cli_both board-tests -- download config service-com ethernet-test cpu=74 sdram
   cli_compare board-tests || failures=$((failures + 1))
-  # 8 MB into the Flash and back over COM.
-  cli_both flash-com -- --flash-service download write=FILE_DIR/image.bin read=FILE_DIR/back.bin:8388608
+  # 8 MB into the Flash, read back by the write itself, and back over COM,
+  # with a run record that must match its schema.
+  cli_both flash-com -- --flash-service --verify --record FILE_DIR/run.json --serial SN-1 download \
+    write=FILE_DIR/image.bin read=FILE_DIR/back.bin:8388608
   cli_compare flash-com back.bin || failures=$((failures + 1))
+  cli_record_check flash-com || failures=$((failures + 1))
   # The same over UDP, on loopback addresses only.
   cli_both flash-udp -- --local-address 127.0.0.1 --flash-service download ethernet=on:127.0.0.2 \
     write=FILE_DIR/image.bin read=FILE_DIR/back.bin:8388608 ethernet=off
