@@ -5,6 +5,7 @@
 #include <ctime>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace rz {
@@ -25,10 +26,11 @@ inline std::filesystem::path Utf8Path(const std::string& utf8) {
 // No call ever waits for another program: a FIFO or a device node is refused
 // by what it is, without being opened in a way that could block.
 
-// A file opened for reading by this process alone.
-class ExclusiveFile {
+// A file opened for reading. Other readers may hold it at the same time;
+// writers are kept out while it is open.
+class InputFile {
  public:
-  virtual ~ExclusiveFile() = default;
+  virtual ~InputFile() = default;
   // Current size in bytes (0 when the system cannot tell).
   virtual std::uint64_t Size() = 0;
   // Moves to byte `offset` from the start; false when the system refuses.
@@ -67,6 +69,17 @@ class OutputFile {
   virtual bool KeepAs(const std::string& path, std::string& reason) = 0;
 };
 
+// Which file a path names, so that two spellings of one file (a link, "./",
+// another case on Windows) compare equal: the file itself when it exists
+// (device and inode; on Windows the volume serial number and file index),
+// else its folder's identity and its name.
+struct FileIdentity {
+  std::uint64_t volume = 0;
+  std::uint64_t index = 0;
+  std::string name;  // empty for a file that exists
+  bool operator==(const FileIdentity&) const = default;
+};
+
 // What a path names, looked at without opening it.
 enum class PathKind { Missing, RegularFile, Directory, Other };
 
@@ -77,19 +90,26 @@ enum class PathKind { Missing, RegularFile, Directory, Other };
 class HostSystem {
  public:
   virtual ~HostSystem() = default;
-  // Opens an existing regular file for reading, not shared with other
-  // programs that ask for the same, without ever blocking (a FIFO, a device
-  // node or a directory of that name is refused at once). Returns nullptr and
-  // the reason on failure.
-  virtual std::unique_ptr<ExclusiveFile> OpenNotShared(const std::string& path, std::string& reason) = 0;
-  // Starts a new file for `target` (see OutputFile). Refused when `target`
-  // exists and is not a regular file, or when the temporary file cannot be
-  // created (a missing folder, no right to write there): nullptr and the reason.
+  // Opens an existing regular file for reading, shared with other readers but
+  // not with writers (a shared lock on POSIX; FILE_SHARE_READ alone on
+  // Windows), without ever blocking (a FIFO, a device node or a directory of
+  // that name is refused at once). Returns nullptr and the reason on failure.
+  virtual std::unique_ptr<InputFile> OpenForReading(const std::string& path, std::string& reason) = 0;
+  // Starts a new file for `target` (see OutputFile). A symbolic link is
+  // written through: the file it points to is replaced (also a link whose
+  // file does not exist yet), and the link stays. An existing file keeps its
+  // permissions (and where the system lets the process, its owner). Refused
+  // when `target` exists and is not a regular file, is read-only, or when the
+  // temporary file cannot be created (a missing folder, no right to write
+  // there): nullptr and the reason.
   virtual std::unique_ptr<OutputFile> CreateOutput(const std::string& target, std::string& reason) = 0;
   // What `path` names now (following a symbolic link), without opening it;
   // Other for FIFOs, device nodes and sockets. Missing also when it cannot be
   // looked at; `reason` then says why.
   virtual PathKind Inspect(const std::string& path, std::string& reason) = 0;
+  // Which file `path` names (see FileIdentity); nothing when neither it nor
+  // its folder exists.
+  virtual std::optional<FileIdentity> Identify(const std::string& path) = 0;
   // The local date and time now.
   virtual std::tm LocalTimeNow() = 0;
   // `path` as the system writes paths for the operator (on Windows with

@@ -4,7 +4,7 @@ namespace rz {
 
 bool TestProgramFile::Open(HostSystem& system, const std::string& path, std::string& reason) {
   Close();
-  file_ = system.OpenNotShared(path, reason);
+  file_ = system.OpenForReading(path, reason);
   return file_ != nullptr;
 }
 

@@ -30,7 +30,7 @@ class TestProgramFile {
   std::size_t ReadByte(std::uint8_t& byte);
 
  private:
-  std::unique_ptr<ExclusiveFile> file_;
+  std::unique_ptr<InputFile> file_;
   // Read ahead in blocks, so that the byte-wise reads cost no system call each.
   std::array<std::uint8_t, 4096> buffer_{};
   std::size_t head_ = 0;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <ctime>
 
 #include "app/host_system.h"
 #include "flash/flash_texts.h"
@@ -17,14 +18,14 @@ constexpr int kPartialNames = 9;
 
 class DiskInput final : public TransferFile {
  public:
-  explicit DiskInput(std::unique_ptr<ExclusiveFile> file) : file_(std::move(file)) {}
+  explicit DiskInput(std::unique_ptr<InputFile> file) : file_(std::move(file)) {}
   std::uint64_t Size() override { return file_->Size(); }
   bool Seek(std::uint64_t offset) override { return file_->Seek(offset); }
   std::size_t Read(std::uint8_t* bytes, std::size_t n) override { return file_->Read(bytes, n); }
   bool Write(const std::uint8_t*, std::size_t) override { return false; }
 
  private:
-  std::unique_ptr<ExclusiveFile> file_;
+  std::unique_ptr<InputFile> file_;
 };
 
 class DiskOutput final : public TransferFile {
@@ -95,8 +96,16 @@ class DiskOutput final : public TransferFile {
       report("", "");
       return;
     }
-    for (int n = 1; n <= kPartialNames; ++n) {
-      const std::string name = target + ".partial" + (n > 1 ? "-" + std::to_string(n) : "");
+    // The short names first; when they are all taken, names with the date
+    // and time, which no earlier run can have used.
+    const std::tm now = system_.LocalTimeNow();
+    char stamp[32];
+    std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &now);
+    reason = "все имена " + target + ".partial… заняты";
+    for (int n = 1; n <= 2 * kPartialNames; ++n) {
+      const std::string name = target + ".partial" +
+                               (n <= kPartialNames ? (n > 1 ? "-" + std::to_string(n) : "")
+                                                   : "-" + std::string(stamp) + "-" + std::to_string(n - kPartialNames));
       std::string why;
       if (system_.Inspect(name, why) != PathKind::Missing) continue;
       if (file_->KeepAs(name, reason)) {
@@ -118,7 +127,7 @@ class DiskOutput final : public TransferFile {
 }  // namespace
 
 std::unique_ptr<TransferFile> OpenFileForReading(HostSystem& system, const std::string& path, std::string& reason) {
-  std::unique_ptr<ExclusiveFile> file = system.OpenNotShared(path, reason);
+  std::unique_ptr<InputFile> file = system.OpenForReading(path, reason);
   if (!file) return nullptr;
   return std::make_unique<DiskInput>(std::move(file));
 }

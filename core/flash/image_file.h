@@ -50,7 +50,8 @@ using KeptFileReport = std::function<void(const std::string& keptPath, const std
 // Complete(): when nothing of the name exists, the bytes written (maybe none)
 // take the name itself; otherwise the existing file stays as it was and the
 // bytes written, if any, are kept as "<path>.partial" (or "<path>.partial-2",
-// ... when that name is taken). `report` hears of it.
+// ... up to -9 when that name is taken, then names with the date and time).
+// `report` hears of it.
 std::unique_ptr<TransferFile> CreateFileForWriting(HostSystem& system, const std::string& path, std::string& reason,
                                                    KeptFileReport report);
 

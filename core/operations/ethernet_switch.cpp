@@ -16,10 +16,11 @@ Outcome SwitchEthernet(Station& station) {
                           {.showAbortHint = false, .restoreIdleHint = false, .clearAbort = true});
   ui.AddJournalLine(0, "");
   UdpChannel& udp = station.udp;
-  if (!udp.socket) udp.socket = OpenUdpSocket(station);
   const bool switchingOn = ui.EthernetSwitch();
-  if (!udp.socket) {
-    if (!switchingOn) return Outcome::Success;
+  // Only work through Ethernet needs the socket: switching off is a command
+  // over the serial port, which the board must hear whatever the socket does.
+  if (switchingOn && !udp.socket) udp.socket = OpenUdpSocket(station);
+  if (switchingOn && !udp.socket) {
     ui.SetEthernetSwitch(false);
     ui.AddJournalLine(0, text::kSocketOpenError);
     return Outcome::Failed;

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "app/operation_runner.h"
+#include "app/file_uses.h"
 #include "app/port_paths.h"
 #include "app/results_log.h"
 #include "app/test_program_file.h"
@@ -35,6 +37,9 @@ class Station : public StationContext {
   TestProgramFile testProgram;
   // Directory of the test-program file and the results log, ending in '/'.
   std::string workDir = "./";
+  // The files the run holds for its whole length (the test program, the
+  // results log, the record): a transfer's file may not be one of them.
+  std::vector<FileUse> runFiles;
   OperationRunner runner;
   // The external channel test's parameters and the board's last replies to it.
   ExtComState extCom;

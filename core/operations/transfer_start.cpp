@@ -39,6 +39,16 @@ void ShowCountError(Station& station, std::uint32_t count) {
   station.Ui().ShowError({text::kErrorCaption, FormatText(text::kBadByteCount, std::to_string(count)), true});
 }
 
+// Refuses a transfer's file that is one of the run's own files in a way that
+// one would destroy the other (an image that is the record being written, a
+// read into the test program).
+bool CollidesWithTheRun(Station& station, const FileUse& use, const char* pattern) {
+  const std::string collision = FileCollision(station.System(), station.runFiles, use);
+  if (collision.empty()) return false;
+  ShowFileError(station, pattern, FileNameOf(use.path), collision);
+  return true;
+}
+
 // Starts `work` as the operation's worker on the file at `path`.
 StartResult StartTransfer(Station& station, const std::string& path, std::function<Outcome()> work) {
   station.flags.ClearAbort();
@@ -91,6 +101,7 @@ StartResult StartFileToFlash(Station& station, const OperationRow&, const Operat
     if (!chosen) return StartResult::Refused;
     path = *chosen;
   }
+  if (CollidesWithTheRun(station, {path, "write=", false}, text::kOpenFileFailed)) return StartResult::Refused;
   auto job = std::make_shared<FileToFlashJob>();
   job->fileName = FileNameOf(path);
   std::string reason;
@@ -118,6 +129,7 @@ StartResult StartFlashToFile(Station& station, const OperationRow&, const Operat
     if (!chosen) return StartResult::Refused;
     path = *chosen;
     job->fileName = FileNameOf(path);
+    if (CollidesWithTheRun(station, {path, "read=", true}, text::kCreateFileFailed)) return StartResult::Refused;
     // The window tries the file before it asks for the count, so that a file
     // that cannot be created is reported first. The trial's temporary file
     // is removed at once: nothing stays behind for a read that never runs.
@@ -126,6 +138,9 @@ StartResult StartFlashToFile(Station& station, const OperationRow&, const Operat
       return StartResult::Refused;
     }
     job->count = station.Ui().AskByteCount();
+  }
+  if (args != nullptr && CollidesWithTheRun(station, {path, "read=", true}, text::kCreateFileFailed)) {
+    return StartResult::Refused;
   }
   // A refused count neither empties an existing file nor leaves a new one.
   if (!ReadCountValid(job->count)) {

@@ -69,14 +69,14 @@ nlohmann::json SectionJson(const std::optional<Section>& section, ToJson toJson)
 }
 
 nlohmann::json TransferJson(const RecordedTransfer& transfer) {
-  nlohmann::json json = {{"file", transfer.file}};
+  nlohmann::json json = {{"file", EscapedPath(transfer.file)}};
   if (transfer.error.empty()) {
     json["size"] = transfer.size;
     json["sha256"] = transfer.sha256;
   } else {
     json["error"] = transfer.error;
   }
-  if (!transfer.note.empty()) json["note"] = transfer.note;
+  if (!transfer.note.empty()) json["note"] = EscapedPath(transfer.note);
   return json;
 }
 
@@ -138,8 +138,8 @@ nlohmann::json RunJson(const RunData& run) {
           {"start", Iso8601(run.start)},
           {"end", run.end ? nlohmann::json(Iso8601(*run.end)) : nlohmann::json(nullptr)},
           {"complete", run.end.has_value()},
-          {"workDir", run.workDir},
-          {"ports", {{"COM1", run.ports.com1}, {"COM2", run.ports.com2}}},
+          {"workDir", EscapedPath(run.workDir)},
+          {"ports", {{"COM1", EscapedPath(run.ports.com1)}, {"COM2", EscapedPath(run.ports.com2)}}},
           {"options",
            {{"serviceCom", run.options.serviceComV7 ? "v7" : "v5"},
             {"flashServiceMode", run.options.flashServiceMode},

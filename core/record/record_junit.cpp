@@ -41,7 +41,7 @@ std::string CaseOutput(const RecordedOperation& operation) {
   std::string out;
   for (const std::string& line : operation.journal) out += line + "\n";
   if (const auto& transfer = operation.transfer) {
-    out += "file " + transfer->file +
+    out += "file " + EscapedPath(transfer->file) +
            (transfer->error.empty()
                 ? ", " + std::to_string(transfer->size) + " bytes, SHA-256 " + transfer->sha256
                 : ": " + transfer->error) +

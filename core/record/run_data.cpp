@@ -29,12 +29,13 @@ std::string UnitName(const RecordedUnit& unit, std::size_t index) {
   return name;
 }
 
-// A board's stray bytes in the journal thus cannot make a record or a report
-// unreadable.
-std::string ValidText(const std::string& in, bool forXml) {
-  static constexpr const char* kReplacement = "\xEF\xBF\xBD";
-  std::string out;
-  out.reserve(in.size());
+namespace {
+
+// Walks `in` as UTF-8: each character XML may hold (any valid one when not
+// for XML) goes to `valid` as a piece of `in`, each sequence of anything
+// else (a sequence cut short counts as its first byte alone) to `invalid`.
+template <typename Valid, typename Invalid>
+void WalkUtf8(const std::string& in, bool forXml, Valid valid, Invalid invalid) {
   for (std::size_t i = 0; i < in.size();) {
     const auto c = static_cast<unsigned char>(in[i]);
     std::size_t length = 0;
@@ -52,26 +53,63 @@ std::string ValidText(const std::string& in, bool forXml) {
       length = 4;
       code = c & 0x07;
     }
-    bool valid = length != 0 && i + length <= in.size();
-    for (std::size_t k = 1; valid && k < length; ++k) {
+    bool ok = length != 0 && i + length <= in.size();
+    for (std::size_t k = 1; ok && k < length; ++k) {
       const auto next = static_cast<unsigned char>(in[i + k]);
-      valid = (next & 0xC0) == 0x80;
+      ok = (next & 0xC0) == 0x80;
       code = (code << 6) | (next & 0x3F);
     }
     static constexpr std::array<std::uint32_t, 5> kMinimum = {0, 0, 0x80, 0x800, 0x10000};
-    if (valid) {
-      valid = code >= kMinimum[length] && code <= 0x10FFFF && !(code >= 0xD800 && code <= 0xDFFF) &&
-              (!forXml || (code != 0xFFFE && code != 0xFFFF &&
-                            (code >= 0x20 || code == '\t' || code == '\n' || code == '\r')));
+    if (ok) {
+      ok = code >= kMinimum[length] && code <= 0x10FFFF && !(code >= 0xD800 && code <= 0xDFFF) &&
+           (!forXml || (code != 0xFFFE && code != 0xFFFF &&
+                         (code >= 0x20 || code == '\t' || code == '\n' || code == '\r')));
     }
-    if (valid) {
-      out.append(in, i, length);
+    if (ok) {
+      valid(i, length);
       i += length;
     } else {
-      out += kReplacement;
-      i += length != 0 && i + length <= in.size() ? length : 1;
+      const std::size_t bad = length != 0 && i + length <= in.size() ? length : 1;
+      invalid(i, bad);
+      i += bad;
     }
   }
+}
+
+}  // namespace
+
+// A board's stray bytes in the journal thus cannot make a record or a report
+// unreadable.
+std::string ValidText(const std::string& in, bool forXml) {
+  std::string out;
+  out.reserve(in.size());
+  WalkUtf8(
+      in, forXml, [&](std::size_t from, std::size_t length) { out.append(in, from, length); },
+      [&](std::size_t, std::size_t) { out += "\xEF\xBF\xBD"; });
+  return out;
+}
+
+std::string EscapedPath(const std::string& path) {
+  bool valid = true;
+  WalkUtf8(path, true, [](std::size_t, std::size_t) {}, [&](std::size_t, std::size_t) { valid = false; });
+  if (valid) return path;
+  std::string out;
+  WalkUtf8(
+      path, true,
+      [&](std::size_t from, std::size_t length) {
+        if (length == 1 && path[from] == '\\') {
+          out += "\\\\";
+        } else {
+          out.append(path, from, length);
+        }
+      },
+      [&](std::size_t from, std::size_t length) {
+        for (std::size_t k = from; k < from + length; ++k) {
+          char hex[8];
+          std::snprintf(hex, sizeof hex, "\\x%02X", static_cast<unsigned char>(path[k]));
+          out += hex;
+        }
+      });
   return out;
 }
 

@@ -113,4 +113,9 @@ std::string Iso8601(std::chrono::system_clock::time_point moment);
 // characters XML 1.0 cannot hold.
 std::string ValidText(const std::string& in, bool forXml);
 
+// A file name as the record and the report give it: unchanged when it is
+// text XML can hold; otherwise every byte that is not is written as \xNN and
+// every backslash as \\, so that the name's bytes can be told back.
+std::string EscapedPath(const std::string& path);
+
 }  // namespace rz

@@ -96,7 +96,7 @@ bool HashFile(HostSystem& system, const std::string& path, std::string& sha256, 
               std::string& reason) {
   // Through the host system: a path that is no longer a regular file is
   // refused instead of waited on.
-  const std::unique_ptr<ExclusiveFile> in = system.OpenNotShared(path, reason);
+  const std::unique_ptr<InputFile> in = system.OpenForReading(path, reason);
   if (!in) {
     reason = "cannot open " + path + ": " + reason;
     return false;

@@ -2,6 +2,7 @@
 
 #include <chrono>
 
+#include "app/results_log.h"
 #include "session/startup.h"
 
 namespace rz {
@@ -15,7 +16,8 @@ constexpr std::chrono::milliseconds kEndPoll{20};
 StationSession::StationSession(StationUi& ui, const PlatformBackends& backends, const SessionOptions& options)
     : station_(ui, backends.sound, backends.serial), record_(station_, options.program, options.labels),
       workDir_(options.workDir),
-      recordFiles_(options.record) {
+      recordFiles_(options.record),
+      transferFiles_(options.transferFiles) {
   station_.udp.backend = backends.datagrams;
   station_.udp.localAddress = options.localAddress;
   station_.portPaths = options.portPaths;
@@ -40,6 +42,17 @@ StationSession::~StationSession() {
 
 bool StationSession::Start(std::string& error) {
   error.clear();
+  std::string dir = workDir_.empty() ? std::string(".") : workDir_;
+  if (dir.back() != '/' && dir.back() != '\\') dir += '/';
+  std::vector<FileUse>& files = station_.runFiles;
+  files = {{dir + kTestProgramFileName, "тестовая программа", false},
+           {dir + kResultsLogFileName, "журнал результатов", true}};
+  if (!recordFiles_.json.empty()) files.push_back({recordFiles_.json, "--record", true});
+  if (!recordFiles_.junit.empty()) files.push_back({recordFiles_.junit, "--junit", true});
+  std::vector<FileUse> all = files;
+  all.insert(all.end(), transferFiles_.begin(), transferFiles_.end());
+  error = FileCollision(station_.System(), all);
+  if (!error.empty()) return false;
   if (recording_ && !record_.Open(recordFiles_, error)) {
     station_.observer = nullptr;
     station_.results = nullptr;

@@ -7,6 +7,7 @@
 #include <string>
 #include <utility>
 
+#include "app/file_uses.h"
 #include "app/port_paths.h"
 #include "link/datagram_socket.h"
 #include "link/serial_device.h"
@@ -32,9 +33,12 @@ struct SessionOptions {
   std::optional<std::array<std::uint8_t, 4>> localAddress;
   RecordFiles record;  // empty paths: no record
   // The station's name (empty: the computer's) and the operator, for the record.
-  RunLabels labels;
+  RunLabels labels = {};
   // The serial number of the first board of the run, when given.
-  std::string serial;
+  std::string serial = {};
+  // Files the run's operations will read or write, known before it starts
+  // (the command line's write= and read=): checked against the run's own.
+  std::vector<FileUse> transferFiles = {};
   // The options the keys C, F and S toggle in the windows, set from the start.
   int serviceComVariant = 1;
   bool flashServiceMode = false;
@@ -66,11 +70,13 @@ class StationSession {
   // begins with a download or a change of port).
   void SetNextSerial(std::string serial) { record_.SetNextSerial(std::move(serial)); }
 
-  // Writes the record files once (so that a path that cannot be written stops
-  // the run before the board is touched), then opens the test program of the
-  // working directory, COM1 and the UDP socket. False when the run cannot
-  // start: `error` then says why the record could not be written, or is empty
-  // when the station has shown its own start-up message.
+  // Refuses a run whose files collide (an output that is one of its inputs,
+  // two outputs in one file), then writes the record files once (so that a
+  // path that cannot be written stops the run before the board is touched),
+  // then opens the test program of the working directory, COM1 and the UDP
+  // socket. False when the run cannot start: `error` then says which files
+  // collide or why the record could not be written, or is empty when the
+  // station has shown its own start-up message.
   bool Start(std::string& error);
 
   // Ends the run: a running operation is stopped (ESC) and waited for, with
@@ -86,6 +92,7 @@ class StationSession {
   RunRecord record_;
   std::string workDir_;
   RecordFiles recordFiles_;
+  std::vector<FileUse> transferFiles_;
   bool recording_ = false;
   bool ended_ = false;
 };

@@ -3,7 +3,9 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "app/file_uses.h"
 #include "operations/operation_args.h"
 #include "app/outcome.h"
 
@@ -23,6 +25,10 @@ struct ParsedOperation {
   // of the next unit of the record that begins from here on.
   std::string serial;
 };
+
+// The files the operations' write= and read= name, for the check of the run's
+// files before anything runs.
+std::vector<FileUse> TransferFiles(const std::vector<ParsedOperation>& operations);
 
 // Uses the operation's control the way the window's handler does, with the
 // word's argument in place of the window's dialogs, waits for the worker to

@@ -57,6 +57,7 @@ int main(int argc, char** argv) {
                               .record = {options->recordPath, options->junitPath},
                               .labels = {options->station, options->operatorName},
                               .serial = {},
+                              .transferFiles = rz::cli::TransferFiles(options->operations),
                               .serviceComVariant = options->serviceComVariant,
                               .flashServiceMode = options->flashService,
                               .endSignal = options->sound,

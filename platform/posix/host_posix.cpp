@@ -1,6 +1,7 @@
-// The host system on POSIX: files through open(2) with flock(2) for "not
-// shared", new files as a temporary beside the target renamed over it, and
-// localtime_r for the local time. Nothing here opens a path in a way that can
+// The host system on POSIX: files through open(2) with a shared flock(2) for
+// readers, new files as a temporary beside the target (the file a symbolic
+// link points to) renamed over it with the target's mode, and localtime_r for
+// the local time. Nothing here opens a path in a way that can
 // wait for another program: a FIFO is opened with O_NONBLOCK and refused.
 
 #include <fcntl.h>
@@ -8,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <climits>
 #include <atomic>
 #include <cerrno>
 #include <cstring>
@@ -42,6 +44,30 @@ PathKind InspectPath(const std::string& path, std::string& reason) {
   return KindOf(info);
 }
 
+// The file a path ends at once its symbolic links are followed, also when the
+// last link points to a file that does not exist yet: each link's text is
+// taken relative to the link's folder. False with the reason for a loop of
+// links (or a chain longer than the system's own limit).
+bool FollowLinks(std::string path, std::string& resolved, std::string& reason) {
+  for (int hops = 0; hops < 40; ++hops) {
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
+      resolved = path;
+      return true;
+    }
+    std::string link(PATH_MAX, '\0');
+    const ssize_t n = ::readlink(path.c_str(), link.data(), link.size());
+    if (n < 0) {
+      reason = ErrnoText();
+      return false;
+    }
+    link.resize(static_cast<std::size_t>(n));
+    path = link.front() == '/' ? link : DirectoryOf(path) + "/" + link;
+  }
+  reason = SystemReasonText(ELOOP);
+  return false;
+}
+
 // Makes a rename or a new name reach the disk with its directory.
 void SyncDirectoryOf(const std::string& path) {
   const int dir = ::open(DirectoryOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -51,12 +77,12 @@ void SyncDirectoryOf(const std::string& path) {
   }
 }
 
-class PosixExclusiveFile final : public ExclusiveFile {
+class PosixInputFile final : public InputFile {
  public:
-  explicit PosixExclusiveFile(int fd) : fd_(fd) {}
-  ~PosixExclusiveFile() override { ::close(fd_); }
-  PosixExclusiveFile(const PosixExclusiveFile&) = delete;
-  PosixExclusiveFile& operator=(const PosixExclusiveFile&) = delete;
+  explicit PosixInputFile(int fd) : fd_(fd) {}
+  ~PosixInputFile() override { ::close(fd_); }
+  PosixInputFile(const PosixInputFile&) = delete;
+  PosixInputFile& operator=(const PosixInputFile&) = delete;
 
   std::uint64_t Size() override {
     struct stat info {};
@@ -86,8 +112,10 @@ class PosixExclusiveFile final : public ExclusiveFile {
 
 class PosixOutputFile final : public OutputFile {
  public:
-  PosixOutputFile(std::string target, std::string temporary, int fd)
-      : target_(std::move(target)), temporary_(std::move(temporary)), fd_(fd) {}
+  // `file` is where the bytes go: `target` itself, or the file a link named
+  // `target` points to.
+  PosixOutputFile(std::string target, std::string file, std::string temporary, int fd)
+      : target_(std::move(target)), file_(std::move(file)), temporary_(std::move(temporary)), fd_(fd) {}
   ~PosixOutputFile() override {
     if (fd_ >= 0) ::close(fd_);
     if (!temporary_.empty()) ::unlink(temporary_.c_str());
@@ -130,12 +158,12 @@ class PosixOutputFile final : public OutputFile {
 
   bool Commit(std::string& reason) override {
     std::string why;
-    const PathKind kind = InspectPath(target_, why);
+    const PathKind kind = InspectPath(file_, why);
     if (kind != PathKind::Missing && kind != PathKind::RegularFile) {
       reason = NotARegularFileReason(kind);
       return false;
     }
-    return Close(reason) && Move(target_, true, reason);
+    return Close(reason) && Move(file_, true, reason);
   }
 
   bool KeepAs(const std::string& path, std::string& reason) override {
@@ -183,6 +211,7 @@ class PosixOutputFile final : public OutputFile {
   }
 
   std::string target_;
+  std::string file_;
   std::string temporary_;  // "" once the file has a name of its own
   int fd_;
   std::uint64_t written_ = 0;
@@ -190,7 +219,7 @@ class PosixOutputFile final : public OutputFile {
 
 class PosixHostSystem final : public HostSystem {
  public:
-  std::unique_ptr<ExclusiveFile> OpenNotShared(const std::string& path, std::string& reason) override {
+  std::unique_ptr<InputFile> OpenForReading(const std::string& path, std::string& reason) override {
     // O_NONBLOCK: opening a FIFO must not wait for a writer.
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0) {
@@ -208,27 +237,36 @@ class PosixHostSystem final : public HostSystem {
       ::close(fd);
       return nullptr;
     }
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-      reason = "файл занят другой программой";
+    // Shared: several stations may read one image at once.
+    if (::flock(fd, LOCK_SH | LOCK_NB) != 0) {
+      reason = "файл записывается другой программой";
       ::close(fd);
       return nullptr;
     }
     // Reads of a regular file never block; the flag only served the open.
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    return std::make_unique<PosixExclusiveFile>(fd);
+    return std::make_unique<PosixInputFile>(fd);
   }
 
   std::unique_ptr<OutputFile> CreateOutput(const std::string& target, std::string& reason) override {
-    std::string why;
-    const PathKind kind = InspectPath(target, why);
-    if (kind != PathKind::Missing && kind != PathKind::RegularFile) {
-      reason = NotARegularFileReason(kind);
+    std::string file;
+    if (!FollowLinks(target, file, reason)) return nullptr;
+    struct stat existing {};
+    const bool exists = ::stat(file.c_str(), &existing) == 0;
+    if (exists && KindOf(existing) != PathKind::RegularFile) {
+      reason = NotARegularFileReason(KindOf(existing));
       return nullptr;
     }
-    // A name no other process or earlier call uses: the process id and a count.
+    // Root may write anything: the mode bits say what the owner meant.
+    if (exists && ((existing.st_mode & 0222) == 0 || ::access(file.c_str(), W_OK) != 0)) {
+      reason = "файл только для чтения";
+      return nullptr;
+    }
+    // A short name no other process or earlier call uses (the process id and
+    // a count), so that a target name near the system's limit still fits.
     static std::atomic<unsigned> serial{0};
-    const std::string temporary = DirectoryOf(target) + "/." + NameOf(target) + ".tmp." +
-                                  std::to_string(::getpid()) + "." + std::to_string(serial.fetch_add(1));
+    const std::string temporary = DirectoryOf(file) + "/.rz" + std::to_string(::getpid()) + "-" +
+                                  std::to_string(serial.fetch_add(1)) + ".tmp";
     int fd = -1;
     do {
       fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
@@ -237,7 +275,30 @@ class PosixHostSystem final : public HostSystem {
       reason = ErrnoText();
       return nullptr;
     }
-    return std::make_unique<PosixOutputFile>(target, temporary, fd);
+    if (exists) {
+      // The replaced file's permissions and, where allowed, its owner and group.
+      if (::fchown(fd, existing.st_uid, existing.st_gid) != 0) {
+        // Not the owner's process: the new file keeps ours.
+      }
+      if (::fchmod(fd, existing.st_mode & 07777) != 0) {
+        // A file system without modes: the new file keeps its own.
+      }
+    }
+    return std::make_unique<PosixOutputFile>(target, file, temporary, fd);
+  }
+
+  std::optional<FileIdentity> Identify(const std::string& path) override {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0) {
+      return FileIdentity{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino), ""};
+    }
+    // Not there yet: its folder and its name (through a dangling link, the
+    // file the link points to).
+    std::string file;
+    std::string reason;
+    if (!FollowLinks(path, file, reason) || ::stat(DirectoryOf(file).c_str(), &info) != 0) return std::nullopt;
+    return FileIdentity{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),
+                        NameOf(file)};
   }
 
   PathKind Inspect(const std::string& path, std::string& reason) override { return InspectPath(path, reason); }

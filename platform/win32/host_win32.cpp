@@ -1,7 +1,8 @@
-// The host system on Windows: files through CreateFileW (binary always; "not
-// shared" through a share mode of 0, so that another program's open fails
-// while the station holds the file), new files as a temporary file beside the
-// target moved over it with MoveFileExW, and GetLocalTime for the local time.
+// The host system on Windows: files through CreateFileW (binary always;
+// readers share with readers only, FILE_SHARE_READ, so that a writer's open
+// fails while the station reads the file), new files as a temporary file
+// beside the target (the file a symbolic link points to) moved over it with
+// MoveFileExW, and GetLocalTime for the local time.
 // Nothing here opens a device: a path in the device namespace (\\.\COM1) or a
 // reserved name (NUL, CON, COM1, ...) is refused by its name, before any
 // system call could open it, block on it or raise a line of a serial port.
@@ -109,12 +110,12 @@ std::string FailureReason(DWORD error) {
                                                                            : win32::SystemReason(error);
 }
 
-class Win32ExclusiveFile final : public ExclusiveFile {
+class Win32InputFile final : public InputFile {
  public:
-  explicit Win32ExclusiveFile(HANDLE handle) : handle_(handle) {}
-  ~Win32ExclusiveFile() override { ::CloseHandle(handle_); }
-  Win32ExclusiveFile(const Win32ExclusiveFile&) = delete;
-  Win32ExclusiveFile& operator=(const Win32ExclusiveFile&) = delete;
+  explicit Win32InputFile(HANDLE handle) : handle_(handle) {}
+  ~Win32InputFile() override { ::CloseHandle(handle_); }
+  Win32InputFile(const Win32InputFile&) = delete;
+  Win32InputFile& operator=(const Win32InputFile&) = delete;
 
   std::uint64_t Size() override {
     LARGE_INTEGER size{};
@@ -145,8 +146,10 @@ class Win32ExclusiveFile final : public ExclusiveFile {
 
 class Win32OutputFile final : public OutputFile {
  public:
-  Win32OutputFile(std::string target, std::wstring temporary, HANDLE handle)
-      : target_(std::move(target)), temporary_(std::move(temporary)), handle_(handle) {}
+  // `file` is where the bytes go: `target` itself, or the file a link named
+  // `target` points to.
+  Win32OutputFile(std::string target, std::string file, std::wstring temporary, HANDLE handle)
+      : target_(std::move(target)), file_(std::move(file)), temporary_(std::move(temporary)), handle_(handle) {}
   ~Win32OutputFile() override {
     if (handle_ != INVALID_HANDLE_VALUE) ::CloseHandle(handle_);
     if (!temporary_.empty()) ::DeleteFileW(temporary_.c_str());
@@ -192,12 +195,12 @@ class Win32OutputFile final : public OutputFile {
 
   bool Commit(std::string& reason) override {
     std::string why;
-    const PathKind kind = InspectWide(win32::Wide(target_), why);
+    const PathKind kind = InspectWide(win32::Wide(file_), why);
     if (kind != PathKind::Missing && kind != PathKind::RegularFile) {
       reason = NotARegularFileReason(kind);
       return false;
     }
-    return Close(reason) && Move(target_, MOVEFILE_REPLACE_EXISTING, reason);
+    return Close(reason) && Move(file_, MOVEFILE_REPLACE_EXISTING, reason);
   }
 
   bool KeepAs(const std::string& path, std::string& reason) override {
@@ -241,6 +244,7 @@ class Win32OutputFile final : public OutputFile {
   }
 
   std::string target_;
+  std::string file_;
   std::wstring temporary_;  // empty once the file has a name of its own
   HANDLE handle_;
   std::uint64_t written_ = 0;
@@ -254,9 +258,40 @@ std::string FolderPrefixOf(const std::string& path) {
   return end == std::string::npos ? std::string() : path.substr(0, end + 1);
 }
 
+// The file a link points to, as the system names it, or `wide` itself.
+std::string FinalPathOf(const std::wstring& wide) {
+  const HANDLE handle = ::CreateFileW(wide.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return win32::Utf8(wide);
+  std::wstring final(MAX_PATH, L'\0');
+  DWORD length = ::GetFinalPathNameByHandleW(handle, final.data(), static_cast<DWORD>(final.size()), 0);
+  if (length >= final.size()) {
+    final.resize(length + 1);
+    length = ::GetFinalPathNameByHandleW(handle, final.data(), static_cast<DWORD>(final.size()), 0);
+  }
+  ::CloseHandle(handle);
+  if (length == 0 || length >= final.size()) return win32::Utf8(wide);
+  final.resize(length);
+  return win32::Utf8(final);
+}
+
+// The volume serial number and file index of what `wide` names (a file or a
+// folder), opened without any access right; nothing when it does not exist.
+std::optional<FileIdentity> IdentityOf(const std::wstring& wide) {
+  const HANDLE handle = ::CreateFileW(wide.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return std::nullopt;
+  BY_HANDLE_FILE_INFORMATION info{};
+  const bool known = ::GetFileInformationByHandle(handle, &info) != 0;
+  ::CloseHandle(handle);
+  if (!known) return std::nullopt;
+  return FileIdentity{info.dwVolumeSerialNumber,
+                      (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow, ""};
+}
+
 class Win32HostSystem final : public HostSystem {
  public:
-  std::unique_ptr<ExclusiveFile> OpenNotShared(const std::string& path, std::string& reason) override {
+  std::unique_ptr<InputFile> OpenForReading(const std::string& path, std::string& reason) override {
     const std::wstring wide = win32::Wide(path);
     const PathKind kind = InspectWide(wide, reason);
     if (kind == PathKind::Missing) return nullptr;
@@ -264,8 +299,8 @@ class Win32HostSystem final : public HostSystem {
       reason = NotARegularFileReason(kind);
       return nullptr;
     }
-    const HANDLE handle =
-        ::CreateFileW(wide.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE handle = ::CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
       reason = FailureReason(::GetLastError());
       return nullptr;
@@ -277,24 +312,33 @@ class Win32HostSystem final : public HostSystem {
       ::CloseHandle(handle);
       return nullptr;
     }
-    return std::make_unique<Win32ExclusiveFile>(handle);
+    return std::make_unique<Win32InputFile>(handle);
   }
 
   std::unique_ptr<OutputFile> CreateOutput(const std::string& target, std::string& reason) override {
     std::string why;
-    const PathKind kind = InspectWide(win32::Wide(target), why);
+    const std::wstring wide = win32::Wide(target);
+    const PathKind kind = InspectWide(wide, why);
     if (kind != PathKind::Missing && kind != PathKind::RegularFile) {
       reason = NotARegularFileReason(kind);
       return nullptr;
     }
-    const std::size_t nameStart = FolderPrefixOf(target).size();
-    const std::string stem = FolderPrefixOf(target) + "." + target.substr(nameStart) + ".tmp." +
-                             std::to_string(::GetCurrentProcessId()) + ".";
-    // A name no other process or earlier call uses: the process id and a
-    // count, created new so that nothing of that name is ever opened.
+    // Through a symbolic link to the file it points to.
+    std::string file = target;
+    if (kind == PathKind::RegularFile) {
+      const DWORD attributes = ::GetFileAttributesW(wide.c_str());
+      if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) file = FinalPathOf(wide);
+      if ((::GetFileAttributesW(win32::Wide(file).c_str()) & FILE_ATTRIBUTE_READONLY) != 0) {
+        reason = "файл только для чтения";
+        return nullptr;
+      }
+    }
+    // A short name no other process or earlier call uses (the process id and
+    // a count), created new so that nothing of that name is ever opened.
+    const std::string stem = FolderPrefixOf(file) + ".rz" + std::to_string(::GetCurrentProcessId()) + "-";
     static std::atomic<unsigned> serial{0};
     for (int attempt = 0; attempt < 16; ++attempt) {
-      std::wstring temporary = win32::Wide(stem + std::to_string(serial.fetch_add(1)));
+      std::wstring temporary = win32::Wide(stem + std::to_string(serial.fetch_add(1)) + ".tmp");
       const HANDLE handle = ::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                           FILE_ATTRIBUTE_NORMAL, nullptr);
       if (handle != INVALID_HANDLE_VALUE) {
@@ -303,7 +347,7 @@ class Win32HostSystem final : public HostSystem {
           reason = NotARegularFileReason(PathKind::Other);
           return nullptr;
         }
-        return std::make_unique<Win32OutputFile>(target, std::move(temporary), handle);
+        return std::make_unique<Win32OutputFile>(target, file, std::move(temporary), handle);
       }
       const DWORD error = ::GetLastError();
       if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) {
@@ -313,6 +357,21 @@ class Win32HostSystem final : public HostSystem {
     }
     reason = win32::SystemReason(ERROR_FILE_EXISTS);
     return nullptr;
+  }
+
+  std::optional<FileIdentity> Identify(const std::string& path) override {
+    const std::wstring wide = win32::Wide(path);
+    if (NamesADevice(wide)) return std::nullopt;
+    if (std::optional<FileIdentity> identity = IdentityOf(wide)) return identity;
+    // Not there yet: its folder and its name, in one case (names differing in
+    // case only are one file).
+    const std::size_t nameStart = FolderPrefixOf(path).size();
+    std::optional<FileIdentity> folder = IdentityOf(win32::Wide(nameStart == 0 ? "." : FolderPrefixOf(path)));
+    if (!folder) return std::nullopt;
+    std::wstring name = win32::Wide(path.substr(nameStart));
+    ::CharUpperBuffW(name.data(), static_cast<DWORD>(name.size()));
+    folder->name = win32::Utf8(name);
+    return folder;
   }
 
   PathKind Inspect(const std::string& path, std::string& reason) override {

@@ -113,15 +113,16 @@ TEST_F(EthernetSwitchTest, EscWhileWaitingFailsAndTheFlagIsClearedAtTheEnd) {
   EXPECT_FALSE(station.flags.AbortRequested());
 }
 
-TEST_F(EthernetSwitchTest, WithoutASocketSwitchingOnReportsItAndOffDoesNothing) {
+TEST_F(EthernetSwitchTest, WithoutASocketSwitchingOnReportsItAndOffIsStillSentOverCom) {
   station.udp.socket.reset();  // and no backend to create one
   EXPECT_EQ(RunSwitching(true, {'Q'}), Outcome::Failed);
   EXPECT_EQ(ui.Lines(), (std::vector<std::string>{"", text::kSocketOpenError}));
   EXPECT_FALSE(ui.ethernet);
   ui.journal = {};
-  EXPECT_EQ(RunSwitching(false, {}), Outcome::Success);
-  EXPECT_EQ(ui.Lines(), (std::vector<std::string>{""}));
-  EXPECT_TRUE(port->written.empty());
+  // Switching off needs no socket: the board hears it over the serial port.
+  EXPECT_EQ(RunSwitching(false, {'Q'}), Outcome::Success);
+  EXPECT_EQ(ui.Lines(), (std::vector<std::string>{"", text::kEthernetDisabled}));
+  EXPECT_FALSE(port->written.empty());
 }
 
 TEST_F(EthernetSwitchTest, TheHandlerAsksForTheAddressAndKeepsARefusalUntilAnAcceptedEntry) {
