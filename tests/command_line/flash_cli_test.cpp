@@ -70,6 +70,37 @@ TEST_F(FlashCliTest, EightMegabyteRoundTrip) {
   EXPECT_EQ(dir.Read("flash.out"), back);
 }
 
+// A run whose outputs would overwrite its inputs (or each other) is refused
+// before anything runs, naming both uses; every file stays as it was.
+TEST_F(FlashCliTest, OutputsThatAreInputsStopTheRunBeforeItStarts) {
+  StartBoard();
+  dir.Write("image.bin", Pattern(1024, 3));
+  const std::string image = dir.Read("image.bin");
+  const std::string program = dir.Read("tst7312v26.bin");
+  const struct {
+    std::vector<std::string> args;
+    const char* first;
+    const char* second;
+  } cases[] = {
+      {{"--record", dir.File("image.bin"), "--flash-service", "download", "write=" + dir.File("image.bin")},
+       "--record", "write="},
+      {{"--record", dir.File("tst7312v26.bin"), "config"}, "тестовая программа", "--record"},
+      {{"--record", dir.File("run.json"), "--junit", dir.Path() + "/./run.json", "config"}, "--record", "--junit"},
+      {{"--junit", dir.File("vesk_rz.log"), "config"}, "журнал результатов", "--junit"},
+      {{"read=" + dir.File("image.bin") + ":512", "write=" + dir.File("image.bin")}, "read=", "write="},
+  };
+  for (const auto& c : cases) {
+    const ProcessResult result = Run(c.args);
+    EXPECT_EQ(result.exitCode, 2) << c.first;
+    EXPECT_NE(result.err.find(c.first), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find(c.second), std::string::npos) << result.err;
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(dir.Read("image.bin"), image);
+    EXPECT_EQ(dir.Read("tst7312v26.bin"), program);
+    EXPECT_EQ(dir.Read("vesk_rz.log"), "");
+  }
+}
+
 TEST_F(FlashCliTest, BadCountsAndFilesAreRefusedWithoutHarm) {
   StartBoard();
   dir.Write("old.bin", std::vector<std::uint8_t>(10, 1));

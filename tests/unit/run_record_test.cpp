@@ -299,6 +299,17 @@ TEST_F(RunRecordTest, DownloadsAndPortChangesBeginUnitsEachWithItsOwnBoard) {
                                               "3: Uniq_ID deadbeef 3/1", "4: SN-3 2/0"}));
 }
 
+// A file name that is not text keeps its bytes in the record, escaped.
+TEST(RecordText, FileNamesThatAreNotTextAreEscapedByteForByte) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"/rz/образ.bin", "/rz/образ.bin"},
+      {"C:\\rz\\image.bin", "C:\\rz\\image.bin"},
+      {"/rz/\xff\xfe.bin", "/rz/\\xFF\\xFE.bin"},
+      {"a\\b\x01", "a\\\\b\\x01"},
+  };
+  for (const auto& [name, recorded] : cases) EXPECT_EQ(EscapedPath(name), recorded) << name;
+}
+
 // Whatever the values hold, a parser gets them back exactly.
 TEST(XmlWriter, AttributesAndTextSurviveAParser) {
   const std::vector<std::string> values{"plain", "quote \" and ' apostrophe", "<tag> & &amp;", "a\nb\r\nc\td",
