@@ -25,6 +25,12 @@ done
   fail "identities not distinct"
 [ "$(echo "$out" | awk '/^board/ {print $2}' | sort -u | wc -l)" -eq 3 ] || fail "terminals not distinct"
 
+# Three stations write one image at once: readers share it.
+head -c 4194304 /dev/urandom >"$runs/image.bin"
+out="$("$script" -n 3 -d "$runs/image" -b "$bin" download --flash-service "write=$runs/image.bin")" ||
+  fail "one image, three boards: exit $?: $out $(cat "$runs"/image/board*/station.out)"
+[ "$(echo "$out" | grep -c 'write:success')" -eq 3 ] || fail "one image, three boards: $out"
+
 status=0
 out="$("$script" -p "$runs/no-such-tty" -d "$runs/real" -b "$bin" port=COM2)" || status=$?
 echo "$out"

@@ -145,10 +145,31 @@ cli_both() {
   echo "cli: $name ran in $(($(date +%s) - started)) s"
 }
 
+# A run whose record would be its image is refused before anything runs:
+# exit status 2, both uses named, the image unchanged.
+cli_collision_refused() {
+  local dir=$wine_tmp/collision status
+  mkdir -p "$dir"
+  cp "$wine_tmp/cli-program.bin" "$dir/tst7312v26.bin"
+  head -c 4096 "$wine_tmp/cli-image.bin" >"$dir/image.bin"
+  wine64_run 60 "$windows_build/bin/rzstation-cli.exe" --workdir "$(windows_path "$dir")" --com1 COM1 --com2 COM2 \
+    --record "$(windows_path "$dir")\\IMAGE.BIN" --flash-service "write=$(windows_path "$dir")\\image.bin" \
+    >"$dir/out.txt" 2>"$dir/err.txt" </dev/null
+  status=$?
+  if [ "$status" -ne 2 ] || ! grep -q -- '--record' "$dir/err.txt" || ! grep -q 'write=' "$dir/err.txt" ||
+    ! cmp -s "$dir/image.bin" <(head -c 4096 "$wine_tmp/cli-image.bin"); then
+    echo "cli: a record named as the image (in another case) was not refused: exit $status, $(head -c 300 "$dir/err.txt")"
+    return 1
+  fi
+  wine_passed=$((wine_passed + 1))
+  echo "cli: a record named as the image is refused before anything runs"
+}
+
 run_cli_end_to_end() {
   local failures=0
   head -c 24576 /dev/urandom >"$wine_tmp/cli-program.bin"
   head -c 8388608 /dev/urandom >"$wine_tmp/cli-image.bin"
+  cli_collision_refused || failures=$((failures + 1))
   # Download, configuration readout and the board tests over COM (the RTC test
   # reports the seconds it measured, which differ from run to run; the
   # operation tests cover it under Wine).
