@@ -444,6 +444,24 @@ TEST_F(TransferButtons, FilesThatCannotBeOpenedOrCreated) {
   EXPECT_EQ(station.flags.focusIndex.load(), 11);
 }
 
+// In the window a transfer's file is chosen after the run has started: one
+// that is a file of the run (the results log, the record) is refused.
+TEST_F(TransferButtons, AFileOfTheRunChosenInADialogIsRefused) {
+  dir.Write("run.json", Bytes(10, 1));
+  station.runFiles = {{dir.File("vesk_rz.log"), "журнал результатов", true}, {dir.File("run.json"), "--record", true}};
+  ui.openFileAnswer = dir.File("run.json");
+  EXPECT_EQ(Press(Button::FileToFlash), StartResult::Refused);
+  ui.saveFileAnswer = dir.Path() + "/./vesk_rz.log";
+  EXPECT_EQ(Press(Button::FlashToFile), StartResult::Refused);
+  ASSERT_EQ(ui.messages.size(), 2u);
+  EXPECT_EQ(ui.messages[0].text, "Ошибка открытия файла <run.json>");
+  EXPECT_NE(ui.messages[0].details.find("--record"), std::string::npos) << ui.messages[0].details;
+  EXPECT_EQ(ui.messages[1].text, "Ошибка создания файла <vesk_rz.log>");
+  EXPECT_NE(ui.messages[1].details.find("журнал результатов"), std::string::npos) << ui.messages[1].details;
+  EXPECT_EQ(ui.byteCountAsked, 0);
+  EXPECT_FALSE(Exists("vesk_rz.log"));
+}
+
 TEST_F(TransferButtons, BadByteCountLeavesAnExistingFileAloneAndNoNewOne) {
   dir.Write("old.bin", Bytes(100, 7));
   station.flags.RequestAbort();  // an old ESC: cleared only when the transfer starts
