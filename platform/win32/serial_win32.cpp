@@ -141,7 +141,6 @@ class Win32SerialDevice final : public SerialDevice {
       case ERROR_OPERATION_ABORTED:
       case ERROR_DEVICE_REMOVED:
       case ERROR_DEV_NOT_EXIST:
-      case ERROR_NO_SUCH_DEVICE:
       case ERROR_INVALID_HANDLE:
       case ERROR_NOT_READY:
         gone_ = true;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <thread>
 
 #include "app/texts.h"
@@ -230,6 +231,8 @@ TEST_F(BoardTest, AVanishedOrSilentBoardEndsTheWaitWithoutEsc) {
     }
     const Outcome outcome = Wait("the operation");
     const auto took = std::chrono::steady_clock::now() - from;
+    std::printf("ended %lld ms after the board %s\n", static_cast<long long>(took / milliseconds(1)),
+                c.pull ? "went away" : "was asked");
     const auto lines = ui.Lines();
     ASSERT_GE(lines.size(), c.lastLines.size());
     EXPECT_EQ(std::vector<std::string>(lines.end() - static_cast<std::ptrdiff_t>(c.lastLines.size()), lines.end()),
