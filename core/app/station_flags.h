@@ -30,8 +30,13 @@ struct StationFlags {
   std::atomic<bool> escWhileNoPort{false};
   // Whether a serial port is open (kept by Station::SetPort).
   std::atomic<bool> portOpen{false};
+  // The open port's device has gone away (set by the port's watch, cleared
+  // when another port, or none, is set): every wait ends at once.
+  std::atomic<bool> portGone{false};
 
-  bool AbortRequested() const { return abort.load() == 1 || (escWhileNoPort.load() && !portOpen.load()); }
+  bool AbortRequested() const {
+    return abort.load() == 1 || portGone.load() || (escWhileNoPort.load() && !portOpen.load());
+  }
   void ClearAbort() { abort.store(0); }
   void RequestAbort() { abort.store(1); }
 };

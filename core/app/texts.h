@@ -69,6 +69,13 @@ inline constexpr const char* kCom2Opened = " Открыт \u0421OM2: 115200,8,n,
 inline constexpr const char* kCom1Failed = " **Ошибка открытия \u0421OM1";
 inline constexpr const char* kCom2Failed = " **Ошибка открытия \u0421OM2";
 inline constexpr const char* kNoPort = " **Ошибка открытия \u0421OM1/2";
+// The open port's device went away during an operation: " *Порт COM1 отключён".
+inline constexpr const char* kPortGonePrefix = " *Порт ";
+inline constexpr const char* kPortGoneSuffix = " отключён";
+// Notes (stderr of the command line) on waits that ended without ESC.
+inline constexpr const char* kPortGoneNote = ": устройство порта пропало, операция прервана, порт закрыт";
+inline constexpr const char* kSilenceNotePrefix = "плата молчит ";
+inline constexpr const char* kSilenceNoteSuffix = " с: ожидание прервано, как по <ESC>";
 
 // Journal: test-program download.
 inline constexpr const char* kDownloadHeading = " == Загрузка программы в контроллер ==";

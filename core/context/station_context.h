@@ -20,6 +20,9 @@ class StationContext : public LinkContext {
   StationContext(StationUi& ui, SoundSink& sound) : ui_(ui), sound_(sound) {}
 
   StationUi& Ui() { return ui_; }
+  // Says on the operator's side channel (the command line's stderr) that the
+  // board's silence ended a wait.
+  void SilenceEndedWait() override;
   SoundSink& Sound() { return sound_; }
   // Files and local time; the platform's own unless a test hands in another.
   HostSystem& System() { return *system_; }

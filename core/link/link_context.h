@@ -8,6 +8,7 @@
 #include "app/station_flags.h"
 #include "link/serial_channel.h"
 #include "link/udp_channel.h"
+#include "link/watched_port.h"
 
 namespace rz {
 
@@ -25,15 +26,27 @@ class LinkContext {
   // The one open serial port, or nullptr.
   PortHandle Port() { return port.get(); }
   // Makes `device` the open port (nullptr: none), closing the previous one.
+  // The port is watched (see WatchedPort): a device that goes away, or a
+  // board silent for longer than `silenceLimit`, ends the wait in progress.
   void SetPort(std::unique_ptr<SerialDevice> device) {
-    port = std::move(device);
+    port.reset();
+    flags.portGone.store(false);
+    if (device) port = std::make_unique<WatchedPort>(std::move(device), *this);
     flags.portOpen.store(port != nullptr);
   }
 
   // Sleeps on the calling thread.
   void Sleep(std::chrono::milliseconds duration) { sleeper(duration); }
 
+  // Called on the waiting thread when the board's silence has ended a wait as
+  // ESC would (see silenceLimit).
+  virtual void SilenceEndedWait() {}
+
   StationFlags flags;
+  // How long the board may stay silent while a byte is awaited before the
+  // wait ends as ESC ends it; zero: without limit (the windows, where the
+  // operator presses ESC). Set before the first operation starts.
+  std::chrono::milliseconds silenceLimit{0};
   std::unique_ptr<SerialDevice> port;
   UdpChannel udp;
   std::function<void(std::chrono::milliseconds)> sleeper = [](std::chrono::milliseconds d) {

@@ -39,6 +39,10 @@ class SerialDevice {
   // fewer than n bytes has waited out its time-out, also when the device has
   // gone away.
   virtual std::size_t Read(std::uint8_t* data, std::size_t n, std::chrono::milliseconds timeout) = 0;
+  // True once a read or a write found the device gone (a USB adapter pulled,
+  // the far end of a pseudo-terminal closed): nothing will ever come through
+  // it again. It stays true until the device is closed.
+  virtual bool Gone() const { return false; }
 };
 
 // Opens serial devices by path.

@@ -19,6 +19,7 @@
 #include "operations/port_reselect.h"
 #include "operations/start_steps.h"
 #include "operations/station.h"
+#include "operations/station_ports.h"
 
 namespace rz {
 namespace {
@@ -257,8 +258,8 @@ StartResult StartWork(Station& station, std::function<Outcome()> work) {
   // idle again, so that a caller waiting for the runner sees it told.
   const OperationRow* row = std::exchange(station.startingRow, nullptr);
   OperationObserver* observer = row != nullptr ? station.observer : nullptr;
-  switch (station.runner.Start([work = std::move(work), row, observer] {
-    const Outcome outcome = work();
+  switch (station.runner.Start([work = std::move(work), row, observer, &station] {
+    const Outcome outcome = CloseVanishedPort(station, work());
     if (observer != nullptr) observer->OperationEnded(*row, outcome);
     return outcome;
   })) {

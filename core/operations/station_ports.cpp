@@ -34,6 +34,18 @@ std::unique_ptr<SerialDevice> OpenPort(Station& station, int n) {
   return port;
 }
 
+Outcome CloseVanishedPort(Station& station, Outcome outcome) {
+  if (!station.flags.portGone.load()) return outcome;
+  StationUi& ui = station.Ui();
+  const bool com2 = ui.SelectorIndex(Selector::Port) == kPortEntryCom2;
+  const std::string name = com2 ? "COM2" : "COM1";
+  ui.AddJournalLine(0, text::kPortGonePrefix + name + text::kPortGoneSuffix);
+  ui.Note(name + " (" + (com2 ? station.portPaths.com2 : station.portPaths.com1) + ")" + text::kPortGoneNote);
+  station.SetPort(nullptr);
+  ui.SetSelectorIndex(Selector::Port, kPortEntryNone);
+  return outcome == Outcome::Success ? outcome : Outcome::Failed;
+}
+
 std::unique_ptr<DatagramSocket> OpenUdpSocket(Station& station) {
   UdpSocketResult result = CreateUdpSocket(station);
   if (const char* message = SocketFailureText(result.failure)) {

@@ -28,6 +28,7 @@ StationSession::StationSession(StationUi& ui, const PlatformBackends& backends, 
   station_.flags.verifyWrites.store(options.verifyWrites ? 1 : 0);
   if (!options.serial.empty()) record_.SetNextSerial(options.serial);
   station_.flags.escWhileNoPort.store(options.unattended);
+  station_.silenceLimit = options.silenceLimit;
   recording_ = !options.record.json.empty() || !options.record.junit.empty();
   if (recording_) {
     station_.observer = &record_;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -51,6 +52,9 @@ struct SessionOptions {
   // Nobody watches the run to press ESC (the command line): without a port,
   // every wait for the board ends at once as ESC would end it.
   bool unattended = false;
+  // How long the board may stay silent while a byte is awaited before the
+  // wait ends as ESC would end it; zero: no limit (the windows).
+  std::chrono::milliseconds silenceLimit{0};
 };
 
 // One run of the station from start to end, the same for the windows and the

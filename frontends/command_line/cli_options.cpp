@@ -46,6 +46,10 @@ std::string CliUsage() {
     "  --operator NAME      the operator's name in the record\n"
     "  --serial SN          the serial number of the board the next download (or\n"
     "                       port=) begins; may be given again before each board\n"
+    "  --silence-limit SECONDS\n"
+    "                       end a wait for the board as ESC (Ctrl-C) ends it once\n"
+    "                       the board has been silent that long (default 60, 0: wait\n"
+    "                       without limit); each wait gets the whole limit\n"
     "  --list-ports         list the machine's serial devices (USB adapters with\n"
     "                       vendor, product and serial number) and exit\n"
     "  --help               show this text\n"
@@ -71,6 +75,12 @@ std::string CliUsage() {
     "While work through Ethernet is on (ethernet=on:IPV4), write= and read= run over\n"
     "UDP and the other board operations are refused, as in the window.\n"
     "Ctrl-C stops the running wait or operation, like ESC in the window.\n"
+    "Each Ctrl-C is one ESC: an operation made of several waits (the configuration\n"
+    "readout's four sections) needs one for each. SIGTERM, SIGQUIT (Ctrl-\\) and\n"
+    "closing the terminal (on Windows the console window) end the whole run; it\n"
+    "still writes the log and the record.\n"
+    "A port whose device goes away (an adapter pulled) ends the operation at once\n"
+    "and is closed.\n"
     "Exit status: 0 every operation succeeded, 1 one failed or was stopped,\n"
     "2 bad usage or the station could not start.\n";
 }
@@ -153,6 +163,16 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, 
       if (!value(options.recordPath)) return std::nullopt;
     } else if (arg == "--junit") {
       if (!value(options.junitPath)) return std::nullopt;
+    } else if (arg == "--silence-limit") {
+      std::string text;
+      if (!value(text)) return std::nullopt;
+      // Whole seconds, at most a day.
+      if (text.empty() || text.size() > 5 || text.find_first_not_of("0123456789") != std::string::npos ||
+          std::stoi(text) > 86400) {
+        error = "--silence-limit takes whole seconds from 0 (no limit) to 86400, not '" + text + "'";
+        return std::nullopt;
+      }
+      options.silenceLimit = std::chrono::seconds(std::stoi(text));
     } else if (arg == "--list-ports") {
       options.listPorts = true;
     } else if (arg.rfind("--", 0) == 0) {

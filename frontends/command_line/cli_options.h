@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -28,6 +29,9 @@ struct CliOptions {
   bool listPorts = false;
   std::string recordPath;  // --record: the run record (JSON)
   std::string junitPath;   // --junit: the run as a JUnit XML report
+  // --silence-limit: a wait ends as ESC ends it after this long without a
+  // byte from the board; zero: no limit.
+  std::chrono::seconds silenceLimit{60};
   std::vector<ParsedOperation> operations;
 };
 

@@ -14,22 +14,23 @@
 namespace rz::cli {
 namespace {
 
-constexpr std::uint32_t kAbort = 1;
 constexpr std::uint32_t kTerminate = 2;
 
 // How often the watcher looks at the events and at its stop request, and
 // presses ESC again while the run is to end.
 constexpr DWORD kPollMs = 50;
 
-// Events since the watcher last looked. The handler runs on a thread the
-// system starts for it, so it only records them.
+// Events since the watcher last looked, and the Ctrl-C (Ctrl-Break) presses
+// among them. The handler runs on a thread the system starts for it, so it
+// only records them.
 std::atomic<std::uint32_t> gEvents{0};
+std::atomic<std::uint32_t> gPresses{0};
 
 BOOL WINAPI OnConsoleEvent(DWORD event) {
   switch (event) {
     case CTRL_C_EVENT:
     case CTRL_BREAK_EVENT:
-      gEvents.fetch_or(kAbort);
+      gPresses.fetch_add(1);
       return TRUE;
     case CTRL_CLOSE_EVENT:
     case CTRL_LOGOFF_EVENT:
@@ -72,7 +73,8 @@ void SignalWatch::Stop() {
 void SignalWatch::Run(Station& station) {
   while (!stop_.load()) {
     const std::uint32_t events = gEvents.exchange(0);
-    if ((events & kAbort) != 0) station.flags.RequestAbort();
+    presses_.Add(gPresses.exchange(0));
+    presses_.Deliver(station.flags);
     if ((events & kTerminate) != 0) terminate_.store(true);
     if (terminate_.load()) station.flags.RequestAbort();
     ::Sleep(kPollMs);

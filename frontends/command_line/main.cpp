@@ -63,7 +63,8 @@ int main(int argc, char** argv) {
                               .endSignal = options->sound,
                               .verifyWrites = options->verifyWrites,
                               .verifyUdpWrites = options->verifyUdpWrites,
-                              .unattended = true});
+                              .unattended = true,
+                              .silenceLimit = options->silenceLimit});
   if (!session.Start(error)) {
     if (!error.empty()) std::fprintf(stderr, "rzstation-cli: %s\n", error.c_str());
     return kExitUsage;
@@ -86,15 +87,18 @@ int main(int argc, char** argv) {
   for (const rz::cli::ParsedOperation& operation : options->operations) {
     if (watch.TerminateRequested()) break;
     if (!operation.serial.empty()) session.SetNextSerial(operation.serial);
+    // A port that vanishes during the operation is reported by the operation.
+    const bool portBefore = station.Port() != nullptr;
     const std::optional<rz::Outcome> outcome = rz::cli::RunOperation(station, operation, abandon);
     ui.FlushJournal();
+    watch.DropPendingPresses();
     if (!outcome) {
       // The operation did not stop in time: keep what it reported and leave
       // without waiting for it (its thread ends with the process).
       rz::WriteResultsLog(station);
       std::_Exit(kExitFailed);
     }
-    if (*outcome != rz::Outcome::Success && station.Port() == nullptr &&
+    if (*outcome != rz::Outcome::Success && station.Port() == nullptr && !portBefore &&
         operation.row->control != rz::ControlKind::PortSelector && !watch.TerminateRequested()) {
       std::fprintf(stderr, "rzstation-cli: нет открытого порта: операция %s прервана, как по <ESC>\n",
                    operation.word.c_str());

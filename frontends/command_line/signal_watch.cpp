@@ -82,9 +82,12 @@ void SignalWatch::Run(Station& station) {
   const auto bit = [](int signal) { return std::uint32_t{1} << signal; };
   while (!stop_.load()) {
     const int signal = sigtimedwait(&signals, nullptr, &poll);
-    std::uint32_t received = gCaught.exchange(0);
+    const std::uint32_t caught = gCaught.exchange(0);
+    std::uint32_t received = caught;
     if (signal > 0) received |= bit(signal);
-    if ((received & bit(SIGINT)) != 0) station.flags.RequestAbort();
+    // The waited signal and one caught by a handler are two presses.
+    presses_.Add((signal == SIGINT ? 1 : 0) + ((caught & bit(SIGINT)) != 0 ? 1 : 0));
+    presses_.Deliver(station.flags);
     if ((received & (bit(SIGTERM) | bit(SIGHUP) | bit(SIGQUIT))) != 0) terminate_.store(true);
     if (terminate_.load()) station.flags.RequestAbort();
   }

@@ -112,9 +112,15 @@ class PosixSerialDevice final : public SerialDevice {
         continue;
       }
       if (written < 0 && errno == EINTR) continue;
-      if (written < 0 && errno != EAGAIN && errno != EWOULDBLOCK) break;
+      if (written < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
+        if (IsGoneError(errno)) gone_ = true;
+        break;
+      }
       pollfd pfd{fd_, POLLOUT, 0};
-      if (::poll(&pfd, 1, kWriteStallMs) <= 0 || (pfd.revents & POLLOUT) == 0) break;
+      if (::poll(&pfd, 1, kWriteStallMs) <= 0 || (pfd.revents & POLLOUT) == 0) {
+        if ((pfd.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) gone_ = true;
+        break;
+      }
     }
     return done;
   }
@@ -138,7 +144,12 @@ class PosixSerialDevice final : public SerialDevice {
     return got;
   }
 
+  bool Gone() const override { return gone_; }
+
  private:
+  // What read() and write() say of a device that has gone away.
+  static bool IsGoneError(int error) { return error == EIO || error == ENXIO || error == ENODEV || error == EBADF; }
+
   // Waits up to `waitMs` for input and reads what is there into the buffer.
   // Returns false when the device reports that it is gone.
   bool Fill(int waitMs) {
@@ -146,17 +157,23 @@ class PosixSerialDevice final : public SerialDevice {
     const int ready = ::poll(&pfd, 1, waitMs);
     if (ready < 0) return errno == EINTR;
     if (ready == 0) return true;  // time-out: the caller sees the deadline
-    if ((pfd.revents & POLLIN) == 0) return false;  // POLLHUP, POLLERR, POLLNVAL
+    if ((pfd.revents & POLLIN) == 0) {  // POLLHUP, POLLERR, POLLNVAL
+      gone_ = true;
+      return false;
+    }
     const ssize_t got = ::read(fd_, buffer_.Room(), buffer_.RoomSize());
     if (got > 0) {
       buffer_.Added(static_cast<std::size_t>(got));
       return true;
     }
     if (got < 0 && (errno == EAGAIN || errno == EINTR)) return true;
+    // A hung-up terminal reads as the end of the file or as an I/O error.
+    if ((got == 0 && (pfd.revents & POLLHUP) != 0) || (got < 0 && IsGoneError(errno))) gone_ = true;
     return false;
   }
 
   int fd_;
+  bool gone_ = false;
   SerialInputBuffer buffer_;
 };
 

@@ -94,7 +94,11 @@ class Win32SerialDevice final : public SerialDevice {
       DWORD written = 0;
       const DWORD ask = static_cast<DWORD>(std::min<std::size_t>(n - done, 1u << 20));
       // A write that timed out returns what went out: the line has stalled.
-      if (!::WriteFile(handle_, data + done, ask, &written, nullptr) || written == 0) break;
+      if (!::WriteFile(handle_, data + done, ask, &written, nullptr)) {
+        NoteFailure();
+        break;
+      }
+      if (written == 0) break;
       done += written;
     }
     return done;
@@ -105,22 +109,44 @@ class Win32SerialDevice final : public SerialDevice {
     std::size_t got = buffer_.Take(data, n);
     if (got == n) return got;
     // What has arrived already goes into the buffer, without waiting.
-    if (!FillWithArrived()) return Gone(got, deadline);
+    if (!FillWithArrived()) return Failed(got, deadline);
     got += buffer_.Take(data + got, n - got);
     if (got == n) return got;
     // The rest is waited for by the driver, under the read's time-out.
     UseReadTimeout(timeout);
     DWORD read = 0;
-    if (!::ReadFile(handle_, data + got, static_cast<DWORD>(n - got), &read, nullptr)) return Gone(got, deadline);
+    if (!::ReadFile(handle_, data + got, static_cast<DWORD>(n - got), &read, nullptr)) return Failed(got, deadline);
     return got + read;
   }
 
+  bool Gone() const override { return gone_; }
+
  private:
-  // The device has gone away (adapter pulled): nothing will come, but the
-  // read still lasts its time so that callers never spin.
-  static std::size_t Gone(std::size_t got, Clock::time_point deadline) {
+  // A read the driver failed: the device may have gone away (adapter
+  // pulled). Nothing will come, but the read still lasts its time so that
+  // callers never spin.
+  std::size_t Failed(std::size_t got, Clock::time_point deadline) {
+    NoteFailure();
     std::this_thread::sleep_until(deadline);
     return got;
+  }
+
+  // Marks the device gone when the last error says so: the errors of a USB
+  // serial driver whose device was removed, and of a handle whose device has
+  // no more file behind it.
+  void NoteFailure() {
+    switch (::GetLastError()) {
+      case ERROR_BAD_COMMAND:
+      case ERROR_ACCESS_DENIED:
+      case ERROR_OPERATION_ABORTED:
+      case ERROR_DEVICE_REMOVED:
+      case ERROR_DEV_NOT_EXIST:
+      case ERROR_INVALID_HANDLE:
+      case ERROR_NOT_READY:
+        gone_ = true;
+        break;
+      default: break;
+    }
   }
 
   // Gives the driver `timeout` as the total read time-out (and the write
@@ -156,6 +182,7 @@ class Win32SerialDevice final : public SerialDevice {
   }
 
   HANDLE handle_;
+  bool gone_ = false;
   std::chrono::milliseconds readTimeout_{-1};  // what the driver has; -1: not set yet
   SerialInputBuffer buffer_;
 };

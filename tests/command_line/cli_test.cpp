@@ -196,6 +196,69 @@ TEST_F(CliTest, CtrlCIsEscAndTheRunStillEndsWithTheLog) {
   EXPECT_NE(log.find(" Операция прервана.\r\n\r\n **Ошибка открытия \u0421OM1/2\r\n"), std::string::npos) << log;
 }
 
+// Nobody presses Ctrl-C on a production line: a wait for a silent board ends
+// by itself after --silence-limit as ESC ends it, each wait with its own limit.
+TEST_F(CliTest, TheSilenceLimitEndsEachWaitAsEsc) {
+  WriteProgram();
+  dir.Write("image.bin", std::vector<std::uint8_t>(4096, 0x5A));
+  struct Case {
+    std::vector<std::string> board;
+    std::vector<std::string> operations;
+    int waits;  // each ends after one limit
+    const char* lastLine;
+  };
+  const Case cases[] = {
+      {{"--flash-silent-from", "5"}, {"--flash-service", "download", "write=" + dir.File("image.bin")}, 1,
+       text::kAborted},
+      {{"--silent"}, {"--keep-going", "download", "config"}, 5, text::kEthernetReadError},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.board[0]);
+    board.reset();
+    StartBoard(c.board);
+    std::vector<std::string> operations{"--silence-limit", "1"};
+    operations.insert(operations.end(), c.operations.begin(), c.operations.end());
+    const auto started = std::chrono::steady_clock::now();
+    const ProcessResult result = Run(operations, std::chrono::seconds(30));
+    const auto took = std::chrono::steady_clock::now() - started;
+    EXPECT_EQ(result.exitCode, 1);
+    std::string expected;
+    for (int i = 0; i < c.waits; ++i) expected += "rzstation-cli: плата молчит 1 с: ожидание прервано, как по <ESC>\n";
+    EXPECT_EQ(result.err, expected);
+    EXPECT_EQ(SplitLines(result.out, "\n").back(), c.lastLine) << result.out;
+    EXPECT_GE(took, std::chrono::seconds(c.waits));
+    EXPECT_LT(took, std::chrono::seconds(c.waits + 4));
+  }
+  EXPECT_EQ(Run({"--silence-limit", "-1", "config"}).exitCode, 2);
+}
+
+// A port whose device goes away ends the operation at once, with its device
+// named on stderr; the operations after it find no port. Ctrl-C presses close
+// together are as many ESC presses: four end the four sections of a readout.
+TEST_F(CliTest, APulledPortEndsTheOperationAndCtrlCPressesAreCounted) {
+  WriteProgram();
+  StartBoard({"--pace"});
+  ChildProcess cli(Command({"--keep-going", "download", "read=" + dir.File("back.bin") + ":8388608", "config"}),
+                   ChildOutput::Terminal);
+  ASSERT_TRUE(cli.AwaitOutput(" == Чтение 8388608"));
+  std::this_thread::sleep_for(milliseconds(300));
+  board.reset();
+  ProcessResult result = cli.Wait(std::chrono::seconds(2));
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_LT(result.out.find(text::kAborted), result.out.find(" *Порт COM1 отключён")) << result.out;
+  EXPECT_NE(result.err.find(dir.File("COM1") + ")" + text::kPortGoneNote), std::string::npos) << result.err;
+  EXPECT_EQ(result.err.find("нет открытого порта: операция read="), std::string::npos) << result.err;
+  EXPECT_NE(result.err.find("нет открытого порта: операция config"), std::string::npos) << result.err;
+
+  StartBoard({"--silent"});
+  ChildProcess presses(Command({"--silence-limit", "0", "config"}), ChildOutput::Terminal);
+  ASSERT_TRUE(presses.AwaitOutput(text::kCpuHeading));
+  for (int i = 0; i < 4; ++i, std::this_thread::sleep_for(milliseconds(30))) presses.Signal(SIGINT);
+  result = presses.Wait(std::chrono::seconds(5));
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_NE(result.out.find(text::kEthernetReadError), std::string::npos) << result.out;
+}
+
 TEST_F(CliTest, TerminationStopsTheRunAndWritesTheLog) {
   WriteProgram();
   StartBoard({"--silent"});

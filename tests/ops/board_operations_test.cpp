@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <thread>
 
 #include "app/texts.h"
 #include "board_fixture.h"
@@ -186,6 +188,61 @@ TEST_F(BoardTest, PortReselectionReopensTheBoardsPort) {
   EXPECT_EQ(Wait("reselection of COM1"), Outcome::Success);
   EXPECT_EQ(ui.Lines(), (std::vector<std::string>{"", text::kCom2Failed, text::kNoPort, "", text::kCom1Opened}));
   EXPECT_EQ(Press(Button::Download), Outcome::Success);
+}
+
+// A board that goes away (its pseudo-terminal closed) ends the operation
+// waiting for it at once: the journal names the port, the operation fails,
+// the port is closed and the selector shows NONE. A board silent past the
+// silence limit ends the wait as ESC would, with a note; the port stays open.
+TEST_F(BoardTest, AVanishedOrSilentBoardEndsTheWaitWithoutEsc) {
+  const std::string gone = std::string(text::kPortGonePrefix) + "COM1" + text::kPortGoneSuffix;
+  struct Case {
+    std::vector<std::string> board;
+    Button button;  // a read comes after a download
+    bool pull;      // the board goes away; else the limit of 1 s ends the wait
+    std::vector<std::string> lastLines;
+  };
+  const Case cases[] = {
+      {{"--no-auto-reset"}, Button::Download, true, {text::kPressReset, text::kAborted, gone}},
+      {{"--silent"}, Button::Configuration, true, {" == ETHERNET ==", text::kEthernetReadError, gone}},
+      {{"--flash-silent-from", "2"}, Button::FlashToFile, true, {text::kAborted, gone}},
+      {{"--flash-silent-from", "2"}, Button::FlashToFile, false, {text::kAborted}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.board[0] + (c.pull ? ", pulled" : ", silent"));
+    board.reset();
+    ui.portIndex = kPortEntryCom1;
+    ui.notes.clear();
+    station.silenceLimit = c.pull ? milliseconds(0) : milliseconds(1000);
+    ASSERT_NO_FATAL_FAILURE(Start(c.board, 3000));
+    if (c.button == Button::FlashToFile) {
+      ASSERT_EQ(Press(Button::Download), Outcome::Success);
+    }
+    ui.saveFileAnswer = dir.File("part.bin");
+    ui.byteCountAnswer = 4096;
+    auto from = std::chrono::steady_clock::now();
+    ASSERT_EQ(PressButton(station, c.button), StartResult::Started);
+    if (c.pull) {
+      std::this_thread::sleep_for(milliseconds(500));
+      from = std::chrono::steady_clock::now();
+      board.reset();
+    }
+    const Outcome outcome = Wait("the operation");
+    const auto took = std::chrono::steady_clock::now() - from;
+    const auto lines = ui.Lines();
+    ASSERT_GE(lines.size(), c.lastLines.size());
+    EXPECT_EQ(std::vector<std::string>(lines.end() - static_cast<std::ptrdiff_t>(c.lastLines.size()), lines.end()),
+              c.lastLines);
+    const std::string note = c.pull ? "COM1 (" + BoardPort("COM1") + ")" + text::kPortGoneNote
+                                    : std::string(text::kSilenceNotePrefix) + "1" + text::kSilenceNoteSuffix;
+    EXPECT_EQ(std::count(ui.notes.begin(), ui.notes.end(), note), 1);
+    EXPECT_EQ(outcome, c.pull ? Outcome::Failed : Outcome::Aborted);
+    EXPECT_EQ(station.Port() == nullptr, c.pull);
+    EXPECT_EQ(ui.portIndex, c.pull ? kPortEntryNone : kPortEntryCom1);
+    // A read lasts 50 ms; the margin is for slow (sanitizer, Wine) builds.
+    EXPECT_LT(took, milliseconds(c.pull ? 1500 : 3000));
+    EXPECT_GE(took, milliseconds(c.pull ? 0 : 1000));
+  }
 }
 
 }  // namespace

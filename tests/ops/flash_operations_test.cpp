@@ -185,15 +185,14 @@ TEST_F(FlashBoardTest, ReadChecksumFaults) {
   EXPECT_EQ(FileBytes("d.bin"), Bytes(100, 0xFF));
 }
 
-TEST_F(FlashBoardTest, SilentBoardMidReadEscAndAVanishedDevice) {
+TEST_F(FlashBoardTest, SilentBoardMidReadEndsWithEsc) {
   Start({"--flash-silent-from", "4"});
   ui.saveFileAnswer = dir.File("part.bin");
   ui.byteCountAnswer = 4096;
   ASSERT_EQ(PressButton(station, Button::FlashToFile), StartResult::Started);
-  // The board is silent from the fourth piece; take the board away, then ESC.
-  std::this_thread::sleep_for(std::chrono::milliseconds(300));
-  board.reset();
-  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  // The board is silent from the fourth piece (a board that goes away ends
+  // the read by itself: see the board operations' tests); ESC ends the wait.
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
   const auto pressed = std::chrono::steady_clock::now();
   station.flags.RequestAbort();
   EXPECT_EQ(station.runner.Wait(), Outcome::Aborted);

@@ -84,6 +84,10 @@ class RecordingUi final : public StationUi {
     std::lock_guard lock(mutex_);
     messages.push_back(box);
   }
+  void Note(const std::string& text) override {
+    std::lock_guard lock(mutex_);
+    notes.push_back(text);
+  }
 
   // Records the request (nullptr: the window's console) and returns
   // `debugOutcome`, unless a test runs a console of its own.
@@ -155,6 +159,7 @@ class RecordingUi final : public StationUi {
   int cpuIndex = kCpuEntry74;
   bool ethernet = false;
   std::vector<MessageBox> messages;
+  std::vector<std::string> notes;
   std::vector<DebugRequest> debugRequests;  // target -1: the window's console
   Outcome debugOutcome = Outcome::Success;
   std::function<Outcome(Station&, const DebugRequest*)> runDebugConsole;

@@ -212,6 +212,9 @@ TEST(SerialPort, VanishedPeerDoesNotTurnReadsIntoABusyLoop) {
   auto pty = std::make_unique<PtyPair>();
   auto port = OpenStandard(pty->SlavePath());
   ASSERT_NE(port, nullptr);
+  std::uint8_t none = 0;
+  EXPECT_EQ(SerialRead(port.get(), &none, 1), 0u);
+  EXPECT_FALSE(port->Gone());  // silent is not gone
   pty.reset();  // the board's end is gone
 
   const double cpuBefore = ProcessCpuSeconds();
@@ -225,6 +228,7 @@ TEST(SerialPort, VanishedPeerDoesNotTurnReadsIntoABusyLoop) {
   const double cpu = ProcessCpuSeconds() - cpuBefore;
   EXPECT_LE(reads, 32);  // every empty read still takes its 50 ms
   EXPECT_LT(cpu, 0.3);
+  EXPECT_TRUE(port->Gone());
 }
 
 }  // namespace

@@ -1,0 +1,12 @@
+#include "context/station_context.h"
+
+#include "app/texts.h"
+
+namespace rz {
+
+void StationContext::SilenceEndedWait() {
+  const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(silenceLimit).count();
+  ui_.Note(text::kSilenceNotePrefix + std::to_string(seconds) + text::kSilenceNoteSuffix);
+}
+
+}  // namespace rz
