@@ -98,6 +98,11 @@ class StationUi {
   // Runs the IP-address dialog showing `shown`: the text entered with ENTER,
   // or nothing when the operator pressed ESC.
   virtual std::optional<std::string> RunIpAddressDialog(const std::string& shown) = 0;
+  // Asks for the serial number of the board about to be tested (typed, or
+  // typed by a scanner): the text confirmed with ENTER, or nothing when the
+  // operator skipped it with ESC. A front end with nobody to ask answers
+  // nothing.
+  virtual std::optional<std::string> AskSerialNumber() { return std::nullopt; }
 };
 
 // The worker-side helpers built on the window operations.

@@ -29,6 +29,7 @@ bool ParseWindowOptions(const std::vector<std::string>& args, WindowOptions& opt
     if (name == "--station") target = &options.station;
     if (name == "--operator") target = &options.operatorName;
     if (name == "--serial") target = &options.serial;
+    if (name == "--profile") target = &options.profilePath;
     if (target == nullptr) {
       error = "unknown argument '" + arg + "'";
       return false;

@@ -23,12 +23,15 @@ struct WindowOptions {
   std::string station;
   std::string operatorName;
   std::string serial;
+  // The production profile: with it, each successful download runs the
+  // profile's sequence and ends with the board's verdict.
+  std::string profilePath;
   bool help = false;
 };
 
 // Parses the arguments after the program's name: "--name VALUE" and
 // "--name=VALUE" for --workdir, --com1, --com2, --local-address, --record,
-// --station, --operator and --serial,
+// --station, --operator, --serial and --profile,
 // and --help or -h. Fills `options` (keeping the defaults it holds for what
 // is not given) and returns true; on a mistake returns false with `error`
 // saying what is wrong.

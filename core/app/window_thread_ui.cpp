@@ -108,4 +108,8 @@ std::optional<std::string> WindowThreadUi::RunIpAddressDialog(const std::string&
   return OnWindowThread<std::optional<std::string>>([&] { return dialogs_.PresentIpAddress(shown); });
 }
 
+std::optional<std::string> WindowThreadUi::AskSerialNumber() {
+  return OnWindowThread<std::optional<std::string>>([&] { return dialogs_.PresentSerialNumber(); });
+}
+
 }  // namespace rz

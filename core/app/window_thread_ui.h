@@ -49,6 +49,8 @@ class StationDialogs {
   virtual std::optional<std::string> PresentSaveFile(const std::string& folder) = 0;
   virtual std::uint32_t PresentByteCount() = 0;
   virtual std::optional<std::string> PresentIpAddress(const std::string& shown) = 0;
+  // The serial-number dialog: the text confirmed with ENTER, or nothing after ESC.
+  virtual std::optional<std::string> PresentSerialNumber() = 0;
 };
 
 // Runs `call` on the window's thread and returns once it has run there
@@ -95,6 +97,7 @@ class WindowThreadUi : public StationUi {
   std::optional<std::string> AskSaveFile(const std::string& folder) final;
   std::uint32_t AskByteCount() final;
   std::optional<std::string> RunIpAddressDialog(const std::string& shown) final;
+  std::optional<std::string> AskSerialNumber() final;
 
  private:
   // Runs `apply(window)` on the window's thread when a window is attached.

@@ -68,6 +68,7 @@ class QtStationUi final : public QObject, public rz::WindowThreadUi, private rz:
   std::optional<std::string> PresentSaveFile(const std::string& folder) override;
   std::uint32_t PresentByteCount() override;
   std::optional<std::string> PresentIpAddress(const std::string& shown) override;
+  std::optional<std::string> PresentSerialNumber() override { return std::nullopt; }
 
   GuiThreadCalls calls_;
   QPointer<CStationDlg> window_;  // the dialogs' owner; touched on the GUI thread only

@@ -61,6 +61,7 @@ class Win32StationUi final : public rz::WindowThreadUi, private rz::StationDialo
   std::optional<std::string> PresentSaveFile(const std::string& folder) override;
   std::uint32_t PresentByteCount() override;
   std::optional<std::string> PresentIpAddress(const std::string& shown) override;
+  std::optional<std::string> PresentSerialNumber() override { return std::nullopt; }
 
   // The attached window's handle, or nullptr.
   HWND Owner() const;
