@@ -2,9 +2,12 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "app/board_identity.h"
+#include "app/measurement.h"
+#include "production/unit_verdict.h"
 
 namespace rz {
 
@@ -31,6 +34,13 @@ class ResultSink {
   virtual void BoardIdentified(const BoardIdentity& identity) = 0;
   // Once per write that was read back, whatever the outcome.
   virtual void FlashChecked(const FlashCheck& check) = 0;
+  // Every value an operation measured (a test's error count, a transfer's
+  // resends), in the order measured.
+  virtual void Measured(const Measurement& measurement) { (void)measurement; }
+  // The operator gave the serial number of the board being tested.
+  virtual void SerialNumberGiven(const std::string& serial) { (void)serial; }
+  // A production sequence has judged the board.
+  virtual void UnitJudged(const UnitVerdict& verdict) { (void)verdict; }
 };
 
 }  // namespace rz

@@ -6,6 +6,7 @@
 #include "app/worker_frame.h"
 #include "boardtests/configuration_commands.h"
 #include "boardtests/configuration_decode.h"
+#include "boardtests/identity_measurements.h"
 #include "context/station_context.h"
 #include "link/exchange.h"
 
@@ -69,7 +70,10 @@ Outcome ConfigurationReadout(StationContext& station) {
 
   // A readout that read nothing (a silent board, no port) says nothing of
   // which board this is.
-  if (station.results != nullptr && !identity.Empty()) station.results->BoardIdentified(identity);
+  if (station.results != nullptr && !identity.Empty()) {
+    station.results->BoardIdentified(identity);
+    for (Measurement& measurement : IdentityMeasurements(identity)) Measure(station, std::move(measurement));
+  }
   return allRead ? Outcome::Success : Outcome::Failed;
 }
 

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "app/measurement.h"
 #include "app/texts.h"
 #include "app/worker_frame.h"
 #include "boardtests/board_test_texts.h"
@@ -32,6 +33,7 @@ Outcome EthernetTest(StationContext& station) {
   if (ReadEthernetConfig(station, config) != kExchangeOk) {
     ui.AddJournalLine(0, text::kEthernetInitError);
     ui.AddJournalLine(0, text::kAborted);
+    Measure(station, {"ethernet-test.errors", 1.0, ""});
     return Outcome::Failed;
   }
   // The figure runs over 0..14900 in steps of 100, divided by the step count:
@@ -43,9 +45,11 @@ Outcome EthernetTest(StationContext& station) {
     if (EthernetTestStep(station, kEthernetStepArgument) != kExchangeOk) {
       ui.AddJournalLine(-1, line + text::kEthernetStepErrors);
       ui.AddJournalLine(0, text::kAborted);
+      Measure(station, {"ethernet-test.errors", 1.0, ""});
       return Outcome::Failed;
     }
   }
+  Measure(station, {"ethernet-test.errors", 0.0, ""});
   ui.AddJournalLine(-1, text::kEthernetDone);
   ui.AddJournalLine(0, text::kTestPassed);
   return Outcome::Success;

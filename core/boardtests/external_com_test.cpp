@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 
+#include "app/measurement.h"
 #include "app/texts.h"
 #include "app/worker_frame.h"
 #include "boardtests/external_com_commands.h"
@@ -83,6 +84,9 @@ class ExternalComRun {
   std::uint32_t cyclesDone_ = 0;
   // A channel was tested at least once: a map of absent positions tests none.
   bool channelTested_ = false;
+  // The positions tested at least once, whose error counts are measured.
+  std::array<bool, kExtChannelPositions> positionTested_{};
+  void MeasureErrors();
   Outcome outcome_ = Outcome::Aborted;
 };
 
@@ -138,6 +142,7 @@ std::optional<ExternalComRun::Stop> ExternalComRun::AfterCycle() {
   ++cycle_;
   ++cyclesDone_;
   if (cycleLimit_ && cyclesDone_ >= *cycleLimit_) {
+    MeasureErrors();
     if (!channelTested_) {
       ui_.AddJournalLine(0, text::kExtComNothingTested);
       return End(Outcome::Failed);
@@ -148,6 +153,17 @@ std::optional<ExternalComRun::Stop> ExternalComRun::AfterCycle() {
   if (AbortRequested()) return End(Outcome::Aborted);
   if (ParamsRequested()) return Stop::Pause;
   return std::nullopt;
+}
+
+// The error count of every position tested, after a run the cycle limit ended.
+void ExternalComRun::MeasureErrors() {
+  Measure(station_, {"ext-com.channelsTested",
+                     static_cast<double>(std::count(positionTested_.begin(), positionTested_.end(), true)), ""});
+  for (std::size_t i = 0; i < positionTested_.size(); ++i) {
+    if (positionTested_[i]) {
+      Measure(station_, {"ext-com.errors[" + std::to_string(i) + "]", static_cast<double>(errors_[i]), ""});
+    }
+  }
 }
 
 ExternalComRun::Stop ExternalComRun::SerialCycles() {
@@ -165,6 +181,7 @@ ExternalComRun::Stop ExternalComRun::SerialCycles() {
       // counter when the map holds every channel at its own position).
       if ((status & 3) == 1) ++errors_[static_cast<std::size_t>(i)];
       channelTested_ = channelTested_ || channel != kAbsentChannel;
+      if (channel != kAbsentChannel) positionTested_[static_cast<std::size_t>(i)] = true;
       if (channel == kAbsentChannel) {
         Blink(Row(i), ExtComAbsentRow(i), kAbsentRowBlink);
       } else {
@@ -186,6 +203,7 @@ ExternalComRun::Stop ExternalComRun::ParallelCycles() {
     }
     // The board counts every position in this mode, whatever the map.
     channelTested_ = channelTested_ || ChannelCount() > 0;
+    for (int i = 0; i < ChannelCount(); ++i) positionTested_[static_cast<std::size_t>(i)] = true;
     for (int i = 0; i < ChannelCount(); ++i) {
       if (AbortRequested()) return End(Outcome::Aborted);
       const auto& counters = state_.fifoCounters[static_cast<std::size_t>(i)];

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <string>
 
+#include "app/measurement.h"
 #include "app/texts.h"
 #include "app/worker_frame.h"
 #include "boardtests/board_test_texts.h"
@@ -52,6 +53,10 @@ Outcome RtcTest(StationContext& station) {
     }
     if (outcome == Outcome::Success && ReadRtcCounter(station, second) != kExchangeOk) outcome = Outcome::Aborted;
 
+    if (outcome != Outcome::Aborted) {
+      // Modulo 2^32, as the counter wraps.
+      Measure(station, {"rtc.differenceSeconds", static_cast<double>(second - first), "s"});
+    }
     if (outcome == Outcome::Aborted) {
       ui.AddJournalLine(0, text::kAborted);
     } else if (RtcAdvancedProperly(first, second)) {

@@ -5,6 +5,7 @@
 #include <initializer_list>
 #include <string>
 
+#include "app/measurement.h"
 #include "app/worker_frame.h"
 #include "boardtests/board_test_texts.h"
 #include "boardtests/configuration_commands.h"
@@ -166,6 +167,7 @@ Outcome SdramTest(StationContext& station) {
       // A word the table does not know gives no size to test. The size of an
       // earlier board says nothing of this one: the run fails untested.
       ui.AddJournalLine(0, text::kSdramUnknownConfig + Hex(configWord, 8));
+      Measure(station, {"sdram.testedMegabytes", 0.0, "MB"});
       outcome = Outcome::Failed;
     } else {
       ui.AddJournalLine(0, "");
@@ -175,8 +177,10 @@ Outcome SdramTest(StationContext& station) {
       }
       if (run.aborted()) {
         outcome = Outcome::Aborted;
-      } else if (run.errors() > 0) {
-        outcome = Outcome::Failed;
+      } else {
+        Measure(station, {"sdram.testedMegabytes", static_cast<double>(size / kMegabyte), "MB"});
+        Measure(station, {"sdram.errors", static_cast<double>(run.errors()), ""});
+        if (run.errors() > 0) outcome = Outcome::Failed;
       }
     }
     ui.AddJournalLine(0, outcome == Outcome::Success ? text::kSdramPassed : text::kSdramAborted);

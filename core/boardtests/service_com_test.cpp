@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "app/measurement.h"
 #include "app/texts.h"
 #include "app/worker_frame.h"
 #include "boardtests/board_test_texts.h"
@@ -97,6 +98,9 @@ Outcome ServiceComTest(StationContext& station) {
         outcome = allOk ? Outcome::Success : Outcome::Failed;
       }
     }
+  }
+  if (outcome != Outcome::Aborted) {
+    Measure(station, {"service-com.errors", outcome == Outcome::Failed ? 1.0 : 0.0, ""});
   }
   ui.AddJournalLine(0, outcome == Outcome::Success ? text::kTestPassed : text::kAborted);
   return outcome;

@@ -104,7 +104,7 @@ Outcome Transfer(StationContext& station, FlashChannel& channel, FileToFlashJob&
 }  // namespace
 
 Outcome FileToFlash(StationContext& station, FlashChannel& channel, FileToFlashJob& job) {
-  return RunTransfer(station, channel, job.file, {text::kWritePassed, true},
+  return RunTransfer(station, channel, job.file, {text::kWritePassed, true, "write"},
                      [&](TransferFile& file) { return Transfer(station, channel, job, file); });
 }
 

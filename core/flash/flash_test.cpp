@@ -1,5 +1,6 @@
 #include "flash/flash_test.h"
 
+#include "app/measurement.h"
 #include "app/texts.h"
 #include "app/worker_frame.h"
 #include "context/station_context.h"
@@ -63,6 +64,10 @@ Outcome FlashTest(StationContext& station) {
   PurgePort(station.Port());
   const WorkerFrame frame(station.Ui(), station.flags);
   const Outcome outcome = RunTest(station);
+  // The test stops at the first block the board refuses twice.
+  if (outcome != Outcome::Aborted) {
+    Measure(station, {"flash-test.failedBlocks", outcome == Outcome::Failed ? 1.0 : 0.0, ""});
+  }
   station.Ui().AddJournalLine(0, outcome == Outcome::Success ? text::kTestPassed : text::kAborted);
   PlayEndSignal(station.Sound(), station.flags.soundOption.load());
   return outcome;

@@ -37,7 +37,7 @@ Outcome Transfer(StationContext& station, FlashChannel& channel, FlashToFileJob&
 }  // namespace
 
 Outcome FlashToFile(StationContext& station, FlashChannel& channel, FlashToFileJob& job) {
-  return RunTransfer(station, channel, job.file, {text::kReadPassed, false},
+  return RunTransfer(station, channel, job.file, {text::kReadPassed, false, "read"},
                      [&](TransferFile& file) { return Transfer(station, channel, job, file); });
 }
 

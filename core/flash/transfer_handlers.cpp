@@ -1,5 +1,6 @@
 #include "flash/transfer_handlers.h"
 
+#include "app/measurement.h"
 #include "app/texts.h"
 #include "app/worker_frame.h"
 #include "context/station_context.h"
@@ -18,6 +19,7 @@ Outcome RunTransfer(StationContext& station, FlashChannel& channel, std::unique_
   const WorkerFrame frame(station.Ui(), station.flags);
   channel.Begin();
   const Outcome outcome = transfer(*owned);
+  Measure(station, {std::string(end.measured) + ".resends", static_cast<double>(channel.Traces().resends), ""});
   station.Ui().AddJournalLine(0, outcome == Outcome::Success ? end.passed : text::kAborted);
   if (end.signal) PlayEndSignal(station.Sound(), station.flags.soundOption.load());
   return outcome;

@@ -44,10 +44,13 @@ TransferWorkers EthernetTransferWorkers();
 // The frame of every transfer's worker: takes `file` (closed last, on every
 // path), opens the worker frame, begins the channel, runs `transfer` on the
 // file and appends the final line, `end.passed` or the abort line; then the
-// end signal when `end.signal` says so.
+// end signal when `end.signal` says so. The requests the channel had to send
+// again are measured.
 struct TransferEnd {
   const char* passed = nullptr;
   bool signal = false;
+  // The operation's word, naming what the transfer measures ("write.resends").
+  const char* measured = nullptr;
 };
 Outcome RunTransfer(StationContext& station, FlashChannel& channel, std::unique_ptr<TransferFile>& file, TransferEnd end,
                     const std::function<Outcome(TransferFile&)>& transfer);

@@ -7,12 +7,19 @@ namespace rz {
 bool SendBootByte(PortHandle port, std::uint8_t byte) { return SerialWrite(port, &byte, 1) == 1; }
 
 bool AwaitBootHello(LinkContext& link) {
+  link.awaitingBoard.store(true);
+  bool hello = false;
   for (;;) {
     std::uint8_t byte = 0;
     const std::size_t got = SerialRead(link.Port(), &byte, 1);
-    if (link.flags.AbortRequested()) return false;
-    if (got == 1 && byte == kBootHello) return true;
+    if (link.flags.AbortRequested()) break;
+    if (got == 1 && byte == kBootHello) {
+      hello = true;
+      break;
+    }
   }
+  link.awaitingBoard.store(false);
+  return hello;
 }
 
 BootResult AwaitBootReply(LinkContext& link, std::uint8_t expected) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -47,6 +48,11 @@ class LinkContext {
   // wait ends as ESC ends it; zero: without limit (the windows, where the
   // operator presses ESC). Set before the first operation starts.
   std::chrono::milliseconds silenceLimit{0};
+  // A download waits for the next board's boot ROM: set while it does. With
+  // `boardWaitUnlimited` (the command line's loop over boards) that wait has
+  // no silence limit, as nobody knows when the next board comes.
+  std::atomic<bool> awaitingBoard{false};
+  bool boardWaitUnlimited = false;
   std::unique_ptr<SerialDevice> port;
   UdpChannel udp;
   std::function<void(std::chrono::milliseconds)> sleeper = [](std::chrono::milliseconds d) {

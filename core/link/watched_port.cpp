@@ -34,7 +34,8 @@ std::size_t WatchedPort::Read(std::uint8_t* data, std::size_t n, std::chrono::mi
   }
   silent_ += std::chrono::steady_clock::now() - start;
   const std::chrono::milliseconds limit = link_.silenceLimit;
-  if (limit.count() > 0 && silent_ >= limit && !link_.flags.AbortRequested()) {
+  const bool unlimited = link_.boardWaitUnlimited && link_.awaitingBoard.load();
+  if (limit.count() > 0 && !unlimited && silent_ >= limit && !link_.flags.AbortRequested()) {
     // Each wait gets the whole limit: the next one starts its count afresh.
     silent_ = {};
     link_.flags.RequestAbort();

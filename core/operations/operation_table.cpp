@@ -1,6 +1,7 @@
 #include "operations/operation_table.h"
 
 #include <array>
+#include <thread>
 #include <utility>
 
 #include "app/texts.h"
@@ -276,6 +277,10 @@ StartResult StartOperation(Station& station, const OperationRow& row, const Oper
   // A request while an operation runs is refused before anything changes, so
   // that it cannot clear the running operation's abort flag.
   if (station.runner.Busy()) return StartResult::Busy;
+  // While a production sequence runs, its own thread alone starts operations.
+  if (station.sequenceActive.load() && station.sequenceThread.load() != std::this_thread::get_id()) {
+    return StartResult::Busy;
+  }
   station.transferFile.clear();
   station.transferNote.clear();
   OperationObserver* observer = station.observer;

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <atomic>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/operation_runner.h"
@@ -49,6 +51,9 @@ class Station : public StationContext {
   // The row StartOperation is starting, handed to StartWorker (which tells the
   // observer of its end); nullptr otherwise. Used on the control's thread only.
   const OperationRow* startingRow = nullptr;
+  // A production sequence runs: only its thread may start operations.
+  std::atomic<bool> sequenceActive{false};
+  std::atomic<std::thread::id> sequenceThread{};
 
  private:
   SerialBackend& serialBackend_;

@@ -103,9 +103,45 @@ nlohmann::json OperationJson(const RecordedOperation& operation) {
   return json;
 }
 
+nlohmann::json ValueJson(const std::variant<double, std::string>& value) {
+  if (std::holds_alternative<std::string>(value)) return ValidText(std::get<std::string>(value), false);
+  return std::get<double>(value);
+}
+
+nlohmann::json LimitJson(const Limit& limit) {
+  nlohmann::json json = nlohmann::json::object();
+  if (limit.min) json["min"] = *limit.min;
+  if (limit.max) json["max"] = *limit.max;
+  if (limit.marginalMin) json["marginalMin"] = *limit.marginalMin;
+  if (limit.marginalMax) json["marginalMax"] = *limit.marginalMax;
+  if (!limit.allowed.empty()) {
+    json["allowed"] = nlohmann::json::array();
+    for (const auto& value : limit.allowed) json["allowed"].push_back(ValueJson(value));
+  }
+  return json;
+}
+
+nlohmann::json MeasurementJson(const JudgedMeasurement& judged) {
+  const Measurement& measurement = judged.measurement;
+  return {{"name", ValidText(measurement.name, false)},
+          {"value", ValueJson(measurement.value)},
+          {"unit", TextOrNull(measurement.unit)},
+          {"limit", judged.limit ? LimitJson(*judged.limit) : nlohmann::json(nullptr)},
+          {"result", JudgementName(judged.judgement)}};
+}
+
+nlohmann::json VerdictJson(const UnitVerdict& verdict) {
+  return {{"result", VerdictName(verdict.verdict)},
+          {"product", ValidText(verdict.product, false)},
+          {"failing", verdict.failing},
+          {"marginal", verdict.marginal}};
+}
+
 nlohmann::json UnitJson(const RecordedUnit& unit) {
   nlohmann::json operations = nlohmann::json::array();
   for (const RecordedOperation& operation : unit.operations) operations.push_back(OperationJson(operation));
+  nlohmann::json measurements = nlohmann::json::array();
+  for (const JudgedMeasurement& judged : unit.measurements) measurements.push_back(MeasurementJson(judged));
   nlohmann::json program = nullptr;
   if (unit.program) program = {{"size", unit.program->size}, {"sha256", unit.program->sha256}};
   return {{"unitId", unit.id},
@@ -116,7 +152,9 @@ nlohmann::json UnitJson(const RecordedUnit& unit) {
           {"start", Iso8601(unit.start)},
           {"outcome", UnitOutcomeName(unit)},
           {"identity", IdentityJson(unit.identity)},
-          {"operations", std::move(operations)}};
+          {"operations", std::move(operations)},
+          {"measurements", std::move(measurements)},
+          {"verdict", unit.verdict ? VerdictJson(*unit.verdict) : nlohmann::json(nullptr)}};
 }
 
 }  // namespace

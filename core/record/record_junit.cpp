@@ -57,6 +57,58 @@ std::string CaseOutput(const RecordedOperation& operation) {
   return out;
 }
 
+// A test case with a failure when `failure` is not empty.
+void SimpleCase(XmlWriter& xml, const std::string& name, const std::string& classname, const char* type,
+                const std::string& failure, const std::string& out) {
+  xml.Open("testcase");
+  xml.Attribute("name", XmlText(name));
+  xml.Attribute("classname", XmlText(classname));
+  xml.Attribute("time", Seconds(0));
+  if (!failure.empty()) {
+    xml.Open("failure");
+    xml.Attribute("type", type);
+    xml.Attribute("message", XmlText(failure));
+    xml.Close();
+  }
+  if (!out.empty()) {
+    xml.Open("system-out");
+    xml.Text(XmlText(out));
+    xml.Close();
+  }
+  xml.Close();
+}
+
+// The judged measurements and the verdict of a unit a profile has judged,
+// each a test case whose failure carries the value and the limit.
+void VerdictCases(XmlWriter& xml, const RunData& run, const RecordedUnit& unit) {
+  for (const JudgedMeasurement& judged : unit.measurements) {
+    if (!judged.limit) continue;
+    const std::string text = judged.measurement.name + " = " + ValueText(judged.measurement) + ", limit " +
+                             LimitText(*judged.limit);
+    SimpleCase(xml, judged.measurement.name, run.program + ".measurement", "fail",
+               judged.judgement == Judgement::Fail ? text : "",
+               judged.judgement == Judgement::Marginal ? "marginal: " + text + "\n" : text + "\n");
+  }
+  const UnitVerdict& verdict = *unit.verdict;
+  std::string decided;
+  for (const std::string& name : verdict.failing) decided += (decided.empty() ? "" : ", ") + name;
+  SimpleCase(xml, "verdict", run.program + ".verdict", VerdictName(verdict.verdict),
+             verdict.verdict == Verdict::Pass ? "" : std::string(VerdictName(verdict.verdict)) + ": " + decided,
+             verdict.product + ": " + VerdictName(verdict.verdict) + "\n");
+}
+
+int JudgedCases(const RecordedUnit& unit, int& failures) {
+  if (!unit.verdict) return 0;
+  int cases = 1;
+  if (unit.verdict->verdict != Verdict::Pass) ++failures;
+  for (const JudgedMeasurement& judged : unit.measurements) {
+    if (!judged.limit) continue;
+    ++cases;
+    if (judged.judgement == Judgement::Fail) ++failures;
+  }
+  return cases;
+}
+
 void Suite(XmlWriter& xml, const RunData& run, const RecordedUnit& unit, std::size_t index) {
   int failures = 0;
   double total = 0;
@@ -64,10 +116,11 @@ void Suite(XmlWriter& xml, const RunData& run, const RecordedUnit& unit, std::si
     if (operation.outcome != Outcome::Success) ++failures;
     total += operation.seconds;
   }
+  const std::size_t tests = unit.operations.size() + static_cast<std::size_t>(JudgedCases(unit, failures));
   xml.Open("testsuite");
   xml.Attribute("name", XmlText(UnitName(unit, index)));
   xml.Attribute("id", std::to_string(index));
-  xml.Attribute("tests", std::to_string(unit.operations.size()));
+  xml.Attribute("tests", std::to_string(tests));
   xml.Attribute("failures", std::to_string(failures));
   xml.Attribute("errors", "0");
   xml.Attribute("skipped", "0");
@@ -105,6 +158,7 @@ void Suite(XmlWriter& xml, const RunData& run, const RecordedUnit& unit, std::si
     xml.Close();
     xml.Close();
   }
+  if (unit.verdict) VerdictCases(xml, run, unit);
   xml.Close();
 }
 

@@ -9,12 +9,13 @@
 #include "app/board_identity.h"
 #include "app/outcome.h"
 #include "app/port_paths.h"
+#include "production/unit_verdict.h"
 
 namespace rz {
 
 // The version of the record's layout; the JSON Schema of the repository
 // describes this one. Raised whenever a field changes meaning or goes away.
-inline constexpr int kRecordSchemaVersion = 2;
+inline constexpr int kRecordSchemaVersion = 3;
 
 // Who and what ran the station, as the record names them.
 struct RunLabels {
@@ -71,6 +72,10 @@ struct RecordedUnit {
   // What the unit's readouts learnt of the board, section by section.
   BoardIdentity identity;
   std::vector<RecordedOperation> operations;
+  // What the operations measured, judged once a profile's sequence has
+  // judged the board (until then without limits).
+  std::vector<JudgedMeasurement> measurements;
+  std::optional<UnitVerdict> verdict;
 };
 
 // What the record knows of a run.

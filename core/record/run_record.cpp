@@ -237,6 +237,29 @@ void RunRecord::FlashChecked(const FlashCheck& check) {
   runningCheck_ = std::move(recorded);
 }
 
+void RunRecord::Measured(const Measurement& measurement) {
+  std::lock_guard lock(mutex_);
+  if (!units_.empty()) units_.back().measurements.push_back({measurement, std::nullopt, Judgement::None});
+}
+
+void RunRecord::SerialNumberGiven(const std::string& serial) {
+  std::lock_guard lock(mutex_);
+  if (!units_.empty()) units_.back().serial = serial;
+  WriteLocked();
+}
+
+void RunRecord::UnitJudged(const UnitVerdict& verdict) {
+  std::lock_guard lock(mutex_);
+  if (units_.empty()) return;
+  RecordedUnit& unit = units_.back();
+  // The sequence's measurements are the unit's last ones, in the same order.
+  auto& measurements = unit.measurements;
+  measurements.resize(measurements.size() - std::min(measurements.size(), verdict.measurements.size()));
+  measurements.insert(measurements.end(), verdict.measurements.begin(), verdict.measurements.end());
+  unit.verdict = verdict;
+  WriteLocked();
+}
+
 bool RunRecord::Finish(std::string& error) {
   std::lock_guard lock(mutex_);
   end_ = std::chrono::system_clock::now();

@@ -54,6 +54,12 @@ class RunRecord final : public OperationObserver, public ResultSink {
   void BoardIdentified(const BoardIdentity& identity) override;
   // Kept for the operation that runs.
   void FlashChecked(const FlashCheck& check) override;
+  // Kept in the unit that runs.
+  void Measured(const Measurement& measurement) override;
+  void SerialNumberGiven(const std::string& serial) override;
+  // The unit's measurements take the verdict's judgements; the files are
+  // written again.
+  void UnitJudged(const UnitVerdict& verdict) override;
 
   // Marks the run complete with its end time and writes the files a last time.
   // False with the first writing error of the run, if there was one.

@@ -29,6 +29,9 @@ StationSession::StationSession(StationUi& ui, const PlatformBackends& backends, 
   if (!options.serial.empty()) record_.SetNextSerial(options.serial);
   station_.flags.escWhileNoPort.store(options.unattended);
   station_.silenceLimit = options.silenceLimit;
+  station_.boardWaitUnlimited = options.boardWaitUnlimited;
+  profilePath_ = options.profilePath;
+  autoSequenceWanted_ = options.autoSequence;
   recording_ = !options.record.json.empty() || !options.record.junit.empty();
   if (recording_) {
     station_.observer = &record_;
@@ -54,7 +57,16 @@ bool StationSession::Start(std::string& error) {
   all.insert(all.end(), transferFiles_.begin(), transferFiles_.end());
   error = FileCollision(station_.System(), all);
   if (!error.empty()) return false;
+  if (!profilePath_.empty()) {
+    profile_ = LoadProfile(station_.System(), profilePath_, error);
+    if (!profile_) return false;
+    if (autoSequenceWanted_) {
+      autoSequence_ = std::make_unique<AutoSequence>(station_, *profile_, station_.observer);
+      station_.observer = autoSequence_.get();
+    }
+  }
   if (recording_ && !record_.Open(recordFiles_, error)) {
+    autoSequence_.reset();
     station_.observer = nullptr;
     station_.results = nullptr;
     recording_ = false;
@@ -66,6 +78,7 @@ bool StationSession::Start(std::string& error) {
 bool StationSession::End(bool writeLog, const std::function<void()>& serve, std::string& error) {
   if (ended_) return true;
   ended_ = true;
+  if (autoSequence_) autoSequence_->Stop(serve);
   if (station_.runner.Busy()) {
     station_.flags.RequestAbort();
     while (!station_.runner.WaitFor(kEndPoll)) {

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -13,6 +14,8 @@
 #include "link/datagram_socket.h"
 #include "link/serial_device.h"
 #include "operations/station.h"
+#include "production/auto_sequence.h"
+#include "production/profile.h"
 #include "record/run_record.h"
 
 namespace rz {
@@ -55,6 +58,15 @@ struct SessionOptions {
   // How long the board may stay silent while a byte is awaited before the
   // wait ends as ESC would end it; zero: no limit (the windows).
   std::chrono::milliseconds silenceLimit{0};
+  // The production profile's file; empty: none.
+  std::string profilePath = {};
+  // With a profile: each successful download started from the controls runs
+  // the rest of the profile's sequence (the windows). The command line runs
+  // the sequences itself.
+  bool autoSequence = false;
+  // The command line's loop over boards: the wait for the next board's boot
+  // ROM has no silence limit.
+  bool boardWaitUnlimited = false;
 };
 
 // One run of the station from start to end, the same for the windows and the
@@ -69,6 +81,8 @@ class StationSession {
   ~StationSession();
 
   Station& GetStation() { return station_; }
+  // The production profile, once Start has read it; nullptr without one.
+  const Profile* GetProfile() const { return profile_ ? &*profile_ : nullptr; }
 
   // The serial number of the board of the next unit of the record (a unit
   // begins with a download or a change of port).
@@ -77,6 +91,8 @@ class StationSession {
   // Refuses a run whose files collide (an output that is one of its inputs,
   // two outputs in one file), then writes the record files once (so that a
   // path that cannot be written stops the run before the board is touched),
+  // then reads the profile, if one is given (a profile that cannot be read
+  // or makes no sense stops the run with `error` saying why),
   // then opens the test program of the working directory, COM1 and the UDP
   // socket. False when the run cannot start: `error` then says which files
   // collide or why the record could not be written, or is empty when the
@@ -99,6 +115,10 @@ class StationSession {
   std::vector<FileUse> transferFiles_;
   bool recording_ = false;
   bool ended_ = false;
+  std::string profilePath_;
+  bool autoSequenceWanted_ = false;
+  std::optional<Profile> profile_;
+  std::unique_ptr<AutoSequence> autoSequence_;
 };
 
 }  // namespace rz

@@ -10,6 +10,7 @@ namespace rz::cli {
 
 std::string CliUsage() {
   return "Usage: rzstation-cli [OPTIONS] OPERATION...\n"
+    "       rzstation-cli [OPTIONS] --profile FILE [--boards N] [--wait-board]\n"
     "\n"
     "Runs the RZ station's operations one after another against the board on the\n"
     "serial port, prints the journal, and writes the results log vesk_rz.log into\n"
@@ -50,6 +51,15 @@ std::string CliUsage() {
     "                       end a wait for the board as ESC (Ctrl-C) ends it once\n"
     "                       the board has been silent that long (default 60, 0: wait\n"
     "                       without limit); each wait gets the whole limit\n"
+    "  --profile FILE       production: run the sequence of the profile FILE (JSON)\n"
+    "                       for each board, judge its measurements against the\n"
+    "                       profile's limits and print its verdict (PASS, FAIL or\n"
+    "                       INCOMPLETE); no operations are given then; --serial\n"
+    "                       may be given once for each board, in order\n"
+    "  --boards N           test N boards one after another (default 1; 0: until\n"
+    "                       Ctrl-C); each board's download waits for its boot ROM\n"
+    "  --wait-board         wait for each board's boot ROM without the silence\n"
+    "                       limit (the next board may take any time to come)\n"
     "  --list-ports         list the machine's serial devices (USB adapters with\n"
     "                       vendor, product and serial number) and exit\n"
     "  --help               show this text\n"
@@ -81,8 +91,9 @@ std::string CliUsage() {
     "still writes the log and the record.\n"
     "A port whose device goes away (an adapter pulled) ends the operation at once\n"
     "and is closed.\n"
-    "Exit status: 0 every operation succeeded, 1 one failed or was stopped,\n"
-    "2 bad usage or the station could not start.\n";
+    "Exit status: 0 every operation succeeded (with --profile: every board PASS),\n"
+    "1 one failed or was stopped (with --profile: a board FAIL or INCOMPLETE),\n"
+    "2 bad usage or the station could not start (a profile that cannot be read).\n";
 }
 
 std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, std::string& error) {
@@ -152,6 +163,7 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, 
         options.operatorName = text;
       } else {
         serial = text;
+        options.boardSerials.push_back(text);
       }
     } else if (arg == "--debug-console") {
       ParsedOperation operation;
@@ -173,6 +185,18 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, 
         return std::nullopt;
       }
       options.silenceLimit = std::chrono::seconds(std::stoi(text));
+    } else if (arg == "--profile") {
+      if (!value(options.profilePath)) return std::nullopt;
+    } else if (arg == "--boards") {
+      std::string text;
+      if (!value(text)) return std::nullopt;
+      if (text.empty() || text.size() > 6 || text.find_first_not_of("0123456789") != std::string::npos) {
+        error = "--boards takes a number of boards (0: until Ctrl-C), not '" + text + "'";
+        return std::nullopt;
+      }
+      options.boards = static_cast<unsigned>(std::stoul(text));
+    } else if (arg == "--wait-board") {
+      options.waitBoard = true;
     } else if (arg == "--list-ports") {
       options.listPorts = true;
     } else if (arg.rfind("--", 0) == 0) {
@@ -185,6 +209,18 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, 
       add(std::move(operation));
     }
   }
+  if (!options.profilePath.empty()) {
+    if (!options.operations.empty()) {
+      error = "--profile runs the profile's sequence for each board: give no operations with it";
+      return std::nullopt;
+    }
+    return options;
+  }
+  if (options.boards != 1 || options.waitBoard) {
+    error = "--boards and --wait-board need --profile";
+    return std::nullopt;
+  }
+  options.boardSerials.clear();
   if (serial) {
     error = "--serial " + *serial + " is not followed by an operation";
     return std::nullopt;

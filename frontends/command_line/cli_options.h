@@ -33,6 +33,14 @@ struct CliOptions {
   // byte from the board; zero: no limit.
   std::chrono::seconds silenceLimit{60};
   std::vector<ParsedOperation> operations;
+  // --profile: the production profile whose sequence runs for each board,
+  // instead of operations; --boards: how many boards (0: until Ctrl-C);
+  // --wait-board: the wait for each board's boot ROM has no silence limit;
+  // the --serial numbers in order, one for each board.
+  std::string profilePath;
+  unsigned boards = 1;
+  bool waitBoard = false;
+  std::vector<std::string> boardSerials;
 };
 
 // Parses the command line; on a mistake returns nothing and sets `error`.

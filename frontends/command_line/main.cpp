@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "cli_boards.h"
 #include "cli_operations.h"
 #include "cli_options.h"
 #include "cli_platform.h"
@@ -64,7 +65,10 @@ int main(int argc, char** argv) {
                               .verifyWrites = options->verifyWrites,
                               .verifyUdpWrites = options->verifyUdpWrites,
                               .unattended = true,
-                              .silenceLimit = options->silenceLimit});
+                              .silenceLimit = options->silenceLimit,
+                              .profilePath = options->profilePath,
+                              .autoSequence = false,
+                              .boardWaitUnlimited = options->waitBoard});
   if (!session.Start(error)) {
     if (!error.empty()) std::fprintf(stderr, "rzstation-cli: %s\n", error.c_str());
     return kExitUsage;
@@ -84,6 +88,11 @@ int main(int argc, char** argv) {
   };
 
   int status = kExitOk;
+  if (session.GetProfile() != nullptr) {
+    status = rz::cli::RunBoards(session, *options, ui,
+                                {[&] { return watch.TerminateRequested(); }, abandon,
+                                 [&] { watch.DropPendingPresses(); }});
+  }
   for (const rz::cli::ParsedOperation& operation : options->operations) {
     if (watch.TerminateRequested()) break;
     if (!operation.serial.empty()) session.SetNextSerial(operation.serial);
