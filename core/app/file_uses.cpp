@@ -5,6 +5,12 @@
 #include "app/host_system.h"
 
 namespace rz {
+
+bool IsAbsolutePath(const std::string& path) {
+  if (!path.empty() && (path[0] == '/' || path[0] == '\\')) return true;
+  return path.size() >= 3 && path[1] == ':' && (path[2] == '\\' || path[2] == '/');
+}
+
 namespace {
 
 bool Clash(const FileUse& a, const FileUse& b) { return (a.written || b.written) && a.use != b.use; }

@@ -8,6 +8,10 @@ namespace rz {
 class HostSystem;
 
 // One file a run reads or writes, with what it is there for (as messages name it).
+// Whether `path` names a file without reference to the current directory:
+// "/x", "\\server\share\x", "C:\x" or "C:/x".
+bool IsAbsolutePath(const std::string& path);
+
 struct FileUse {
   std::string path;
   std::string use;       // e.g. "--record", "write="

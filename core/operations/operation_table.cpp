@@ -250,6 +250,12 @@ std::string OperationHelpText() {
   return help;
 }
 
+FileUse TransferFileUse(const OperationRow& row, const OperationArgs& args) {
+  const std::string word = row.cliWord != nullptr ? row.cliWord : "";
+  if (word != "write" && word != "read") return {};
+  return {args.file, word + "=", word == "read"};
+}
+
 StartResult StartWorker(Station& station, OperationFn worker) {
   return StartWork(station, [&station, worker] { return worker(station); });
 }

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "app/controls.h"
+#include "app/file_uses.h"
 #include "operations/operation_args.h"
 
 namespace rz {
@@ -63,6 +64,10 @@ const OperationRow* FindOperationRow(std::string_view word);
 // Checks a command-line word and parses its argument.
 bool ParseOperationWord(std::string_view word, const OperationRow*& row, OperationArgs& args,
                         std::string& error);
+
+// The file a transfer word (write=, read=) names, as a use for the check of
+// the run's files; a use with an empty path for any other operation.
+FileUse TransferFileUse(const OperationRow& row, const OperationArgs& args);
 
 // The operations section of --help, derived from the table.
 std::string OperationHelpText();

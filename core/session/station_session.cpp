@@ -3,6 +3,7 @@
 #include <chrono>
 
 #include "app/results_log.h"
+#include "operations/operation_table.h"
 #include "session/startup.h"
 
 namespace rz {
@@ -60,6 +61,19 @@ bool StationSession::Start(std::string& error) {
   if (!profilePath_.empty()) {
     profile_ = LoadProfile(station_.System(), profilePath_, error);
     if (!profile_) return false;
+    // The files a profile's transfers name live beside the test program.
+    for (ProfileStep& step : profile_->steps) {
+      std::string& file = step.args.file;
+      if (!file.empty() && !IsAbsolutePath(file)) file = dir + file;
+    }
+    error = FileCollision(station_.System(), [&] {
+      std::vector<FileUse> uses = files;
+      for (const ProfileStep& step : profile_->steps) {
+        if (FileUse use = TransferFileUse(*step.row, step.args); !use.path.empty()) uses.push_back(std::move(use));
+      }
+      return uses;
+    }());
+    if (!error.empty()) return false;
     if (autoSequenceWanted_) {
       autoSequence_ = std::make_unique<AutoSequence>(station_, *profile_, station_.observer);
       station_.observer = autoSequence_.get();

@@ -8,8 +8,8 @@ namespace rz::cli {
 std::vector<FileUse> TransferFiles(const std::vector<ParsedOperation>& operations) {
   std::vector<FileUse> files;
   for (const ParsedOperation& operation : operations) {
-    const std::string word = operation.row->cliWord != nullptr ? operation.row->cliWord : "";
-    if (word == "write" || word == "read") files.push_back({operation.args.file, word + "=", word == "read"});
+    FileUse use = TransferFileUse(*operation.row, operation.args);
+    if (!use.path.empty()) files.push_back(std::move(use));
   }
   return files;
 }

@@ -8,10 +8,10 @@
 
 namespace rz::testing {
 
-// Whether the JSON file at `path` is a run record as the repository's JSON
-// Schema describes it, checked by Python's jsonschema (Debian's
-// python3-jsonschema); the failure names the first few mismatches.
-inline ::testing::AssertionResult MatchesRecordSchema(const std::string& path) {
+// Whether the JSON file at `path` matches the JSON Schema file `schemaPath`,
+// checked by Python's jsonschema (Debian's python3-jsonschema); the failure
+// names the first few mismatches.
+inline ::testing::AssertionResult MatchesSchema(const std::string& path, const std::string& schemaPath) {
   static constexpr const char* kCheck =
       "import json, sys\n"
       "from jsonschema import Draft202012Validator as V\n"
@@ -20,10 +20,15 @@ inline ::testing::AssertionResult MatchesRecordSchema(const std::string& path) {
       "errors = list(V(schema).iter_errors(json.load(open(sys.argv[2], encoding='utf-8'))))\n"
       "for e in errors[:5]: print('/'.join(map(str, e.absolute_path)) + ': ' + e.message[:300])\n"
       "sys.exit(1 if errors else 0)\n";
-  const ProcessResult result = ChildProcess({"/usr/bin/python3", "-c", kCheck, RZ_RECORD_SCHEMA, path}).Wait();
+  const ProcessResult result = ChildProcess({"/usr/bin/python3", "-c", kCheck, schemaPath, path}).Wait();
   if (result.exitCode == 0) return ::testing::AssertionSuccess();
-  return ::testing::AssertionFailure() << path << " does not match " << RZ_RECORD_SCHEMA << ":\n"
+  return ::testing::AssertionFailure() << path << " does not match " << schemaPath << ":\n"
                                        << result.out << result.err;
+}
+
+// The same for a run record and the repository's record schema.
+inline ::testing::AssertionResult MatchesRecordSchema(const std::string& path) {
+  return MatchesSchema(path, RZ_RECORD_SCHEMA);
 }
 
 }  // namespace rz::testing
