@@ -15,7 +15,7 @@ floors=(
   "context"                  # what every operation works with
   "boardtests flash debug"   # the operations' subjects
   "operations"               # the station, its operation table and its own workers
-  "record"                   # the run record, an observer of the station
+  "record production"        # the run record, an observer of the station; profiles, verdicts and sequences
   "session"                  # a run from start to end
 )
 

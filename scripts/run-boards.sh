@@ -13,7 +13,15 @@
 #     -t FILE       the test program tst7312v26.bin (default: a stand-in,
 #                   which only the simulated boards take)
 #     -b BUILD_DIR  where the programs are (default build/bin, else the PATH)
-# Exit status: 0 when every station succeeded, 1 otherwise, 2 bad usage.
+#     -P PROFILE    production: each station runs the profile's sequence
+#                   (rzstation-cli --profile; no operations then) and the
+#                   table shows each board's verdict and what decided it
+#     -c FILE       copied into each board's directory (a firmware image the
+#                   profile's write= names: its files are relative to there)
+#     -f K=OPTIONS  simulated board K gets these rzboard-sim options, e.g.
+#                   -f 2="--eth-voltage 0" (a wrong build); may be repeated
+# Exit status: 0 when every station succeeded (with -P: every board PASS),
+# 1 otherwise, 2 bad usage.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -22,18 +30,29 @@ ports=""
 runs=boards-run
 program=""
 bin=""
-while getopts "n:p:d:t:b:" option; do
+profile=""
+declare -A faults=()
+copies=()
+while getopts "n:p:d:t:b:P:f:c:" option; do
   case "$option" in
     n) count="$OPTARG" ;;
     p) ports="$OPTARG" ;;
     d) runs="$OPTARG" ;;
     t) program="$OPTARG" ;;
     b) bin="$OPTARG" ;;
-    *) sed -n '2,17p' "$0" >&2; exit 2 ;;
+    P) profile="$(cd "$(dirname "$OPTARG")" && pwd)/$(basename "$OPTARG")" ;;
+    f) faults["${OPTARG%%=*}"]="${OPTARG#*=}" ;;
+    c) copies+=("$OPTARG") ;;
+    *) sed -n '2,26p' "$0" >&2; exit 2 ;;
   esac
 done
 shift $((OPTIND - 1))
 operations=("$@")
+if [ -n "$profile" ]; then
+  [ ${#operations[@]} -eq 0 ] || { echo "$0: -P runs the profile's sequence: give no operations" >&2; exit 2; }
+  [ -r "$profile" ] || { echo "$0: cannot read the profile $profile" >&2; exit 2; }
+  operations=(--profile "$profile")
+fi
 [ ${#operations[@]} -eq 0 ] && operations=(download config)
 
 if [ -z "$bin" ]; then
@@ -64,6 +83,7 @@ for k in $(seq "$count"); do
   dir="$runs/board$k"
   mkdir -p "$dir"
   rm -f "$dir/record.json" "$dir/junit.xml" "$dir/vesk_rz.log"
+  for file in "${copies[@]}"; do cp "$file" "$dir/"; done
   if [ -n "$program" ]; then
     cp "$program" "$dir/tst7312v26.bin"
   elif [ ! -f "$dir/tst7312v26.bin" ]; then
@@ -71,8 +91,9 @@ for k in $(seq "$count"); do
   fi
   if [ -z "$ports" ]; then
     # Each simulated board has an identity of its own.
+    read -r -a extra <<<"${faults[$k]:-}"
     "$sim" --link "$dir/COM1" --cpu-id "$((0x0c731200 + k)),$k,$((k * 2)),$((k * 3)),$((k * 4))" \
-      > "$dir/board.out" 2>&1 &
+      "${extra[@]}" > "$dir/board.out" 2>&1 &
     boards+=($!)
     devices+=("$dir/COM1")
   fi
@@ -102,7 +123,7 @@ for k in $(seq "$count"); do
 done
 stations=()
 
-printf '%-8s %-22s %-10s %-5s %9s  %s\n' BOARD PORT UNIQ_ID EXIT SECONDS OPERATIONS
+printf '%-8s %-22s %-10s %-5s %9s %-10s  %s\n' BOARD PORT UNIQ_ID EXIT SECONDS VERDICT OPERATIONS
 for k in $(seq "$count"); do
   record="$runs/board$k/record.json"
   if [ -s "$record" ]; then
@@ -110,14 +131,17 @@ for k in $(seq "$count"); do
       [.units[].operations[]] as $operations |
       [$board, .ports.COM1, ([.units[].identity.processor.uniqId // empty] | last // "-"), $exit,
        ([$operations[].durationSeconds] | add // 0 | . * 1000 | round / 1000 | tostring),
-       ([$operations[] | .name + ":" + .outcome] | join(" "))] | @tsv' "$record" |
-      while IFS=$'\t' read -r board port uniq code seconds outcomes; do
-        printf '%-8s %-22s %-10s %-5s %9s  %s\n' "$board" "$(readlink -f "$port" || echo "$port")" "$uniq" "$code" \
-          "$seconds" "$outcomes"
+       ([.units[].verdict.result // empty] | last // "-"),
+       ([$operations[] | .name + ":" + .outcome] | join(" ")) +
+       ([.units[].verdict // empty | select(.failing != []) | " [" + (.failing | join(", ")) + "]"] | join(""))] |
+      @tsv' "$record" |
+      while IFS=$'\t' read -r board port uniq code seconds verdict outcomes; do
+        printf '%-8s %-22s %-10s %-5s %9s %-10s  %s\n' "$board" "$(readlink -f "$port" || echo "$port")" "$uniq" \
+          "$code" "$seconds" "$verdict" "$outcomes"
       done
   else
-    printf '%-8s %-22s %-10s %-5s %9s  %s\n' "board$k" "${devices[$((k - 1))]}" - \
-      "${statuses[$((k - 1))]}" - "no record: $(head -c 200 "$runs/board$k/station.out")"
+    printf '%-8s %-22s %-10s %-5s %9s %-10s  %s\n' "board$k" "${devices[$((k - 1))]}" - \
+      "${statuses[$((k - 1))]}" - - "no record: $(head -c 200 "$runs/board$k/station.out")"
   fi
 done
 echo "records: $runs/board*/record.json, JUnit reports: $runs/board*/junit.xml"

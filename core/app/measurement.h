@@ -20,9 +20,4 @@ struct Measurement {
   const std::string& Text() const;
 };
 
-class StationContext;
-
-// Hands `measurement` to the station's result sink, if it has one.
-void Measure(StationContext& station, Measurement measurement);
-
 }  // namespace rz

@@ -7,7 +7,7 @@
 
 #include "app/board_identity.h"
 #include "app/measurement.h"
-#include "production/unit_verdict.h"
+#include "app/unit_verdict.h"
 
 namespace rz {
 

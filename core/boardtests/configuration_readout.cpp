@@ -72,7 +72,7 @@ Outcome ConfigurationReadout(StationContext& station) {
   // which board this is.
   if (station.results != nullptr && !identity.Empty()) {
     station.results->BoardIdentified(identity);
-    for (Measurement& measurement : IdentityMeasurements(identity)) Measure(station, std::move(measurement));
+    for (const Measurement& measurement : IdentityMeasurements(identity)) Measure(station, measurement);
   }
   return allRead ? Outcome::Success : Outcome::Failed;
 }

@@ -9,4 +9,8 @@ void StationContext::SilenceEndedWait() {
   ui_.Note(text::kSilenceNotePrefix + std::to_string(seconds) + text::kSilenceNoteSuffix);
 }
 
+void Measure(StationContext& station, const Measurement& measurement) {
+  if (station.results != nullptr) station.results->Measured(measurement);
+}
+
 }  // namespace rz

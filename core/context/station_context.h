@@ -47,4 +47,7 @@ class StationContext : public LinkContext {
   HostSystem* system_ = &PlatformHostSystem();
 };
 
+// Hands `measurement` to the station's result sink, if it has one.
+void Measure(StationContext& station, const Measurement& measurement);
+
 }  // namespace rz

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "operations/operation_args.h"
-#include "production/limits.h"
+#include "app/limits.h"
 
 namespace rz {
 

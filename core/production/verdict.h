@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "production/profile.h"
-#include "production/unit_verdict.h"
+#include "app/unit_verdict.h"
 
 namespace rz {
 

@@ -9,7 +9,7 @@
 #include "app/board_identity.h"
 #include "app/outcome.h"
 #include "app/port_paths.h"
-#include "production/unit_verdict.h"
+#include "app/unit_verdict.h"
 
 namespace rz {
 

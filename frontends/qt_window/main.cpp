@@ -32,6 +32,7 @@ using rz::kExitUsage;
 constexpr const char* kUsage =
     "Usage: rzstation [--workdir DIR] [--com1 PATH] [--com2 PATH] [--local-address IPV4]\n"
     "                 [--record FILE [--station NAME] [--operator NAME] [--serial SN]]\n"
+    "                 [--profile FILE]\n"
     "       rzstation --help\n"
     "\n"
     "Opens the RZ-controller test station window.\n"
@@ -64,6 +65,11 @@ constexpr const char* kUsage =
     "  --station NAME  the station's name in the record (default: the computer's)\n"
     "  --operator NAME the operator's name in the record\n"
     "  --serial SN     the serial number of the first board in the record\n"
+    "  --profile FILE  production: every download that succeeds runs the rest of\n"
+    "                  the profile's sequence (JSON) by itself, asking for the\n"
+    "                  board's serial number first when the profile says so, and\n"
+    "                  ends with the board's verdict (ГОДЕН, БРАК, НЕ ЗАВЕРШЕНО)\n"
+    "                  in the journal and on the status line; ESC stops it\n"
     "  --help          show this text and exit\n"
     "\n"
     "Examples:\n"
@@ -120,7 +126,9 @@ int main(int argc, char** argv) {
                               .localAddress = options.localAddress,
                               .record = {options.recordPath, {}},
                               .labels = {options.station, options.operatorName},
-                              .serial = options.serial});
+                              .serial = options.serial,
+                              .profilePath = options.profilePath,
+                              .autoSequence = true});
   rz::Station& station = session.GetStation();
   // Ends the run once; false when the record could not be written.
   const auto endRun = [&session](const std::function<void()>& serve) {

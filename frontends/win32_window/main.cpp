@@ -27,7 +27,7 @@ constexpr const char* kProgram = "rzstation";
 
 constexpr const char* kUsage =
     "rzstation [--workdir DIR] [--com1 PORT] [--com2 PORT] [--local-address IPV4] [--record FILE]\n"
-    "          [--station NAME] [--operator NAME] [--serial SN]\n"
+    "          [--station NAME] [--operator NAME] [--serial SN] [--profile FILE]\n"
     "\n"
     "Opens the RZ-controller test station window.\n"
     "\n"
@@ -39,6 +39,8 @@ constexpr const char* kUsage =
     "--record FILE: keep a record of the run in FILE (JSON), rewritten after every operation\n"
     "--station NAME, --operator NAME, --serial SN: the station's name (default: the computer's), "
     "the operator and the first board's serial number in the record\n"
+    "--profile FILE: production: every download that succeeds runs the rest of the profile's "
+    "sequence by itself and ends with the board's verdict in the journal; ESC stops it\n"
     "\n"
     "Exit status: 0 after the exit button; 1 when the record could not be written at the end; "
     "2 for a wrong command line, or when tst7312v26.bin cannot be opened, the record cannot be "
@@ -86,7 +88,9 @@ int main(int argc, char** argv) {
                               .localAddress = options.localAddress,
                               .record = {options.recordPath, {}},
                               .labels = {options.station, options.operatorName},
-                              .serial = options.serial});
+                              .serial = options.serial,
+                              .profilePath = options.profilePath,
+                              .autoSequence = true});
 
   // Start-up reports its failures in message boxes without an owner.
   if (std::string error; !session.Start(error)) {

@@ -8,6 +8,7 @@ int RunDebugWindowTests(int argc, char** argv);
 int RunTransferDialogTests(int argc, char** argv);
 int RunEthernetSwitchWindowTests(int argc, char** argv);
 int RunOutsideEndTests(int argc, char** argv);
+int RunProductionWindowTests(int argc, char** argv);
 }  // namespace rz::gui::test
 
 int main(int argc, char** argv) {
@@ -22,5 +23,6 @@ int main(int argc, char** argv) {
   failures += rz::gui::test::RunEthernetSwitchWindowTests(argc, argv);
   // Last: it installs Qt's Russian translation for the rest of the process.
   failures += rz::gui::test::RunOutsideEndTests(argc, argv);
+  failures += rz::gui::test::RunProductionWindowTests(argc, argv);
   return failures == 0 ? 0 : 1;
 }

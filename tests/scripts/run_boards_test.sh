@@ -31,6 +31,16 @@ out="$("$script" -n 3 -d "$runs/image" -b "$bin" download --flash-service "write
   fail "one image, three boards: exit $?: $out $(cat "$runs"/image/board*/station.out)"
 [ "$(echo "$out" | grep -c 'write:success')" -eq 3 ] || fail "one image, three boards: $out"
 
+# A production profile: the table shows each board's verdict; one wrong build fails.
+jq '.sequence = ["download", "config"] | del(."$schema")' "$(dirname "$0")/../../profiles/rz-board.json" >"$runs/profile.json"
+status=0
+out="$("$script" -n 3 -d "$runs/profile" -b "$bin" -P "$runs/profile.json" -f 2="--eth-voltage 0")" || status=$?
+echo "$out"
+[ "$status" -eq 1 ] || fail "a wrong build among three: exit $status, 1 expected"
+echo "$out" | grep -q '^board1 .* PASS  ' || fail "board1 should pass"
+echo "$out" | grep -q '^board2 .* FAIL .*\[config.ethernet.supplyMillivolts\]' || fail "board2 should fail on its supply"
+echo "$out" | grep -q '^board3 .* PASS  ' || fail "board3 should pass"
+
 status=0
 out="$("$script" -p "$runs/no-such-tty" -d "$runs/real" -b "$bin" port=COM2)" || status=$?
 echo "$out"

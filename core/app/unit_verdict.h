@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "app/outcome.h"
-#include "production/limits.h"
+#include "app/limits.h"
 
 namespace rz {
 

@@ -1,4 +1,4 @@
-#include "production/limits.h"
+#include "app/limits.h"
 
 #include <cmath>
 #include <cstdio>
