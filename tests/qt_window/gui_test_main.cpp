@@ -7,7 +7,6 @@ int RunExtComWindowTests(int argc, char** argv);
 int RunDebugWindowTests(int argc, char** argv);
 int RunTransferDialogTests(int argc, char** argv);
 int RunEthernetSwitchWindowTests(int argc, char** argv);
-int RunSerialNumberDialogTests(int argc, char** argv);
 int RunOutsideEndTests(int argc, char** argv);
 }  // namespace rz::gui::test
 
@@ -21,7 +20,6 @@ int main(int argc, char** argv) {
   failures += rz::gui::test::RunDebugWindowTests(argc, argv);
   failures += rz::gui::test::RunTransferDialogTests(argc, argv);
   failures += rz::gui::test::RunEthernetSwitchWindowTests(argc, argv);
-  failures += rz::gui::test::RunSerialNumberDialogTests(argc, argv);
   // Last: it installs Qt's Russian translation for the rest of the process.
   failures += rz::gui::test::RunOutsideEndTests(argc, argv);
   return failures == 0 ? 0 : 1;

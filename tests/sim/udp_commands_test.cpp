@@ -1,20 +1,10 @@
-// The board's UDP side: junk and the reply faults without sockets, and the
-// delay of a Flash write's answer through the board's socket on loopback.
+// The board's UDP side without sockets: junk and the reply faults.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
-#include <cstring>
-
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include "udp_commands.h"
-#include "udp_side.h"
 
 namespace rzsim {
 namespace {
@@ -75,38 +65,6 @@ TEST(UdpCommands, APieceAcknowledgedWithoutWritingStaysErased) {
   }
   EXPECT_EQ(std::count(memory.flash.begin(), memory.flash.begin() + 0x200, 0), 0x200);
   EXPECT_EQ(std::count(memory.flash.begin() + 0x200, memory.flash.begin() + 0x400, 0xFF), 0x200);
-}
-
-TEST(UdpSide, AWriteIsAnsweredAfterTheFlashWriteDelayAndAReadAtOnce) {
-  using namespace std::chrono_literals;
-  const UdpFaults faults;
-  FlashFaults flash;
-  flash.writeDelayMs = 400;
-  UdpSide side(faults, flash, nullptr);
-  // A loopback address of this process's own.
-  const std::array<std::uint8_t, 4> board = {127, static_cast<std::uint8_t>(1 + ::getpid() % 250), 77, 2};
-  side.Follow(board);
-  ASSERT_GE(side.fd(), 0);
-  const int client = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-  sockaddr_in to{};
-  to.sin_family = AF_INET;
-  to.sin_port = htons(kUdpPort);
-  std::memcpy(&to.sin_addr.s_addr, board.data(), 4);
-  BoardMemory memory;
-  for (const Bytes& request : {Request('R', {0, 4}), Request('W', {0, 1}, {0x00})}) {
-    const auto sent = UdpSide::Clock::now();
-    ::sendto(client, request.data(), request.size(), 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
-    pollfd pfd{side.fd(), POLLIN, 0};
-    ASSERT_EQ(::poll(&pfd, 1, 1000), 1);
-    side.ReceiveAll(memory);
-    // An answer due at once has left already; the write's waits.
-    const auto due = side.NextDue();
-    ASSERT_EQ(due.has_value(), request[7] == 'W') << request[7];
-    if (due) {
-      EXPECT_GE(*due - sent, 400ms);
-    }
-  }
-  ::close(client);
 }
 
 }  // namespace
