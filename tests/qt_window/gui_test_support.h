@@ -40,15 +40,6 @@ class NoSerialDevices final : public rz::SerialBackend {
   }
 };
 
-// The first of a dialog's scripted `answers`, taken off the list; nothing
-// (as after ESC) once they have run out.
-inline std::optional<std::string> NextAnswer(std::vector<std::optional<std::string>>& answers) {
-  if (answers.empty()) return std::nullopt;
-  std::optional<std::string> answer = answers.front();
-  answers.erase(answers.begin());
-  return answer;
-}
-
 struct CapturedMessage {
   rz::MessageBox box;
   QWidget* owner = nullptr;
@@ -66,10 +57,11 @@ class StationRig {
     // The IP-address dialog answers from `ipAnswers` (nothing left: ESC).
     ui.SetIpAddressPresenter([this](const std::string& shown, QWidget*) -> std::optional<std::string> {
       ipShown.push_back(shown);
-      return NextAnswer(ipAnswers);
+      if (ipAnswers.empty()) return std::nullopt;
+      std::optional<std::string> answer = ipAnswers.front();
+      ipAnswers.erase(ipAnswers.begin());
+      return answer;
     });
-    // The serial-number dialog answers from `serialAnswers` (nothing left: ESC).
-    ui.SetSerialNumberPresenter([this](QWidget*) { return NextAnswer(serialAnswers); });
     window = std::make_unique<CStationDlg>(station, ui);
   }
   ~StationRig() {
@@ -118,7 +110,6 @@ class StationRig {
   std::vector<CapturedMessage> messages;
   std::vector<std::optional<std::string>> ipAnswers;
   std::vector<std::string> ipShown;
-  std::vector<std::optional<std::string>> serialAnswers;
 };
 
 }  // namespace rz::gui::test
