@@ -52,6 +52,13 @@ void Board::ConsumeOutput(std::size_t n) {
   }
 }
 
+std::chrono::milliseconds Board::TakeAnswerDelay() {
+  const std::uint64_t writes = program_.flashState().writes;
+  if (writes == writesSeen_) return std::chrono::milliseconds::zero();
+  writesSeen_ = writes;
+  return std::chrono::milliseconds(faults_.flash.writeDelayMs);
+}
+
 void Board::Emit(const Bytes& bytes) {
   if (faults_.silent) return;
   out_.insert(out_.end(), bytes.begin(), bytes.end());

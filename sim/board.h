@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -40,6 +41,11 @@ class Board {
   // The line has carried the first n bytes of Output().
   void ConsumeOutput(std::size_t n);
 
+  // How long the output must wait before it leaves, for the commands the
+  // board has taken since the last call: the Flash write delay once a write
+  // has come. Each write's delay is given once.
+  std::chrono::milliseconds TakeAnswerDelay();
+
   // Counts bytes lost to a speed mismatch since the start.
   std::uint64_t Garbled() const { return garbled_; }
 
@@ -54,6 +60,7 @@ class Board {
   std::size_t outStart_ = 0;  // bytes of out_ already carried
   Bytes scratch_;
   std::uint64_t garbled_ = 0;
+  std::uint64_t writesSeen_ = 0;  // Flash writes whose delay has been given
 };
 
 }  // namespace rzsim

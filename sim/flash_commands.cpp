@@ -53,6 +53,7 @@ class Session {
     const bool retry = state_.lastCommand == command && state_.lastAddress == address;
     state_.lastCommand = command;
     state_.lastAddress = address;
+    if (command == kOpWriteFlashBlock) ++state_.writes;
     if (command == kOpWriteFlashBlock || command == kOpReadFlashBlock) {
       ++state_.pieces;
       const std::uint32_t from = ctx_.faults.flash.silentFromPiece;

@@ -16,6 +16,7 @@ struct FlashCommandState {
   std::uint8_t lastCommand = 0;  // the previous Flash command and its address,
   std::uint32_t lastAddress = 0;  // so that a retry can be told from a first attempt
   std::uint64_t pieces = 0;       // 'w' and 'r' commands received
+  std::uint64_t writes = 0;       // 'w' commands received
   std::uint64_t badWriteChecksums = 0;
   bool silenced = false;
 };

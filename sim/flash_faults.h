@@ -41,6 +41,9 @@ struct FlashFaults {
   // Write pieces whose bytes no write ('w' or UDP 'W') programs, though every
   // such write is acknowledged as if they had taken.
   std::vector<std::uint32_t> ackWithoutWrite;
+  // Every write ('w' or UDP 'W') is answered this many milliseconds later
+  // than it would be otherwise, so that writing an image takes longer.
+  std::uint32_t writeDelayMs = 0;
 
   bool Unprogrammed(std::size_t address) const {
     return std::find(ackWithoutWrite.begin(), ackWithoutWrite.end(), address / kFlashWritePieceBytes) !=

@@ -420,6 +420,11 @@ const Option kOptions[] = {
        return error;
      }},
 
+    {Group::kFaults, "flash-write-delay", "MS",
+     "answer every Flash write ('w' over the line or 'W' over UDP) MS milliseconds later, so that writing an "
+     "image takes longer",
+     [](std::string_view v, ParseState& st) { return Number(v, st.config.faults.flash.writeDelayMs, kMaxDelayMs); }},
+
     {Group::kOther, "verbose", "", "report resets, download stages, clock switches and bytes lost to a speed mismatch on stderr",
      [](std::string_view, ParseState& st) -> std::string {
        st.config.verbose = true;

@@ -70,6 +70,7 @@ class Server {
   bool hadOutput_ = false;
   bool writeBlocked_ = false;
   std::size_t outCredit_ = 0;  // paced bytes due on the line but not yet written
+  Clock::time_point heldUntil_{};  // no output leaves before then (the Flash write delay)
 
   BootRom::Stage lastStage_ = BootRom::Stage::kFirstStage;
   bool lastFastClock_ = false;
@@ -128,6 +129,7 @@ void Server::ResetBoard(const char* why) {
   outCredit_ = 0;
   writeBlocked_ = false;
   hadOutput_ = false;
+  heldUntil_ = {};
   NoteOutput(Clock::now());
   lastStage_ = board_.bootRom().stage();
   lastFastClock_ = false;
@@ -174,6 +176,7 @@ void Server::DeliverInput(Clock::time_point now) {
 }
 
 void Server::NoteOutput(Clock::time_point now) {
+  if (const auto delay = board_.TakeAnswerDelay(); delay > Clock::duration::zero()) heldUntil_ = now + delay;
   const bool has = !board_.Output().empty();
   if (has && !hadOutput_) outPacer_.StartIfIdle(now);
   hadOutput_ = has;
@@ -191,7 +194,7 @@ void Server::FollowEthernet() {
 void Server::SendOutput(Clock::time_point now) {
   FollowEthernet();
   const auto out = board_.Output();
-  if (out.empty() || writeBlocked_) return;
+  if (out.empty() || writeBlocked_ || now < heldUntil_) return;
   std::size_t n = out.size();
   if (options_.pace) {
     outCredit_ += outPacer_.Take(now, board_.LineBaud(), out.size() - std::min(outCredit_, out.size()));
@@ -217,6 +220,8 @@ Clock::duration Server::Wait(Clock::time_point now, bool& wantIn, bool& wantOut)
   wantIn = !options_.pace || pendingIn_.size() < kPacedInputLimit;
   const bool outputPending = !board_.Output().empty();
   wantOut = outputPending && writeBlocked_;
+  const bool held = now < heldUntil_;
+  if (outputPending && held) until(heldUntil_, Clock::duration::zero());
   if (options_.autoReset) {
     if (const auto resetAt = watch_.PendingReset()) until(*resetAt, Clock::duration::zero());
   }
@@ -226,7 +231,7 @@ Clock::duration Server::Wait(Clock::time_point now, bool& wantIn, bool& wantOut)
   if (options_.pace) {
     const std::uint32_t baud = board_.LineBaud();
     if (!pendingIn_.empty()) until(inPacer_.NextDone(baud), kMinPacedWait);
-    if (outputPending && !writeBlocked_) until(outPacer_.NextDone(baud), kMinPacedWait);
+    if (outputPending && !writeBlocked_ && !held) until(outPacer_.NextDone(baud), kMinPacedWait);
   }
   return wait;
 }

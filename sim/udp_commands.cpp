@@ -48,6 +48,11 @@ std::optional<Bytes> UdpCommands::Answer(std::span<const std::uint8_t> request, 
   return reply;
 }
 
+std::chrono::milliseconds UdpCommands::ExtraDelay(std::span<const std::uint8_t> request) const {
+  const bool write = request.size() > kMagic.size() && request[kMagic.size()] == kUdpWrite;
+  return std::chrono::milliseconds(write ? flashFaults_.writeDelayMs : 0);
+}
+
 Bytes UdpCommands::Execute(std::uint8_t command, std::span<const std::uint8_t> args, BoardMemory& memory) {
   std::vector<std::uint8_t>& flash = memory.flash;
   const std::size_t address = Le32(args);

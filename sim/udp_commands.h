@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -32,6 +33,9 @@ class UdpCommands {
 
   // The answer to one request, or nothing when the board stays silent.
   std::optional<Bytes> Answer(std::span<const std::uint8_t> request, BoardMemory& memory);
+  // How much later than the others the answer to `request` leaves: the Flash
+  // write delay for a write.
+  std::chrono::milliseconds ExtraDelay(std::span<const std::uint8_t> request) const;
 
  private:
   Bytes Execute(std::uint8_t command, std::span<const std::uint8_t> args, BoardMemory& memory);

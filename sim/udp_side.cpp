@@ -87,10 +87,12 @@ void UdpSide::ReceiveAll(BoardMemory& memory) {
       if (errno == EINTR) continue;
       return;  // EAGAIN: all taken
     }
-    const std::optional<Bytes> answer =
-        commands_.Answer(std::span<const std::uint8_t>(buffer.data(), static_cast<std::size_t>(n)), memory);
+    const std::span<const std::uint8_t> request(buffer.data(), static_cast<std::size_t>(n));
+    const std::optional<Bytes> answer = commands_.Answer(request, memory);
     if (!answer) continue;
-    Pending reply{Clock::now() + std::chrono::microseconds(faults_.delayUs), *answer, {}, ntohs(from.sin_port)};
+    const Clock::time_point due =
+        Clock::now() + std::chrono::microseconds(faults_.delayUs) + commands_.ExtraDelay(request);
+    Pending reply{due, *answer, {}, ntohs(from.sin_port)};
     std::memcpy(reply.toAddress.data(), &from.sin_addr.s_addr, 4);
     ++answered_;
     if (faults_.duplicateEvery != 0 && answered_ % faults_.duplicateEvery == 0) {

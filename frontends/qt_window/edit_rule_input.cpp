@@ -3,19 +3,22 @@
 #include <QLineEdit>
 #include <QValidator>
 
+#include <functional>
+
 namespace rz::gui {
 namespace {
 
-class EditRuleValidator final : public QValidator {
+class TextValidator final : public QValidator {
  public:
-  EditRuleValidator(const rz::EditRule& rule, QObject* parent) : QValidator(parent), rule_(rule) {}
+  TextValidator(std::function<bool(std::string_view)> accepts, QObject* parent)
+      : QValidator(parent), accepts_(std::move(accepts)) {}
 
   State validate(QString& input, int& /*pos*/) const override {
-    return rz::EditAccepts(rule_, input.toStdString()) ? Acceptable : Invalid;
+    return accepts_(input.toStdString()) ? Acceptable : Invalid;
   }
 
  private:
-  rz::EditRule rule_;
+  std::function<bool(std::string_view)> accepts_;
 };
 
 }  // namespace
@@ -23,7 +26,12 @@ class EditRuleValidator final : public QValidator {
 void ApplyEditRule(QLineEdit& edit, const rz::EditRule& rule) {
   edit.setMaxLength(static_cast<int>(rule.maxChars));
   // The length limit alone keeps a box that takes any characters within the rule.
-  if (rule.digitsOnly) edit.setValidator(new EditRuleValidator(rule, &edit));
+  if (!rule.digitsOnly) return;
+  edit.setValidator(new TextValidator([rule](std::string_view text) { return rz::EditAccepts(rule, text); }, &edit));
+}
+
+void ApplyEditFilter(QLineEdit& edit, bool (*accepts)(std::string_view text)) {
+  edit.setValidator(new TextValidator(accepts, &edit));
 }
 
 }  // namespace rz::gui

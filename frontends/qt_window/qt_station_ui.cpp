@@ -9,6 +9,7 @@
 #include "caption_fit.h"
 #include "debug_dlg.h"
 #include "ip_address_dlg.h"
+#include "serial_number_dlg.h"
 #include "station_dlg.h"
 #include "transfer_dialogs.h"
 
@@ -46,7 +47,8 @@ QtStationUi::QtStationUi(QObject* parent)
           *this),
       presenter_(ShowCriticalMessageBox),
       dialogRunner_(ExecDialog),
-      ipPresenter_(RunIpAddressDialogModal) {}
+      ipPresenter_(RunIpAddressDialogModal),
+      serialPresenter_(RunSerialNumberDialogModal) {}
 
 QtStationUi::~QtStationUi() = default;
 
@@ -65,6 +67,10 @@ void QtStationUi::SetMessagePresenter(MessagePresenter presenter) {
 
 void QtStationUi::SetIpAddressPresenter(IpAddressPresenter presenter) {
   ipPresenter_ = presenter ? std::move(presenter) : IpAddressPresenter(RunIpAddressDialogModal);
+}
+
+void QtStationUi::SetSerialNumberPresenter(SerialNumberPresenter presenter) {
+  serialPresenter_ = presenter ? std::move(presenter) : SerialNumberPresenter(RunSerialNumberDialogModal);
 }
 
 void QtStationUi::PresentError(const rz::MessageBox& box, bool overWindow) {
@@ -96,5 +102,7 @@ std::uint32_t QtStationUi::PresentByteCount() {
 std::optional<std::string> QtStationUi::PresentIpAddress(const std::string& shown) {
   return ipPresenter_(shown, window_.data());
 }
+
+std::optional<std::string> QtStationUi::PresentSerialNumber() { return serialPresenter_(window_.data()); }
 
 }  // namespace rz::gui

@@ -32,6 +32,9 @@ using DialogRunner = std::function<int(QDialog& dialog)>;
 // Runs the IP-address dialog showing `shown` over `owner`: the entered text,
 // or nothing after ESC. The real one is RunIpAddressDialogModal.
 using IpAddressPresenter = std::function<std::optional<std::string>(const std::string& shown, QWidget* owner)>;
+// Runs the serial-number dialog over `owner`: the number confirmed with ENTER,
+// or nothing. The real one is RunSerialNumberDialogModal.
+using SerialNumberPresenter = std::function<std::optional<std::string>(QWidget* owner)>;
 
 // The window operations of the station over the Qt main window: the core's
 // WindowThreadUi, whose calls run on the GUI thread through GuiThreadCalls
@@ -54,6 +57,7 @@ class QtStationUi final : public QObject, public rz::WindowThreadUi, private rz:
   void SetMessagePresenter(MessagePresenter presenter);
   void SetDialogRunner(DialogRunner runner);
   void SetIpAddressPresenter(IpAddressPresenter presenter);
+  void SetSerialNumberPresenter(SerialNumberPresenter presenter);
   // The process is ending without returning to the event loop: calls from
   // workers return at once from now on (see GuiThreadCalls::Abandon).
   void AbandonWorkerCalls() { calls_.Abandon(); }
@@ -68,7 +72,7 @@ class QtStationUi final : public QObject, public rz::WindowThreadUi, private rz:
   std::optional<std::string> PresentSaveFile(const std::string& folder) override;
   std::uint32_t PresentByteCount() override;
   std::optional<std::string> PresentIpAddress(const std::string& shown) override;
-  std::optional<std::string> PresentSerialNumber() override { return std::nullopt; }
+  std::optional<std::string> PresentSerialNumber() override;
 
   GuiThreadCalls calls_;
   QPointer<CStationDlg> window_;  // the dialogs' owner; touched on the GUI thread only
@@ -76,6 +80,7 @@ class QtStationUi final : public QObject, public rz::WindowThreadUi, private rz:
   std::function<void(CDebugDlg&)> debugConsoleHook_;
   DialogRunner dialogRunner_;
   IpAddressPresenter ipPresenter_;
+  SerialNumberPresenter serialPresenter_;
 };
 
 }  // namespace rz::gui

@@ -18,6 +18,7 @@ void ShowErrorMessageBox(const rz::MessageBox& box, HWND owner) {
 
 StationPresenters::StationPresenters()
     : ipAddress(rz::win32::RunIpAddressDialog),
+      serialNumber(RunSerialNumberDialog),
       byteCount(RunByteCountDialog),
       testParams(RunTestParamsDialog),
       openFile(rz::win32::AskOpenFile),
@@ -57,5 +58,7 @@ std::uint32_t Win32StationUi::PresentByteCount() { return presenters.byteCount(O
 std::optional<std::string> Win32StationUi::PresentIpAddress(const std::string& shown) {
   return presenters.ipAddress(Owner(), shown);
 }
+
+std::optional<std::string> Win32StationUi::PresentSerialNumber() { return presenters.serialNumber(Owner()); }
 
 }  // namespace rz::win32

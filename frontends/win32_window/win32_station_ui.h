@@ -29,6 +29,7 @@ void ShowErrorMessageBox(const rz::MessageBox& box, HWND owner);
 struct StationPresenters {
   std::function<void(const rz::MessageBox& box, HWND owner)> error = ShowErrorMessageBox;
   std::function<std::optional<std::string>(HWND owner, const std::string& shown)> ipAddress;
+  std::function<std::optional<std::string>(HWND owner)> serialNumber;
   std::function<std::uint32_t(HWND owner)> byteCount;
   std::function<void(HWND owner, rz::ExtComParams& params)> testParams;
   std::function<std::optional<std::string>(HWND owner, const std::string& folder)> openFile;
@@ -61,7 +62,7 @@ class Win32StationUi final : public rz::WindowThreadUi, private rz::StationDialo
   std::optional<std::string> PresentSaveFile(const std::string& folder) override;
   std::uint32_t PresentByteCount() override;
   std::optional<std::string> PresentIpAddress(const std::string& shown) override;
-  std::optional<std::string> PresentSerialNumber() override { return std::nullopt; }
+  std::optional<std::string> PresentSerialNumber() override;
 
   // The attached window's handle, or nullptr.
   HWND Owner() const;

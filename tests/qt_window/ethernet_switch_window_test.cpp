@@ -1,14 +1,19 @@
 // The Ethernet switch in the window: the IP-address dialog's keys, a refused
-// entry and ESC, and switching on and off against the simulated board.
+// entry and ESC, and switching on and off against the simulated board. Beside
+// it the other one-box dialog, the serial number, typed as a barcode scanner
+// does: into whatever has the focus when it opens, then ENTER.
 
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <fstream>
+#include <tuple>
 
 #include "app/ethernet_texts.h"
+#include "app/serial_number_entry.h"
 #include "app/texts.h"
 #include "child_process.h"
 #include "gui_test_support.h"
@@ -43,6 +48,41 @@ class EthernetSwitchWindowTest : public QObject {
     QVERIFY(QTest::qWaitForWindowExposed(&cancelled));
     QTest::keyClick(cancelled.Edit(), Qt::Key_Escape);
     QCOMPARE(cancelled.result(), int(QDialog::Rejected));
+  }
+
+  void aScannerFillsTheSerialNumberBoxAndEnterConfirmsIt() {
+    StationRig rig;
+    QVERIFY(rig.Show());
+    const std::tuple<QString, Qt::Key, std::optional<std::string>> cases[] = {
+        {QStringLiteral("  SN-0042 "), Qt::Key_Return, "SN-0042"},
+        {QStringLiteral("   "), Qt::Key_Enter, std::nullopt},
+        {QStringLiteral("SN-0043"), Qt::Key_Escape, std::nullopt},
+    };
+    for (const auto& [typed, key, number] : cases) {
+      QString caption;
+      QWidget* owner = nullptr;
+      bool refused = false;
+      QTimer::singleShot(0, [&] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        if (dialog == nullptr) return;
+        caption = dialog->windowTitle();
+        owner = dialog->parentWidget();
+        QApplication::setActiveWindow(dialog);  // as a window manager activates a new dialog
+        auto* edit = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+        if (edit == nullptr) {
+          dialog->close();
+          return;
+        }
+        edit->insert(QStringLiteral("\t"));
+        refused = edit->text().isEmpty();  // no control characters
+        QTest::keyClicks(edit, typed);
+        QTest::keyClick(edit, key);
+      });
+      QCOMPARE(rig.ui.AskSerialNumber(), number);
+      QCOMPARE(caption, QString::fromUtf8(rz::text::kSerialNumberDialogTitle));
+      QCOMPARE(owner, rig.window.get());
+      QVERIFY(refused);
+    }
   }
 
   void escAndARefusedEntryLeaveTheSwitchUncheckedAndTheFocusStays() {

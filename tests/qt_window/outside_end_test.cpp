@@ -19,6 +19,7 @@
 #include "debug_dlg.h"
 #include "gui_test_support.h"
 #include "ip_address_dlg.h"
+#include "serial_number_dlg.h"
 #include "outside_end_watch.h"
 #include "posix/termination_signals.h"
 #include "russian_translation.h"
@@ -109,10 +110,11 @@ class OutsideEndTest : public QObject {
     CDebugDlg debug(rig.station, rig.window.get());
     CIpAddressDlg ip(QStringLiteral("192.168.2.200"), rig.window.get());
     CByteCountDlg count(rig.window.get());
+    CSerialNumberDlg serial(rig.window.get());
     const Qt::WindowFlags boxes = Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                                   Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint |
                                   Qt::WindowContextHelpButtonHint;
-    for (QWidget* window : std::initializer_list<QWidget*>{rig.window.get(), &debug, &ip, &count}) {
+    for (QWidget* window : std::initializer_list<QWidget*>{rig.window.get(), &debug, &ip, &count, &serial}) {
       const Qt::WindowFlags flags = window->windowFlags();
       QVERIFY2(flags.testFlag(Qt::CustomizeWindowHint) && flags.testFlag(Qt::WindowTitleHint),
                qPrintable(window->windowTitle()));

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <future>
+#include <memory>
 #include <string>
 #include <thread>
 
@@ -93,10 +94,12 @@ class Station {
   int fd_;
 };
 
-// The board served from a thread of the test.
+// The board served from a thread of the test, with the faults a derived
+// fixture's constructor chooses.
 class ServedBoard : public ::testing::Test {
  protected:
   void SetUp() override {
+    board_ = std::make_unique<Board>(BoardModel{}, faults_);
     std::string error;
     ASSERT_TRUE(link_.Open(error)) << error;
     std::promise<void> ready;
@@ -104,7 +107,7 @@ class ServedBoard : public ::testing::Test {
     thread_ = std::thread([this, &ready] {
       ServeOptions options;
       options.onReady = [&ready] { ready.set_value(); };
-      Serve(link_, board_, options, control_);
+      Serve(link_, *board_, options, control_);
     });
     // As a station would: open the port only once the board is up, so its
     // power-on '<' is flushed rather than taken for an answer.
@@ -116,7 +119,8 @@ class ServedBoard : public ::testing::Test {
   }
 
   PtyLink link_;
-  Board board_{BoardModel{}, Faults{}};
+  Faults faults_;
+  std::unique_ptr<Board> board_;
   ServeControl control_;
   std::thread thread_;
 };
@@ -168,6 +172,29 @@ TEST_F(ServedBoard, ReopenedPortStillReachesTheBoard) {
   ASSERT_TRUE(second.ok());
   second.Write({'j'});
   EXPECT_EQ(second.Read(20), kDefaultCpuId);
+}
+
+class SlowFlashWrites : public ServedBoard {
+ protected:
+  SlowFlashWrites() { faults_.flash.writeDelayMs = 400; }
+};
+
+TEST_F(SlowFlashWrites, AWriteIsAnsweredLateAndAReadOnTime) {
+  Station station(link_.slavePath());
+  ASSERT_TRUE(station.Download(0));
+  const auto answerTime = [&](std::uint8_t command, const Bytes& data) {
+    Bytes request = {command};
+    PutLe32(request, 0x1000);
+    PutLe32(request, 4);
+    request.insert(request.end(), data.begin(), data.end());
+    const auto start = std::chrono::steady_clock::now();
+    station.Write(request);
+    const std::size_t answer = command == 'w' ? 1 : 5;  // 'Q'; the four bytes and their checksum
+    EXPECT_EQ(station.Read(answer, 2s).size(), answer);
+    return std::chrono::steady_clock::now() - start;
+  };
+  EXPECT_GE(answerTime('w', {1, 2, 3, 4, 0xF6}), 400ms);
+  EXPECT_LT(answerTime('r', {}), 300ms);
 }
 
 // The executable: its one line, its link, the RESET signal and a clean exit.

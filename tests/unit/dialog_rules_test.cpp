@@ -1,13 +1,16 @@
 // What the dialogs' edit boxes take and what the dialogs store: the
-// test-parameters, byte-count and IP-address dialogs, without a window.
+// test-parameters, byte-count, IP-address and serial-number dialogs, without
+// a window.
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/edit_rule.h"
 #include "app/ip_address.h"
+#include "app/serial_number_entry.h"
 #include "boardtests/test_params_dialog.h"
 #include "flash/byte_count_dialog.h"
 
@@ -57,6 +60,28 @@ TEST(ByteCountDialog, EnterGivesTheLeadingDigitsOfTheBoxAndEscapeZero) {
                        {"99999999999", 9999999}};  // more than the box holds: only its seven digits count
   for (const Case& c : cases) EXPECT_EQ(ByteCountOnEnter(c.text), c.count) << c.text;
   EXPECT_EQ(kByteCountOnEscape, 0u);
+}
+
+TEST(SerialNumberDialog, TheBoxTakesPrintableTextAndEnterGivesItTrimmedOrNothing) {
+  std::string longest;
+  for (std::size_t i = 0; i < kSerialNumberTextLimit; ++i) longest += "Ж";
+  struct Case {
+    std::string text;
+    bool accepted;
+    std::optional<std::string> number;
+  };
+  const Case cases[] = {
+      {"  SN-0042 ", true, "SN-0042"},
+      {longest, true, longest},
+      {longest + "1", false, longest},
+      {"AB\tC\r\n", false, "ABC"},
+      {"A\x7f\xc2\x85\xc2\xa0" "B", false, "A\xc2\xa0" "B"},  // DEL and NEL dropped, the no-break space kept
+      {"   ", true, std::nullopt},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(SerialNumberBoxAccepts(c.text), c.accepted) << c.text;
+    EXPECT_EQ(SerialNumberOnEnter(c.text), c.number) << c.text;
+  }
 }
 
 ExtComParams Params(std::uint8_t speed, std::int32_t fifo, std::int32_t block, std::int32_t line,

@@ -1,5 +1,5 @@
-// The parameters, byte-count and IP-address dialogs and the standard file
-// dialogs, run modally and driven by messages: what each stores on accept and
+// The parameters, byte-count, IP-address and serial-number dialogs and the
+// standard file dialogs, run modally and driven by messages: what each stores on accept and
 // on cancel.
 
 #include <gtest/gtest.h>
@@ -12,6 +12,7 @@
 #include <functional>
 
 #include "app/ethernet_texts.h"
+#include "app/serial_number_entry.h"
 #include "boardtests/external_com_texts.h"
 #include "boardtests/test_params_dialog.h"
 #include "dialog_driver.h"
@@ -27,6 +28,7 @@ namespace {
 TEST(EditDialogs, ReturnWhatTheBoxHoldsOnEnterAndNothingOnEscape) {
   const auto ip = [] { return RunIpAddressDialog(nullptr, "192.168.2.200").value_or("(cancelled)"); };
   const auto count = [] { return std::to_string(RunByteCountDialog(nullptr)); };
+  const auto serial = [] { return RunSerialNumberDialog(nullptr).value_or("(none)"); };
   struct Case {
     std::function<std::string()> run;
     const char* title;
@@ -42,20 +44,42 @@ TEST(EditDialogs, ReturnWhatTheBoxHoldsOnEnterAndNothingOnEscape) {
       {count, text::kByteCountTitle, L"", L"123456789", VK_RETURN, "1234567"},
       {count, text::kByteCountTitle, L"", L"", VK_RETURN, "0"},
       {count, text::kByteCountTitle, L"", L"4096", VK_ESCAPE, "0"},
+      // As a scanner types: into the focused box, then ENTER.
+      {serial, text::kSerialNumberDialogTitle, L"", L"  SN-0042\x85 ", VK_RETURN, "SN-0042"},
+      {serial, text::kSerialNumberDialogTitle, L"", L"   ", VK_RETURN, "(none)"},
+      {serial, text::kSerialNumberDialogTitle, L"", L"SN-0043", VK_ESCAPE, "(none)"},
   };
   for (const Case& c : cases) {
     std::wstring caption, shown;
+    bool focused = false;
     ModalDriver driver([&](HWND dialog) {
       HWND edit = FindWindowExW(dialog, nullptr, L"Edit", nullptr);
       caption = Text(dialog);
       shown = Text(edit);
+      GUITHREADINFO thread{};
+      thread.cbSize = sizeof thread;
+      focused = GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &thread) && thread.hwndFocus == edit;
       Type(edit, c.typed, c.key);
     });
     EXPECT_EQ(c.run(), c.expected) << Utf8(c.typed);
     EXPECT_EQ(driver.Problem(), "");
     EXPECT_EQ(caption, Wide(c.title));
     EXPECT_EQ(shown, c.shown);
+    EXPECT_TRUE(focused);
   }
+}
+
+TEST(EditDialogs, TheSerialNumberBoxKeepsNoControlCharacters) {
+  std::wstring kept;
+  ModalDriver driver([&](HWND dialog) {
+    HWND edit = FindWindowExW(dialog, nullptr, L"Edit", nullptr);
+    SetWindowTextW(edit, L"SN\x85-1\x7f");  // as a paste would bring them
+    kept = Text(edit);
+    Type(edit, L"", VK_RETURN);
+  });
+  EXPECT_EQ(RunSerialNumberDialog(nullptr), "SN-1");
+  EXPECT_EQ(driver.Problem(), "");
+  EXPECT_EQ(kept, L"SN-1");
 }
 
 // The parameters dialog opens on `start`; the driver records what it shows,

@@ -1,11 +1,15 @@
 // Clicks buttons of a running rzstation.exe from another process, as a
 // technician would, so that the real program can be run from start to exit:
-//   rz_win32_window_driver BUTTON...   (download, configuration, exit)
+//   rz_win32_window_driver STEP...
+// where a STEP is a button (download, configuration, exit), or serial=TEXT:
+// the serial-number dialog that the next button's operation opens gets TEXT
+// typed into its box and then ENTER, as from a barcode scanner (serial= with
+// no text skips the board).
 // Waits for the station's window, then for each button in turn: waits until
 // it is enabled, clicks it, and waits until what the click started has ended
-// (the button disabled and enabled again) or the window has gone. Exit status
-// 0 when every click was taken, 1 with the reason otherwise. Every wait is
-// bounded.
+// (the button disabled and enabled again) or the window has gone, answering
+// the serial-number dialog on the way. Exit status 0 when every click was
+// taken, 1 with the reason otherwise. Every wait is bounded.
 
 #include <windows.h>
 
@@ -13,11 +17,14 @@
 #include <cstdio>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <thread>
 
 #include "app/controls.h"
+#include "app/serial_number_entry.h"
 #include "app/texts.h"
+#include "dialog_driver.h"
 #include "win32/win32_text.h"
 
 namespace {
@@ -43,6 +50,17 @@ const std::map<std::string, int> kButtons = {
     {"configuration", rz::ControlOf(rz::Button::Configuration).id},
     {"exit", rz::ControlOf(rz::Button::Exit).id}};
 
+// Types `answer` and ENTER into the serial-number dialog when one is open;
+// true once it has been answered.
+bool AnswerSerialNumber(const std::wstring& answer) {
+  static const std::wstring caption = rz::win32::Wide(rz::text::kSerialNumberDialogTitle);
+  HWND dialog = FindWindowW(L"#32770", caption.c_str());
+  HWND edit = dialog != nullptr ? FindWindowExW(dialog, nullptr, L"Edit", nullptr) : nullptr;
+  if (edit == nullptr || !IsWindowVisible(dialog)) return false;
+  rz::win32::test::Type(edit, answer, VK_RETURN);
+  return true;
+}
+
 int Fail(const std::string& reason) {
   std::fprintf(stderr, "window driver: %s\n", reason.c_str());
   return 1;
@@ -57,7 +75,13 @@ int main(int argc, char** argv) {
                kWindowWait)) {
     return Fail("the station's window did not open");
   }
+  const std::string serialStep = "serial=";
+  std::optional<std::wstring> serial;  // the answer to the next serial-number dialog
   for (int i = 1; i < argc; ++i) {
+    if (std::string(argv[i]).starts_with(serialStep)) {
+      serial = rz::win32::Wide(std::string(argv[i]).substr(serialStep.size()));
+      continue;
+    }
     const auto named = kButtons.find(argv[i]);
     if (named == kButtons.end()) return Fail("no button is called " + std::string(argv[i]));
     const int id = named->second;
@@ -73,9 +97,12 @@ int main(int argc, char** argv) {
     if (!WaitFor([&] { return !IsWindow(window) || IsWindowEnabled(button) == FALSE; }, kClickTaken)) {
       return Fail("the click on button " + std::string(argv[i]) + " was not taken");
     }
-    if (!WaitFor([&] { return !IsWindow(window) || IsWindowEnabled(button) != FALSE; }, kOperationWait)) {
-      return Fail("what button " + std::string(argv[i]) + " started did not end");
-    }
+    const auto ended = [&] {
+      if (serial && AnswerSerialNumber(*serial)) serial.reset();
+      return !IsWindow(window) || IsWindowEnabled(button) != FALSE;
+    };
+    if (!WaitFor(ended, kOperationWait)) return Fail("what button " + std::string(argv[i]) + " started did not end");
+    if (serial) return Fail("button " + std::string(argv[i]) + " opened no serial-number dialog");
     std::printf("window driver: button %s clicked%s\n", argv[i], IsWindow(window) ? "" : ", the window closed");
   }
   return 0;

@@ -44,3 +44,7 @@
 // Board address for the work through Ethernet.
 #define IDD_IP_ADDRESS 146
 #define IDC_IP_ADDRESS_EDIT 1000
+
+// Serial number of the board.
+#define IDD_SERIAL_NUMBER 147
+#define IDC_SERIAL_NUMBER_EDIT 1000

@@ -19,6 +19,11 @@ namespace rz::win32 {
 // CIpAddressDlg showing `shown`: the text entered with ENTER, or nothing after ESC.
 std::optional<std::string> RunIpAddressDialog(HWND owner, const std::string& shown);
 
+// CSerialNumberDlg, its edit box focused for a scanner: the number confirmed
+// with ENTER without its leading and trailing spaces, or nothing after ESC or
+// for an empty text.
+std::optional<std::string> RunSerialNumberDialog(HWND owner);
+
 // CByteCountDlg: the count confirmed with ENTER (its leading digits, 0 without
 // any), or 0 after ESC.
 std::uint32_t RunByteCountDialog(HWND owner);
