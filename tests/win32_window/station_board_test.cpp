@@ -8,6 +8,7 @@
 #include "app/ip_address.h"
 #include "app/texts.h"
 #include "flash/flash_texts.h"
+#include "production/auto_sequence.h"
 #include "station_window_fixture.h"
 
 namespace rz::testing {
@@ -113,6 +114,48 @@ TEST_F(StationWindowOnBoardTest, SelectorChangesBeepAndStartTheirOperation) {
   EXPECT_EQ(AwaitOperation(), Outcome::Success);
   EXPECT_EQ(BeepCount() - beeps, 1);
   EXPECT_EQ(ListedJournal().back(), text::kCom1Opened);
+}
+
+// Hears what a production sequence hands over beside the journal.
+struct SequenceSink final : ResultSink {
+  void BoardIdentified(const BoardIdentity&) override {}
+  void FlashChecked(const FlashCheck&) override {}
+  void SerialNumberGiven(const std::string& given) override { serial = given; }
+  void UnitJudged(const UnitVerdict& judged) override { verdict = judged.verdict; }
+  std::string serial;
+  std::optional<Verdict> verdict;
+};
+
+TEST_F(StationWindowOnBoardTest, WithAProfileOneDownloadPressRunsTheSequenceToItsVerdict) {
+  std::string error;
+  const std::optional<Profile> profile = ParseProfile(
+      R"({"product": "RZ", "askSerial": true, "sequence": ["download", "config", "service-com"],
+          "limits": {"config.ethernet.supplyMillivolts": {"equals": 3300}}})",
+      error);
+  ASSERT_TRUE(profile) << error;
+  SequenceSink sink;
+  station.results = &sink;
+  AutoSequence production(station, *profile, nullptr);
+  station.observer = &production;
+  int asked = 0;
+  ui.presenters.serialNumber = [&](HWND) -> std::optional<std::string> {
+    ++asked;
+    return "SN-7";
+  };
+  ASSERT_NO_FATAL_FAILURE(OpenWindowOnBoard({"--eth-voltage", "0"}));
+  Click(ControlOf(Button::Download).id);
+  EXPECT_TRUE(PumpUntil([&] { return sink.verdict.has_value(); }, std::chrono::seconds(40)));
+  production.Stop([this] { Pump(); });
+  EXPECT_EQ(asked, 1);
+  EXPECT_EQ(sink.serial, "SN-7");
+  EXPECT_EQ(sink.verdict, Verdict::Fail);
+  const Lines journal = ListedJournal();
+  ASSERT_GE(journal.size(), 3u);
+  EXPECT_EQ(journal[journal.size() - 2], " ==== RZ: БРАК ====");
+  EXPECT_EQ(journal.back(), " *config.ethernet.supplyMillivolts = 5000 mV (норма = 3300)");
+  EXPECT_EQ(journal[journal.size() - 4], text::kTestPassed);  // the service COM test ran before it
+  EXPECT_EQ(TextOf(ControlOf(ControlRole::StatusLine).id), "RZ: БРАК");
+  EXPECT_TRUE(messages.empty());
 }
 
 }  // namespace

@@ -4,7 +4,8 @@
 // where a STEP is a button (download, configuration, exit), or serial=TEXT:
 // the serial-number dialog that the next button's operation opens gets TEXT
 // typed into its box and then ENTER, as from a barcode scanner (serial= with
-// no text skips the board).
+// no text skips the board), or status=TEXT: waits until the status line shows
+// TEXT (a production sequence's verdict), answering that dialog meanwhile.
 // Waits for the station's window, then for each button in turn: waits until
 // it is enabled, clicks it, and waits until what the click started has ended
 // (the button disabled and enabled again) or the window has gone, answering
@@ -61,6 +62,19 @@ bool AnswerSerialNumber(const std::wstring& answer) {
   return true;
 }
 
+// The status line's text (asked with a bounded wait, never blocking on the
+// station's window thread).
+std::wstring StatusText(HWND window) {
+  wchar_t text[256] = {};
+  DWORD_PTR ignored = 0;
+  HWND status = GetDlgItem(window, rz::ControlOf(rz::ControlRole::StatusLine).id);
+  if (status == nullptr ||
+      SendMessageTimeoutW(status, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 1000, &ignored) == 0) {
+    return {};
+  }
+  return text;
+}
+
 int Fail(const std::string& reason) {
   std::fprintf(stderr, "window driver: %s\n", reason.c_str());
   return 1;
@@ -76,10 +90,21 @@ int main(int argc, char** argv) {
     return Fail("the station's window did not open");
   }
   const std::string serialStep = "serial=";
+  const std::string statusStep = "status=";
   std::optional<std::wstring> serial;  // the answer to the next serial-number dialog
   for (int i = 1; i < argc; ++i) {
     if (std::string(argv[i]).starts_with(serialStep)) {
       serial = rz::win32::Wide(std::string(argv[i]).substr(serialStep.size()));
+      continue;
+    }
+    if (std::string(argv[i]).starts_with(statusStep)) {
+      const std::wstring wanted = rz::win32::Wide(std::string(argv[i]).substr(statusStep.size()));
+      const auto shown = [&] {
+        if (serial && AnswerSerialNumber(*serial)) serial.reset();
+        return !IsWindow(window) || StatusText(window).find(wanted) != std::wstring::npos;
+      };
+      if (!WaitFor(shown, kOperationWait) || !IsWindow(window)) return Fail("the status line never showed " + std::string(argv[i]));
+      std::printf("window driver: the status line shows %s\n", argv[i] + statusStep.size());
       continue;
     }
     const auto named = kButtons.find(argv[i]);
@@ -102,7 +127,10 @@ int main(int argc, char** argv) {
       return !IsWindow(window) || IsWindowEnabled(button) != FALSE;
     };
     if (!WaitFor(ended, kOperationWait)) return Fail("what button " + std::string(argv[i]) + " started did not end");
-    if (serial) return Fail("button " + std::string(argv[i]) + " opened no serial-number dialog");
+    // A production sequence asks after the download's own end: a status= step
+    // that follows waits for the dialog too.
+    const bool statusNext = i + 1 < argc && std::string(argv[i + 1]).starts_with(statusStep);
+    if (serial && !statusNext) return Fail("button " + std::string(argv[i]) + " opened no serial-number dialog");
     std::printf("window driver: button %s clicked%s\n", argv[i], IsWindow(window) ? "" : ", the window closed");
   }
   return 0;

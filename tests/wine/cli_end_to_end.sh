@@ -109,19 +109,23 @@ cli_compare() {
   [ -n "$ok" ]
 }
 
-# cli_record_check NAME: the Windows run's record matches the schema, holds
-# one unit with the serial number given, and its write's read-back found the
-# Flash equal to the image.
-cli_record_check() {
-  local record=$wine_tmp/$1-windows/run.json
-  if ! /usr/bin/python3 - "$here/../../docs/schema/run-record.schema.json" "$record" <<'PYTHON'
+# cli_matches_schema RECORD: the record matches the run record's schema.
+cli_matches_schema() {
+  /usr/bin/python3 - "$here/../../docs/schema/run-record.schema.json" "$1" <<'PYTHON'
 import json, sys
 from jsonschema import Draft202012Validator
 errors = list(Draft202012Validator(json.load(open(sys.argv[1]))).iter_errors(json.load(open(sys.argv[2]))))
 for error in errors[:5]: print("cli: record: " + "/".join(map(str, error.absolute_path)) + ": " + error.message[:200])
 sys.exit(1 if errors else 0)
 PYTHON
-  then
+}
+
+# cli_record_check NAME: the Windows run's record matches the schema, holds
+# one unit with the serial number given, and its write's read-back found the
+# Flash equal to the image.
+cli_record_check() {
+  local record=$wine_tmp/$1-windows/run.json
+  if ! cli_matches_schema "$record"; then
     echo "cli: $1: the Windows record does not match its schema"
     return 1
   fi
@@ -133,6 +137,37 @@ PYTHON
   fi
   wine_passed=$((wine_passed + 1))
   echo "cli: $1: the Windows record matches its schema, one unit, the write read back"
+}
+
+# A production profile on both systems against a board with the wrong
+# Ethernet supply: both fail the board naming the measurement, with the same
+# journal (verdict lines included), and the Windows record holds the verdict.
+cli_profile_check() {
+  local dir system ok=1
+  jq '.sequence = ["download", "config", "service-com"] | del(."$schema")' \
+    "$here/../../profiles/rz-board.json" >"$wine_tmp/profile.json"
+  cli_both profile --eth-voltage 0 -- --profile FILE_DIR/../profile.json --record FILE_DIR/run.json --serial SN-9
+  for system in linux windows; do
+    dir=$wine_tmp/profile-$system
+    if [ "$(cat "$dir/status")" != 1 ] ||
+      ! grep -q '^verdict board=1 serial=SN-9 result=FAIL failing=config.ethernet.supplyMillivolts' "$dir/out.txt"; then
+      echo "cli: profile on $system: status $(cat "$dir/status"): $(tail -5 "$dir/out.txt") $(head -c 300 "$dir/err.txt")"
+      ok=
+    fi
+  done
+  if ! cmp -s <(cli_journal "$wine_tmp/profile-linux") <(cli_journal "$wine_tmp/profile-windows"); then
+    echo "cli: profile: the journals differ:"
+    diff <(cli_journal "$wine_tmp/profile-linux") <(cli_journal "$wine_tmp/profile-windows") | head -20
+    ok=
+  fi
+  if ! cli_matches_schema "$wine_tmp/profile-windows/run.json" ||
+    ! jq -e '.units[0].verdict.result == "FAIL" and .units[0].serial == "SN-9"' \
+      "$wine_tmp/profile-windows/run.json" >/dev/null; then
+    echo "cli: profile: the Windows record lacks the verdict"
+    ok=
+  fi
+  [ -n "$ok" ] && wine_passed=$((wine_passed + 1)) && echo "cli: profile: both systems fail the board on its supply"
+  [ -n "$ok" ]
 }
 
 # The silence limit on Windows: against a board that never answers, the
@@ -202,5 +237,6 @@ run_cli_end_to_end() {
     write=FILE_DIR/image.bin read=FILE_DIR/back.bin:8388608 ethernet=off
   cli_checks_vary=1 cli_compare flash-udp back.bin || failures=$((failures + 1))
   cli_silence_check || failures=$((failures + 1))
+  cli_profile_check || failures=$((failures + 1))
   [ "$failures" -eq 0 ]
 }

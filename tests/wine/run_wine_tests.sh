@@ -89,6 +89,7 @@ run_tests rz_win32_dialog_tests 120
 run_cli_end_to_end || failed+=(rzstation-cli)
 . "$here/window_end_to_end.sh"
 run_window_end_to_end || failed+=(rzstation)
+run_window_profile || failed+=(rzstation-profile)
 
 if [ ${#failed[@]} -gt 0 ]; then
   echo "wine: failed: ${failed[*]} (logs in $logs)"

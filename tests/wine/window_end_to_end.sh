@@ -43,3 +43,43 @@ run_window_end_to_end() {
     echo "window: rzstation.exe downloaded the program and exited through its buttons (log $(wc -l <"$dir/vesk_rz.log") lines)"
   [ -n "$ok" ]
 }
+
+# The production mode of rzstation.exe: one download press (and the serial
+# number typed into its dialog) runs the profile's sequence to the verdict on
+# the status line; the record holds the serial number and the verdict.
+run_window_profile() {
+  local dir=$wine_tmp/window-profile station status driven ok=1
+  mkdir -p "$dir"
+  cp "$wine_tmp/cli-program.bin" "$dir/tst7312v26.bin"
+  jq '.sequence = ["download", "config", "service-com"] | del(."$schema")' \
+    "$here/../../profiles/rz-board.json" >"$dir/profile.json"
+  cli_start_board "$wine_boards/COM1" --eth-voltage 0 || return 1
+  wine64_run 180 "$windows_build/bin/rzstation.exe" --workdir "$(windows_path "$dir")" --com1 COM1 --com2 COM2 \
+    --profile "$(windows_path "$dir")\\profile.json" --record "$(windows_path "$dir")\\run.json" \
+    >"$dir/out.txt" 2>&1 </dev/null &
+  station=$!
+  wine64_run 150 "$windows_build/bin/rz_win32_window_driver.exe" serial=SN-5 download "status=БРАК" exit \
+    >"$dir/driver.txt" 2>&1 </dev/null
+  driven=$?
+  [ "$driven" -ne 0 ] && kill "$station" 2>/dev/null
+  wait "$station"
+  status=$?
+  cli_stop_board
+  cp "$dir/driver.txt" "$logs/window-profile-driver.txt"
+  if [ "$driven" -ne 0 ] || [ "$status" -ne 0 ]; then
+    echo "window profile: driver $driven, rzstation.exe $status: $(tr -d '\r' <"$dir/driver.txt" | tail -3)"
+    ok=
+  fi
+  if ! jq -e '.units[0].serial == "SN-5" and .units[0].verdict.result == "FAIL" and
+              .units[0].verdict.failing == ["config.ethernet.supplyMillivolts"]' "$dir/run.json" >/dev/null 2>&1; then
+    echo "window profile: the record lacks the serial number or the verdict: $(head -c 400 "$dir/run.json")"
+    ok=
+  fi
+  if ! iconv -f CP1251 -t UTF-8 "$dir/vesk_rz.log" | grep -q '^ ==== RZ controller board: БРАК ===='; then
+    echo "window profile: the results log lacks the verdict"
+    ok=
+  fi
+  [ -n "$ok" ] && wine_passed=$((wine_passed + 1)) &&
+    echo "window profile: one download press ran the sequence to its verdict (БРАК, the supply named)"
+  [ -n "$ok" ]
+}
