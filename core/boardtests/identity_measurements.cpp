@@ -3,6 +3,8 @@
 #include <optional>
 #include <string>
 
+#include "boardtests/configuration_decode.h"
+
 namespace rz {
 namespace {
 
@@ -15,16 +17,6 @@ Measurement Number(std::string name, double value, std::string unit = "") {
 Measurement MaybeNumber(std::string name, const std::optional<int>& value, std::string unit = "") {
   if (!value) return {std::move(name), std::string(kUnknown), ""};
   return Number(std::move(name), *value, std::move(unit));
-}
-
-const char* MakerName(BoardIdentity::FlashMaker maker) {
-  switch (maker) {
-    case BoardIdentity::FlashMaker::Atmel: return "Atmel";
-    case BoardIdentity::FlashMaker::Intel: return "Intel";
-    case BoardIdentity::FlashMaker::Samsung: return "Samsung";
-    case BoardIdentity::FlashMaker::Unknown: break;
-  }
-  return kUnknown;
 }
 
 double Flag(bool value) { return value ? 1.0 : 0.0; }
@@ -41,7 +33,7 @@ std::vector<Measurement> IdentityMeasurements(const BoardIdentity& identity) {
   }
   if (const auto& flash = identity.flash) {
     out.push_back(Number("config.flash.busWidthBits", flash->busWidthBits, "bit"));
-    out.push_back({"config.flash.maker", std::string(MakerName(flash->maker)), ""});
+    out.push_back({"config.flash.maker", std::string(FlashMakerName(flash->maker)), ""});
     out.push_back({"config.flash.part", flash->part.empty() ? std::string(kUnknown) : flash->part, ""});
     out.push_back(Number("config.flash.cfi", Flag(flash->cfi)));
   }

@@ -5,22 +5,36 @@
 # holds the download. Uses $wine_tmp, $wine_boards, $windows_build and $logs
 # of the driver, and the board helpers of cli_end_to_end.sh.
 
-run_window_end_to_end() {
-  local dir=$wine_tmp/window station status driven ok=1
-  mkdir -p "$dir"
-  cp "$wine_tmp/cli-program.bin" "$dir/tst7312v26.bin"
-  cli_start_board "$wine_boards/COM1" || return 1
+# window_drive NAME BOARD_OPTIONS -- STATION_ARGUMENTS -- DRIVER_STEPS: runs
+# rzstation.exe in $wine_tmp/NAME (which holds the test program) against a
+# board started with BOARD_OPTIONS, while the window driver takes its steps;
+# sets `driven` and `status` to the driver's and the station's exit statuses.
+window_drive() {
+  local name=$1 dir=$wine_tmp/$1 station board_options=() station_args=()
+  shift
+  while [ "$1" != -- ]; do board_options+=("$1"); shift; done
+  shift
+  while [ "$1" != -- ]; do station_args+=("$1"); shift; done
+  shift
+  cli_start_board "$wine_boards/COM1" "${board_options[@]}" || return 1
   wine64_run 180 "$windows_build/bin/rzstation.exe" --workdir "$(windows_path "$dir")" --com1 COM1 --com2 COM2 \
-    --local-address 127.0.0.1 >"$dir/out.txt" 2>&1 </dev/null &
+    "${station_args[@]}" >"$dir/out.txt" 2>&1 </dev/null &
   station=$!
-  wine64_run 150 "$windows_build/bin/rz_win32_window_driver.exe" download exit >"$dir/driver.txt" 2>&1 </dev/null
+  wine64_run 150 "$windows_build/bin/rz_win32_window_driver.exe" "$@" >"$dir/driver.txt" 2>&1 </dev/null
   driven=$?
   # A window that never took the clicks is not waited for to its limit.
   [ "$driven" -ne 0 ] && kill "$station" 2>/dev/null
   wait "$station"
   status=$?
   cli_stop_board
-  cp "$dir/driver.txt" "$logs/window-driver.txt"
+  cp "$dir/driver.txt" "$logs/$name-driver.txt"
+}
+
+run_window_end_to_end() {
+  local dir=$wine_tmp/window status driven ok=1
+  mkdir -p "$dir"
+  cp "$wine_tmp/cli-program.bin" "$dir/tst7312v26.bin"
+  window_drive window -- --local-address 127.0.0.1 -- download exit || return 1
   if [ "$driven" -ne 0 ]; then
     echo "window: the clicks were not all taken: $(tr -d '\r' <"$dir/driver.txt" | tail -3)"
     ok=
@@ -48,24 +62,13 @@ run_window_end_to_end() {
 # number typed into its dialog) runs the profile's sequence to the verdict on
 # the status line; the record holds the serial number and the verdict.
 run_window_profile() {
-  local dir=$wine_tmp/window-profile station status driven ok=1
+  local dir=$wine_tmp/window-profile status driven ok=1
   mkdir -p "$dir"
   cp "$wine_tmp/cli-program.bin" "$dir/tst7312v26.bin"
   jq '.sequence = ["download", "config", "service-com"] | del(."$schema")' \
     "$here/../../profiles/rz-board.json" >"$dir/profile.json"
-  cli_start_board "$wine_boards/COM1" --eth-voltage 0 || return 1
-  wine64_run 180 "$windows_build/bin/rzstation.exe" --workdir "$(windows_path "$dir")" --com1 COM1 --com2 COM2 \
-    --profile "$(windows_path "$dir")\\profile.json" --record "$(windows_path "$dir")\\run.json" \
-    >"$dir/out.txt" 2>&1 </dev/null &
-  station=$!
-  wine64_run 150 "$windows_build/bin/rz_win32_window_driver.exe" serial=SN-5 download "status=БРАК" exit \
-    >"$dir/driver.txt" 2>&1 </dev/null
-  driven=$?
-  [ "$driven" -ne 0 ] && kill "$station" 2>/dev/null
-  wait "$station"
-  status=$?
-  cli_stop_board
-  cp "$dir/driver.txt" "$logs/window-profile-driver.txt"
+  window_drive window-profile --eth-voltage 0 -- --profile "$(windows_path "$dir")\\profile.json" \
+    --record "$(windows_path "$dir")\\run.json" -- serial=SN-5 download "status=БРАК" exit || return 1
   if [ "$driven" -ne 0 ] || [ "$status" -ne 0 ]; then
     echo "window profile: driver $driven, rzstation.exe $status: $(tr -d '\r' <"$dir/driver.txt" | tail -3)"
     ok=
