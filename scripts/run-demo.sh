@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs the station against the simulated
-# board. With a display the station's window opens (press "Загрузка программы",
-# then "Конфигурация"); without one the command-line station downloads the test
-# program, reads the board's configuration and shows the results log.
+# Installs what is missing, builds, and tests the simulated board as a
+# production line does, with the profile profiles/rz-board.json. With a display
+# the station's window opens in production mode (press "Загрузка программы":
+# the serial number is asked, the tests and the firmware run, the verdict
+# shows); without one the command-line station runs the same sequence, prints
+# the board's verdict and shows the results log.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -14,6 +16,14 @@ mkdir -p "$demo"
 # The real test program is the board maker's; the simulated board takes any
 # program, so a stand-in of the same size does.
 [ -f "$demo/tst7312v26.bin" ] || head -c 20480 /dev/urandom > "$demo/tst7312v26.bin"
+# The firmware the production profile writes: a signed image ("VESK", the
+# bytes, one byte that makes the XOR of the whole file 0).
+[ -f "$demo/firmware.rzi" ] || python3 -c '
+import os, sys
+image = b"VESK" + os.urandom(262144)
+check = 0
+for byte in image: check ^= byte
+sys.stdout.buffer.write(image + bytes([check]))' > "$demo/firmware.rzi"
 
 build/bin/rzboard-sim --link "$demo/COM1" > "$demo/board.out" 2>&1 &
 board=$!
@@ -25,10 +35,14 @@ done
 cat "$demo/board.out"
 
 if [ -n "${DISPLAY:-}" ] && [ -z "${CI:-}" ]; then
-  build/bin/rzstation --workdir "$demo" --com1 "$demo/COM1"
+  # Production mode: press "Загрузка программы"; the rest runs by itself.
+  build/bin/rzstation --workdir "$demo" --com1 "$demo/COM1" --profile profiles/rz-board.json
 else
   status=0
-  build/bin/rzstation-cli --workdir "$demo" --com1 "$demo/COM1" download config || status=$?
+  # One board through the production profile: download, readout, tests,
+  # firmware, and its verdict.
+  build/bin/rzstation-cli --workdir "$demo" --com1 "$demo/COM1" --profile profiles/rz-board.json \
+    --serial DEMO-1 --record "$demo/record.json" || status=$?
   echo
   echo "Results log $demo/vesk_rz.log (CP1251, shown in UTF-8):"
   iconv -f CP1251 -t UTF-8 "$demo/vesk_rz.log"
