@@ -13,6 +13,7 @@
 // taken, 1 with the reason otherwise. Every wait is bounded.
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <chrono>
 #include <cstdio>
@@ -21,6 +22,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "app/controls.h"
 #include "app/serial_number_entry.h"
@@ -82,7 +84,18 @@ int Fail(const std::string& reason) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main() {
+  // The steps as UTF-8, from the wide command line: the narrow one would turn
+  // a Cyrillic status= text into question marks.
+  int argc = 0;
+  LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &argc);
+  if (wide == nullptr) return Fail("the command line cannot be read");
+  std::vector<std::string> arguments;
+  for (int i = 0; i < argc; ++i) arguments.push_back(rz::win32::Utf8(wide[i]));
+  LocalFree(wide);
+  std::vector<const char*> pointers;
+  for (const std::string& argument : arguments) pointers.push_back(argument.c_str());
+  const char* const* argv = pointers.data();
   const std::wstring caption = rz::win32::Wide(rz::text::kWindowCaption);
   HWND window = nullptr;
   if (!WaitFor([&] { return (window = FindWindowW(nullptr, caption.c_str())) != nullptr && IsWindowVisible(window); },
