@@ -16,9 +16,11 @@ std::string TextAt(const nlohmann::json& json, const nlohmann::json::json_pointe
 std::string SecurityIdOf(const nlohmann::json& unit) {
   const nlohmann::json::json_pointer pointer("/identity/flash/securityId");
   if (!unit.contains(pointer) || !unit.at(pointer).is_array()) return "";
+  // As the readout shows it: the last word read first.
   std::string hex;
-  for (const nlohmann::json& word : unit.at(pointer)) {
-    if (word.is_string()) hex += word.get<std::string>();
+  const nlohmann::json& words = unit.at(pointer);
+  for (auto word = words.rbegin(); word != words.rend(); ++word) {
+    if (word->is_string()) hex += (hex.empty() ? "" : " ") + word->get<std::string>();
   }
   return hex;
 }

@@ -14,7 +14,7 @@ struct HistoryEntry {
   std::string unitId;
   std::string serial;
   std::string uniqId;           // the processor's Uniq_ID, eight hex digits
-  std::string flashSecurityId;  // the Flash's security ID, 32 hex digits
+  std::string flashSecurityId;  // the Flash's security ID as the readout shows it, "W3 W2 W1 W0"
   std::string result;           // the verdict (PASS, FAIL, ...) or else the unit's outcome
   std::string start;            // ISO 8601 local time
   std::string station;
