@@ -181,6 +181,9 @@ void RunRecord::OperationStarted(const OperationRow& row) {
     if (BeginUnitFor(row) && listener_ != nullptr) {
       finished = units_[units_.size() - 2];
       run = HeaderLocked();
+      // Without files to write, a finished unit is the listener's alone: a
+      // run of many boards keeps only the one under test.
+      if (files_.json.empty() && files_.junit.empty()) units_.erase(units_.begin(), units_.end() - 1);
     }
     if (!port.empty()) units_.back().port = port;
     journalBefore_ = lines;

@@ -47,7 +47,8 @@ class RunRecord final : public OperationObserver, public ResultSink {
   bool Open(const RecordFiles& files, std::string& error);
 
   // Hears each unit's identification and end from now on; nullptr: nobody.
-  // Set before the run's first operation.
+  // Set before the run's first operation. With a listener and no files to
+  // write, a finished unit is handed over and no longer kept.
   void SetUnitListener(UnitListener* listener) { listener_ = listener; }
 
   // The serial number of the board of the next unit that begins.

@@ -85,12 +85,16 @@ int RunHistoryCommand(const std::vector<std::string>& args, HostSystem& system, 
   std::size_t units = 0;
   std::vector<std::string> unreadable;
   const bool rebuilt = store.RebuildIndex(units, unreadable, error);
-  for (const std::string& name : unreadable) std::fprintf(err, "rzstation-cli: history: unreadable unit file %s\n", name.c_str());
+  for (const std::string& name : unreadable) {
+    std::fprintf(err, "rzstation-cli: history: unreadable unit file %s\n", name.c_str());
+  }
   if (!rebuilt) {
-    std::fprintf(err, "rzstation-cli: history: cannot rebuild the index of %s: %s\n", query.folder.c_str(), error.c_str());
+    std::fprintf(err, "rzstation-cli: history: cannot rebuild the index of %s: %s\n", query.folder.c_str(),
+                 error.c_str());
     return kExitFailed;
   }
-  std::fprintf(out, "%zu units in the index of %s\n", units, system.ShownPath(query.folder).c_str());
+  std::fprintf(out, "%s units in the index of %s\n", std::to_string(units).c_str(),
+               system.ShownPath(query.folder).c_str());
   return kExitOk;
 }
 
