@@ -11,11 +11,13 @@
 namespace rz {
 namespace {
 
-// The whole content of a file, read without keeping writers out (another
-// station may append to the index meanwhile); false when it cannot be read.
-bool ReadWhole(const std::string& path, std::string& text) {
-  std::ifstream in(Utf8Path(path), std::ios::binary);
-  if (!in) return false;
+// The content of a file from byte `from`, read without keeping writers out
+// (another station may append to the index meanwhile); false when it cannot
+// be read or is shorter than `from`.
+bool ReadFrom(const std::string& path, std::uint64_t from, std::string& text) {
+  std::ifstream in(Utf8Path(path), std::ios::binary | std::ios::ate);
+  if (!in || static_cast<std::uint64_t>(in.tellg()) < from) return false;
+  in.seekg(static_cast<std::streamoff>(from));
   text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   return !in.bad();
 }
@@ -47,10 +49,19 @@ bool HistoryStore::Add(const nlohmann::json& unit, std::string& reason) {
          system_.AppendToFile(PathOf(kHistoryIndexName), IndexLine(entry), reason);
 }
 
-std::vector<HistoryEntry> HistoryStore::Entries() const {
+const std::vector<HistoryEntry>& HistoryStore::Entries() {
   std::string text;
-  if (!ReadWhole(PathOf(kHistoryIndexName), text)) return {};
-  return ParseIndex(text);
+  if (!ReadFrom(PathOf(kHistoryIndexName), entriesBytes_, text)) {
+    entries_.clear();
+    entriesBytes_ = 0;
+    if (!ReadFrom(PathOf(kHistoryIndexName), 0, text)) return entries_;
+  }
+  // Whole lines only: a line still without its end is read again next time.
+  text.resize(text.rfind('\n') + 1);
+  std::vector<HistoryEntry> added = ParseIndex(text);
+  entries_.insert(entries_.end(), std::make_move_iterator(added.begin()), std::make_move_iterator(added.end()));
+  entriesBytes_ += text.size();
+  return entries_;
 }
 
 bool HistoryStore::RebuildIndex(std::size_t& units, std::vector<std::string>& unreadable, std::string& reason) {
@@ -61,7 +72,7 @@ bool HistoryStore::RebuildIndex(std::size_t& units, std::vector<std::string>& un
     const std::string name(name8.begin(), name8.end());
     if (!item.is_regular_file(error) || item.path().extension() != ".json" || name.front() == '.') continue;
     std::string text;
-    const nlohmann::json unit = ReadWhole(PathOf(name), text) ? nlohmann::json::parse(text, nullptr, false)
+    const nlohmann::json unit = ReadFrom(PathOf(name), 0, text) ? nlohmann::json::parse(text, nullptr, false)
                                                               : nlohmann::json();
     HistoryEntry entry = unit.is_object() ? EntryOfUnit(unit, name) : HistoryEntry{};
     if (entry.unitId.empty()) {
@@ -79,6 +90,8 @@ bool HistoryStore::RebuildIndex(std::size_t& units, std::vector<std::string>& un
   std::string index;
   for (const HistoryEntry& entry : entries) index += IndexLine(entry);
   units = entries.size();
+  entries_.clear();
+  entriesBytes_ = 0;
   return ReplaceWholeFile(system_, PathOf(kHistoryIndexName), index, reason);
 }
 

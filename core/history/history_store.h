@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -37,8 +38,9 @@ class HistoryStore {
   bool Add(const nlohmann::json& unit, std::string& reason);
 
   // The index's entries in the order they were added (see ParseIndex); none
-  // when there is no index yet.
-  std::vector<HistoryEntry> Entries() const;
+  // when there is no index yet. Only what was appended since the last call is
+  // read (the whole index again when it has shrunk: rebuilt).
+  const std::vector<HistoryEntry>& Entries();
 
   // Writes the index anew from the unit files (in the order of their start);
   // the old index is replaced in one step. Meant for a folder no station
@@ -51,6 +53,9 @@ class HistoryStore {
 
   HostSystem& system_;
   std::string folder_;
+  // The index as read so far: its entries and the bytes of its whole lines.
+  std::vector<HistoryEntry> entries_;
+  std::uint64_t entriesBytes_ = 0;
 };
 
 }  // namespace rz

@@ -50,7 +50,7 @@ std::string Lower(std::string text) {
 
 std::string OrDash(const std::string& text) { return text.empty() ? "-" : text; }
 
-int ListUnits(const HistoryStore& store, const HistoryQuery& query, HostSystem& system, std::FILE* out) {
+int ListUnits(HistoryStore& store, const HistoryQuery& query, HostSystem& system, std::FILE* out) {
   const std::string uniqId = Lower(query.uniqId);
   int found = 0;
   for (const HistoryEntry& entry : store.Entries()) {

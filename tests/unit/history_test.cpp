@@ -102,6 +102,10 @@ TEST(HistoryStore, UnitsFromSeveralWritersAtOnceAreAllKeptAndTheIndexIsRebuilt) 
   EXPECT_TRUE(std::is_sorted(rebuilt.begin(), rebuilt.end(),
                              [](const HistoryEntry& a, const HistoryEntry& b) { return a.start < b.start; }));
   EXPECT_TRUE(std::is_permutation(rebuilt.begin(), rebuilt.end(), entries.begin(), entries.end()));
+  // What is appended later is read on top.
+  ASSERT_TRUE(store.Add(Unit("late", "SN", "2026-12-10T07:00:00.000+03:00"), reason)) << reason;
+  EXPECT_EQ(store.Entries().size(), rebuilt.size() + 1);
+  EXPECT_EQ(store.Entries().back().unitId, "late");
 }
 
 TEST(BoardPast, CountLastResultAndChangedIds) {
