@@ -5,6 +5,7 @@
 #include <tinyxml2.h>
 
 #include <algorithm>
+#include <filesystem>
 
 #include <nlohmann/json.hpp>
 
@@ -275,6 +276,22 @@ TEST_F(RecordCliTest, HistoryKeepsEachBoardAndTheNextReadoutShowsItsPast) {
   for (const char* label : {"station", "operator", "host", "schemaVersion"}) unit.erase(label);
   EXPECT_EQ(unit, run["units"][0]);
   EXPECT_EQ(ChildProcess({RZ_CLI_PATH, "history", "--serial", "SN-3", "--history", history}).Wait().exitCode, 1);
+}
+
+TEST_F(RecordCliTest, HistoryGoesIntoTheUserDataFolderUnlessTurnedOff) {
+  StartBoard();
+  const std::string data = dir.File("data");
+  const auto run = [&](const char* option) {
+    std::vector<std::string> args = Command({option, "config"});
+    args.insert(args.begin(), {"/usr/bin/env", "XDG_DATA_HOME=" + data});
+    return ChildProcess(args).Wait();
+  };
+  ProcessResult result = run("--no-history");
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_FALSE(std::filesystem::exists(data));
+  result = run("--keep-going");
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_EQ(Lines(dir.Read("data/rzstation/history/index.jsonl")).size(), 1u);
 }
 
 TEST_F(RecordCliTest, ListPortsNeedsNoOperation) {
