@@ -282,7 +282,7 @@ TEST_F(RecordCliTest, HistoryGoesIntoTheUserDataFolderUnlessTurnedOff) {
   StartBoard();
   const std::string data = dir.File("data");
   const auto run = [&](const char* option) {
-    std::vector<std::string> args = Command({option, "config"});
+    std::vector<std::string> args = Command({option, "download"});
     args.insert(args.begin(), {"/usr/bin/env", "XDG_DATA_HOME=" + data});
     return ChildProcess(args).Wait();
   };
