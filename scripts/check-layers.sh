@@ -16,6 +16,7 @@ floors=(
   "boardtests flash debug"   # the operations' subjects
   "operations"               # the station, its operation table and its own workers
   "record production"        # the run record, an observer of the station; profiles, verdicts and sequences
+  "history"                  # every board's finished units kept in a folder, and its past at the bench
   "session"                  # a run from start to end
 )
 

@@ -78,7 +78,7 @@ struct Workplace {
 };
 
 double TimedCli(const Workplace& place, std::vector<std::string> operations) {
-  std::vector<std::string> args{RZ_CLI_PATH, "--workdir", place.dir, "--com1", place.File("COM1")};
+  std::vector<std::string> args{RZ_CLI_PATH, "--workdir", place.dir, "--com1", place.File("COM1"), "--no-history"};
   args.insert(args.end(), operations.begin(), operations.end());
   const auto start = Clock::now();
   const rz::testing::ProcessResult result = ChildProcess(args).Wait(std::chrono::minutes(10));

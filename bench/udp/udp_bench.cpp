@@ -165,7 +165,7 @@ double StationWriteRate(BenchStation& bench) {
 // the program download, the switch on, then `operations`.
 double CliSeconds(const Workplace& place, const std::vector<std::string>& operations) {
   rz::testing::SimulatedBoard board(place.dir + "/COM1");
-  std::vector<std::string> args{RZ_CLI_PATH, "--workdir", place.dir, "--com1", place.dir + "/COM1",
+  std::vector<std::string> args{RZ_CLI_PATH, "--workdir", place.dir, "--com1", place.dir + "/COM1", "--no-history",
                                 "--local-address", rz::FormatIpv4(kStation), "download",
                                 "ethernet=on:" + rz::FormatIpv4(kBoard)};
   args.insert(args.end(), operations.begin(), operations.end());

@@ -110,6 +110,16 @@ class HostSystem {
   // Which file `path` names (see FileIdentity); nothing when neither it nor
   // its folder exists.
   virtual std::optional<FileIdentity> Identify(const std::string& path) = 0;
+  // Appends `bytes` to the end of the regular file `path` (created when
+  // missing) in one write at the end of the file as it is then (O_APPEND on
+  // POSIX, FILE_APPEND_DATA on Windows), so that processes appending to one
+  // file at once never split or overwrite each other's bytes. Refused when
+  // `path` exists and is not a regular file. False with the reason.
+  virtual bool AppendToFile(const std::string& path, const std::string& bytes, std::string& reason) = 0;
+  // The user's folder for programs' data ($XDG_DATA_HOME, else
+  // ~/.local/share; %LOCALAPPDATA% on Windows); empty when the system names
+  // none.
+  virtual std::string UserDataFolder() = 0;
   // The local date and time now.
   virtual std::tm LocalTimeNow() = 0;
   // `path` as the system writes paths for the operator (on Windows with

@@ -12,6 +12,10 @@ bool ParseWindowOptions(const std::vector<std::string>& args, WindowOptions& opt
       options.help = true;
       continue;
     }
+    if (arg == "--no-history") {
+      options.noHistory = true;
+      continue;
+    }
     std::string name = arg;
     std::string value;
     bool hasValue = false;
@@ -30,6 +34,7 @@ bool ParseWindowOptions(const std::vector<std::string>& args, WindowOptions& opt
     if (name == "--operator") target = &options.operatorName;
     if (name == "--serial") target = &options.serial;
     if (name == "--profile") target = &options.profilePath;
+    if (name == "--history") target = &options.historyDir;
     if (target == nullptr) {
       error = "unknown argument '" + arg + "'";
       return false;

@@ -26,13 +26,17 @@ struct WindowOptions {
   // The production profile: with it, each successful download runs the
   // profile's sequence and ends with the board's verdict.
   std::string profilePath;
+  // Each finished unit goes into the history folder (empty: the one in the
+  // user's data folder) unless --no-history.
+  std::string historyDir;
+  bool noHistory = false;
   bool help = false;
 };
 
 // Parses the arguments after the program's name: "--name VALUE" and
 // "--name=VALUE" for --workdir, --com1, --com2, --local-address, --record,
-// --station, --operator, --serial and --profile,
-// and --help or -h. Fills `options` (keeping the defaults it holds for what
+// --station, --operator, --serial, --profile and --history,
+// and --no-history, --help or -h. Fills `options` (keeping the defaults it holds for what
 // is not given) and returns true; on a mistake returns false with `error`
 // saying what is wrong.
 bool ParseWindowOptions(const std::vector<std::string>& args, WindowOptions& options, std::string& error);

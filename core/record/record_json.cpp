@@ -157,6 +157,14 @@ nlohmann::json UnitJson(const RecordedUnit& unit) {
           {"verdict", unit.verdict ? VerdictJson(*unit.verdict) : nlohmann::json(nullptr)}};
 }
 
+// What names the run: the record's layout, the station and who ran it.
+nlohmann::json RunLabelsJson(const RunData& run) {
+  return {{"schemaVersion", kRecordSchemaVersion},
+          {"station", {{"program", run.program}, {"version", run.version}, {"name", run.labels.station}}},
+          {"operator", TextOrNull(run.labels.operatorName)},
+          {"host", run.host}};
+}
+
 }  // namespace
 
 nlohmann::json IdentityJson(const BoardIdentity& board) {
@@ -169,22 +177,27 @@ nlohmann::json IdentityJson(const BoardIdentity& board) {
 nlohmann::json RunJson(const RunData& run) {
   nlohmann::json units = nlohmann::json::array();
   for (const RecordedUnit& unit : run.units) units.push_back(UnitJson(unit));
-  return {{"schemaVersion", kRecordSchemaVersion},
-          {"station", {{"program", run.program}, {"version", run.version}, {"name", run.labels.station}}},
-          {"operator", TextOrNull(run.labels.operatorName)},
-          {"host", run.host},
-          {"start", Iso8601(run.start)},
-          {"end", run.end ? nlohmann::json(Iso8601(*run.end)) : nlohmann::json(nullptr)},
-          {"complete", run.end.has_value()},
-          {"workDir", EscapedPath(run.workDir)},
-          {"ports", {{"COM1", EscapedPath(run.ports.com1)}, {"COM2", EscapedPath(run.ports.com2)}}},
-          {"options",
-           {{"serviceCom", run.options.serviceComV7 ? "v7" : "v5"},
-            {"flashServiceMode", run.options.flashServiceMode},
-            {"sound", run.options.sound},
-            {"verifyWrites", run.options.verifyWrites},
-            {"verifyUdpWrites", run.options.verifyUdpWrites}}},
-          {"units", std::move(units)}};
+  nlohmann::json json = RunLabelsJson(run);
+  json.update(nlohmann::json{
+        {"start", Iso8601(run.start)},
+        {"end", run.end ? nlohmann::json(Iso8601(*run.end)) : nlohmann::json(nullptr)},
+        {"complete", run.end.has_value()},
+        {"workDir", EscapedPath(run.workDir)},
+        {"ports", {{"COM1", EscapedPath(run.ports.com1)}, {"COM2", EscapedPath(run.ports.com2)}}},
+        {"options",
+         {{"serviceCom", run.options.serviceComV7 ? "v7" : "v5"},
+          {"flashServiceMode", run.options.flashServiceMode},
+          {"sound", run.options.sound},
+          {"verifyWrites", run.options.verifyWrites},
+          {"verifyUdpWrites", run.options.verifyUdpWrites}}},
+        {"units", std::move(units)}});
+  return json;
+}
+
+nlohmann::json UnitFileJson(const RunData& run, const RecordedUnit& unit) {
+  nlohmann::json json = UnitJson(unit);
+  json.update(RunLabelsJson(run));
+  return json;
 }
 
 }  // namespace rz

@@ -15,4 +15,8 @@ nlohmann::json IdentityJson(const BoardIdentity& board);
 // The whole record of a run, as its JSON file holds it.
 nlohmann::json RunJson(const RunData& run);
 
+// One unit as the run's record holds it, with the run's schema version,
+// station, operator and host beside it, so that it stands alone.
+nlohmann::json UnitFileJson(const RunData& run, const RecordedUnit& unit);
+
 }  // namespace rz

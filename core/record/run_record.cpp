@@ -142,7 +142,7 @@ void RunRecord::SetNextSerial(std::string serial) {
   nextSerial_ = std::move(serial);
 }
 
-void RunRecord::BeginUnitFor(const OperationRow& row) {
+bool RunRecord::BeginUnitFor(const OperationRow& row) {
   // A download begins the next board, unless the unit that runs has had
   // nothing but changes of port (which began it for the board now to come).
   bool begins = units_.empty();
@@ -153,6 +153,7 @@ void RunRecord::BeginUnitFor(const OperationRow& row) {
                          [](const RecordedOperation& operation) { return operation.name != "port"; });
   }
   if (!begins && row.control == ControlKind::PortSelector) begins = !units_.back().operations.empty();
+  const bool finishes = begins && !units_.empty();
   if (begins) {
     RecordedUnit unit;
     unit.id = NewUnitId();
@@ -165,6 +166,7 @@ void RunRecord::BeginUnitFor(const OperationRow& row) {
     unit.downloaded = true;
     unit.program = ProgramOf(station_.testProgram);
   }
+  return finishes;
 }
 
 void RunRecord::OperationStarted(const OperationRow& row) {
@@ -172,13 +174,24 @@ void RunRecord::OperationStarted(const OperationRow& row) {
   const int lines = ui.JournalLineCount();
   // A change of port names its unit's port once it has run.
   const std::string port = row.control == ControlKind::PortSelector ? "" : PortName(ui.SelectorIndex(Selector::Port));
-  std::lock_guard lock(mutex_);
-  BeginUnitFor(row);
-  if (!port.empty()) units_.back().port = port;
-  journalBefore_ = lines;
-  runningSince_ = std::chrono::steady_clock::now();
-  runningStart_ = std::chrono::system_clock::now();
-  runningCheck_.reset();
+  std::optional<RecordedUnit> finished;
+  RunData run;
+  {
+    std::lock_guard lock(mutex_);
+    if (BeginUnitFor(row) && listener_ != nullptr) {
+      finished = units_[units_.size() - 2];
+      run = HeaderLocked();
+      // Without files to write, a finished unit is the listener's alone: a
+      // run of many boards keeps only the one under test.
+      if (files_.json.empty() && files_.junit.empty()) units_.erase(units_.begin(), units_.end() - 1);
+    }
+    if (!port.empty()) units_.back().port = port;
+    journalBefore_ = lines;
+    runningSince_ = std::chrono::steady_clock::now();
+    runningStart_ = std::chrono::system_clock::now();
+    runningCheck_.reset();
+  }
+  if (finished) listener_->UnitFinished(run, *finished);
 }
 
 void RunRecord::OperationEnded(const OperationRow& row, std::optional<Outcome> outcome) {
@@ -220,8 +233,14 @@ void RunRecord::OperationEnded(const OperationRow& row, std::optional<Outcome> o
 }
 
 void RunRecord::BoardIdentified(const BoardIdentity& identity) {
-  std::lock_guard lock(mutex_);
-  if (!units_.empty()) Merge(units_.back().identity, identity);
+  std::optional<RecordedUnit> unit;
+  {
+    std::lock_guard lock(mutex_);
+    if (units_.empty()) return;
+    Merge(units_.back().identity, identity);
+    if (listener_ != nullptr) unit = units_.back();
+  }
+  if (unit) listener_->UnitIdentified(*unit);
 }
 
 void RunRecord::FlashChecked(const FlashCheck& check) {
@@ -261,10 +280,19 @@ void RunRecord::UnitJudged(const UnitVerdict& verdict) {
 }
 
 bool RunRecord::Finish(std::string& error) {
-  std::lock_guard lock(mutex_);
-  end_ = std::chrono::system_clock::now();
-  WriteLocked();
-  error = writeError_;
+  std::optional<RecordedUnit> last;
+  RunData run;
+  {
+    std::lock_guard lock(mutex_);
+    end_ = std::chrono::system_clock::now();
+    WriteLocked();
+    error = writeError_;
+    if (listener_ != nullptr && !units_.empty() && !std::exchange(lastFinished_, true)) {
+      last = units_.back();
+      run = HeaderLocked();
+    }
+  }
+  if (last) listener_->UnitFinished(run, *last);
   return error.empty();
 }
 
@@ -279,6 +307,12 @@ std::string RunRecord::JUnitXml() const {
 }
 
 RunData RunRecord::SnapshotLocked() const {
+  RunData run = HeaderLocked();
+  run.units = units_;
+  return run;
+}
+
+RunData RunRecord::HeaderLocked() const {
   RunData run;
   run.program = program_;
   run.version = RZ_VERSION;
@@ -295,7 +329,6 @@ RunData RunRecord::SnapshotLocked() const {
   run.options.sound = flags.soundOption.load() == 1;
   run.options.verifyWrites = flags.verifyWrites.load() == 1;
   run.options.verifyUdpWrites = station_.verifyUdpWrites;
-  run.units = units_;
   return run;
 }
 

@@ -12,6 +12,7 @@
 #include "app/board_identity.h"
 #include "app/result_sink.h"
 #include "record/run_data.h"
+#include "record/unit_listener.h"
 #include "operations/operation_observer.h"
 
 namespace rz {
@@ -45,6 +46,11 @@ class RunRecord final : public OperationObserver, public ResultSink {
   // written: the run should not start then.
   bool Open(const RecordFiles& files, std::string& error);
 
+  // Hears each unit's identification and end from now on; nullptr: nobody.
+  // Set before the run's first operation. With a listener and no files to
+  // write, a finished unit is handed over and no longer kept.
+  void SetUnitListener(UnitListener* listener) { listener_ = listener; }
+
   // The serial number of the board of the next unit that begins.
   void SetNextSerial(std::string serial);
 
@@ -61,8 +67,9 @@ class RunRecord final : public OperationObserver, public ResultSink {
   // written again.
   void UnitJudged(const UnitVerdict& verdict) override;
 
-  // Marks the run complete with its end time and writes the files a last time.
-  // False with the first writing error of the run, if there was one.
+  // Marks the run complete with its end time and writes the files a last time;
+  // the last unit is finished. False with the first writing error of the run,
+  // if there was one.
   bool Finish(std::string& error);
 
   nlohmann::json Json() const;
@@ -70,7 +77,10 @@ class RunRecord final : public OperationObserver, public ResultSink {
 
  private:
   // Begins a new unit when `row` starts one; the first operation always does.
-  void BeginUnitFor(const OperationRow& row);
+  // True when a unit before it was thereby finished.
+  bool BeginUnitFor(const OperationRow& row);
+  // The run without its units, and with them.
+  RunData HeaderLocked() const;
   RunData SnapshotLocked() const;
   void WriteLocked();
 
@@ -80,12 +90,14 @@ class RunRecord final : public OperationObserver, public ResultSink {
   const std::string host_;
   const std::chrono::system_clock::time_point start_;
   RecordFiles files_;
+  UnitListener* listener_ = nullptr;
 
   mutable std::mutex mutex_;
   std::vector<RecordedUnit> units_;
   std::string nextSerial_;
   std::optional<std::chrono::system_clock::time_point> end_;
   std::string writeError_;
+  bool lastFinished_ = false;
   // The operation that runs: when it started, the journal's length then, and
   // the read-back it reported.
   std::chrono::steady_clock::time_point runningSince_;

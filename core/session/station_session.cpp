@@ -34,7 +34,12 @@ StationSession::StationSession(StationUi& ui, const PlatformBackends& backends, 
   profilePath_ = options.profilePath;
   autoSequenceWanted_ = options.autoSequence;
   recording_ = !options.record.json.empty() || !options.record.junit.empty();
-  if (recording_) {
+  if (options.history) {
+    historyDir_ = options.historyDir.empty() ? DefaultHistoryFolder(station_.System()) : options.historyDir;
+    history_ = std::make_unique<StationHistory>(station_.System(), ui, historyDir_);
+  }
+  observing_ = recording_ || history_ != nullptr;
+  if (observing_) {
     station_.observer = &record_;
     station_.results = &record_;
   }
@@ -79,13 +84,21 @@ bool StationSession::Start(std::string& error) {
       station_.observer = autoSequence_.get();
     }
   }
-  if (recording_ && !record_.Open(recordFiles_, error)) {
+  if (history_ && historyDir_.empty()) {
+    error = "Ошибка: у пользователя нет каталога данных для истории (--history КАТАЛОГ или --no-history)";
+  } else if (history_) {
+    history_->Open(error);
+  }
+  if (error.empty() && recording_) record_.Open(recordFiles_, error);
+  if (!error.empty()) {
     autoSequence_.reset();
     station_.observer = nullptr;
     station_.results = nullptr;
-    recording_ = false;
+    recording_ = observing_ = false;
+    history_.reset();
     return false;
   }
+  record_.SetUnitListener(history_.get());
   return StartStation(station_, workDir_);
 }
 
@@ -100,7 +113,11 @@ bool StationSession::End(bool writeLog, const std::function<void()>& serve, std:
     }
   }
   bool written = true;
-  if (recording_ && !record_.Finish(error)) written = false;
+  if (observing_ && !record_.Finish(error)) written = false;
+  if (const std::string lost = history_ ? history_->WriteError() : ""; !lost.empty()) {
+    if (written) error = lost;
+    written = false;
+  }
   if (writeLog && !WriteResultsLog(station_)) written = false;
   StopStation(station_);
   return written;

@@ -16,6 +16,7 @@
 #include "operations/station.h"
 #include "production/auto_sequence.h"
 #include "production/profile.h"
+#include "history/station_history.h"
 #include "record/run_record.h"
 
 namespace rz {
@@ -67,6 +68,11 @@ struct SessionOptions {
   // The command line's loop over boards: the wait for the next board's boot
   // ROM has no silence limit.
   bool boardWaitUnlimited = false;
+  // Each finished unit goes into the history folder `historyDir` (empty: the
+  // one in the user's data folder), and a board's past is shown when a
+  // readout identifies it.
+  bool history = false;
+  std::string historyDir = {};
 };
 
 // One run of the station from start to end, the same for the windows and the
@@ -90,7 +96,8 @@ class StationSession {
 
   // Refuses a run whose files collide (an output that is one of its inputs,
   // two outputs in one file), then writes the record files once (so that a
-  // path that cannot be written stops the run before the board is touched),
+  // path that cannot be written stops the run before the board is touched)
+  // and makes sure of the history folder,
   // then reads the profile, if one is given (a profile that cannot be read
   // or makes no sense stops the run with `error` saying why),
   // then opens the test program of the working directory, COM1 and the UDP
@@ -103,8 +110,8 @@ class StationSession {
   // `serve` called between waits so that the window can apply the worker's
   // calls; the record is finished, the results log written when `writeLog`,
   // and the port, the socket and the test program are closed. Only the first
-  // call does anything. False with `error` when the record or the log could
-  // not be written.
+  // call does anything. False with `error` when the record, a unit of the
+  // history or the log could not be written.
   bool End(bool writeLog, const std::function<void()>& serve, std::string& error);
 
  private:
@@ -114,6 +121,10 @@ class StationSession {
   RecordFiles recordFiles_;
   std::vector<FileUse> transferFiles_;
   bool recording_ = false;
+  // The record observes the station: for its files, for the history or both.
+  bool observing_ = false;
+  std::string historyDir_;
+  std::unique_ptr<StationHistory> history_;
   bool ended_ = false;
   std::string profilePath_;
   bool autoSequenceWanted_ = false;

@@ -11,6 +11,8 @@ namespace rz::cli {
 std::string CliUsage() {
   return "Usage: rzstation-cli [OPTIONS] OPERATION...\n"
     "       rzstation-cli [OPTIONS] --profile FILE [--boards N] [--wait-board]\n"
+    "       rzstation-cli history (--board UNIQ_ID | --serial SN | --rebuild-index)\n"
+    "                     [--history DIR]\n"
     "\n"
     "Runs the RZ station's operations one after another against the board on the\n"
     "serial port, prints the journal, and writes the results log vesk_rz.log into\n"
@@ -60,9 +62,20 @@ std::string CliUsage() {
     "                       Ctrl-C); each board's download waits for its boot ROM\n"
     "  --wait-board         wait for each board's boot ROM without the silence\n"
     "                       limit (the next board may take any time to come)\n"
+    "  --history DIR        keep every board's units in DIR: one JSON file per board\n"
+    "                       (from one download or port= to the next, with the\n"
+    "                       station and operator) and a line in its index; a\n"
+    "                       readout shows the board's past (default:\n"
+    "                       " + HistoryFolderHelp() + ")\n"
+    "  --no-history         keep no history\n"
     "  --list-ports         list the machine's serial devices (USB adapters with\n"
     "                       vendor, product and serial number) and exit\n"
     "  --help               show this text\n"
+    "\n"
+    "History: \"history --board UNIQ_ID\" or \"--serial SN\" lists a board's units\n"
+    "from the index (date, station, serial number, verdict or outcome, file);\n"
+    "\"history --rebuild-index\" writes the index anew from the unit files (while\n"
+    "no station writes into the folder).\n"
     "\n"
     "Operations:\n" +
     OperationHelpText() +
@@ -195,6 +208,14 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, 
         return std::nullopt;
       }
       options.boards = static_cast<unsigned>(std::stoul(text));
+    } else if (arg == "--history") {
+      if (!value(options.historyDir)) return std::nullopt;
+      if (options.historyDir.empty()) {
+        error = "--history needs a folder";
+        return std::nullopt;
+      }
+    } else if (arg == "--no-history") {
+      options.history = false;
     } else if (arg == "--wait-board") {
       options.waitBoard = true;
     } else if (arg == "--list-ports") {

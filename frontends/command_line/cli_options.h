@@ -41,6 +41,10 @@ struct CliOptions {
   unsigned boards = 1;
   bool waitBoard = false;
   std::vector<std::string> boardSerials;
+  // --history: the history folder (empty: the one in the user's data
+  // folder); --no-history turns it off.
+  std::string historyDir;
+  bool history = true;
 };
 
 // Parses the command line; on a mistake returns nothing and sets `error`.

@@ -32,6 +32,8 @@ PortPaths DefaultPortPaths();
 bool CheckPortName(const std::string& name, std::string& error);
 // The lines of --help that describe --com1 and --com2.
 std::string PortOptionsHelp();
+// Where --help says the history is kept by default.
+std::string HistoryFolderHelp();
 
 // The text --list-ports prints: the system's serial ports, one a line.
 std::string SystemPortList();

@@ -30,6 +30,8 @@ PortPaths DefaultPortPaths() { return {}; }
 // Any path: the open says whether it is a serial device.
 bool CheckPortName(const std::string&, std::string&) { return true; }
 
+std::string HistoryFolderHelp() { return "rzstation/history in $XDG_DATA_HOME, else in ~/.local/share"; }
+
 std::string PortOptionsHelp() {
   return "  --com1 PATH          device used as COM1 (default /dev/ttyS0), e.g. a USB adapter\n"
          "                       /dev/ttyUSB0 or the link made by rzboard-sim --link\n"

@@ -151,6 +151,8 @@ bool CheckPortName(const std::string& name, std::string& error) {
   return false;
 }
 
+std::string HistoryFolderHelp() { return "%LOCALAPPDATA%\\rzstation\\history"; }
+
 std::string PortOptionsHelp() {
   return "  --com1 PORT          port used as COM1 (default COM1): COM1 to COM256, or a\n"
          "                       device path such as \\\\.\\COM12; --list-ports shows them\n"

@@ -5,7 +5,9 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/host_system.h"
 #include "cli_boards.h"
+#include "cli_history.h"
 #include "cli_operations.h"
 #include "cli_options.h"
 #include "cli_platform.h"
@@ -32,7 +34,11 @@ int main(int argc, char** argv) {
   rz::cli::PrepareConsole();
 
   std::string error;
-  const auto options = rz::cli::ParseCliOptions(rz::cli::CommandLineArguments(argc, argv), error);
+  const std::vector<std::string> args = rz::cli::CommandLineArguments(argc, argv);
+  if (!args.empty() && args.front() == "history") {
+    return rz::cli::RunHistoryCommand({args.begin() + 1, args.end()}, rz::PlatformHostSystem(), stdout, stderr);
+  }
+  const auto options = rz::cli::ParseCliOptions(args, error);
   if (!options) {
     std::fprintf(stderr, "rzstation-cli: %s\n\n%s", error.c_str(), rz::cli::CliUsage().c_str());
     return kExitUsage;
@@ -68,7 +74,9 @@ int main(int argc, char** argv) {
                               .silenceLimit = options->silenceLimit,
                               .profilePath = options->profilePath,
                               .autoSequence = false,
-                              .boardWaitUnlimited = options->waitBoard});
+                              .boardWaitUnlimited = options->waitBoard,
+                              .history = options->history,
+                              .historyDir = options->historyDir});
   if (!session.Start(error)) {
     if (!error.empty()) std::fprintf(stderr, "rzstation-cli: %s\n", error.c_str());
     return kExitUsage;

@@ -32,7 +32,7 @@ using rz::kExitUsage;
 constexpr const char* kUsage =
     "Usage: rzstation [--workdir DIR] [--com1 PATH] [--com2 PATH] [--local-address IPV4]\n"
     "                 [--record FILE [--station NAME] [--operator NAME] [--serial SN]]\n"
-    "                 [--profile FILE]\n"
+    "                 [--profile FILE] [--history DIR | --no-history]\n"
     "       rzstation --help\n"
     "\n"
     "Opens the RZ-controller test station window.\n"
@@ -70,6 +70,10 @@ constexpr const char* kUsage =
     "                  board's serial number first when the profile says so, and\n"
     "                  ends with the board's verdict (ГОДЕН, БРАК, НЕ ЗАВЕРШЕНО)\n"
     "                  in the journal and on the status line; ESC stops it\n"
+    "  --history DIR   keep every board's units in DIR (default: rzstation/history\n"
+    "                  in $XDG_DATA_HOME, else in ~/.local/share): one JSON file\n"
+    "                  per board and an index; a readout shows the board's past\n"
+    "  --no-history    keep no history\n"
     "  --help          show this text and exit\n"
     "\n"
     "Examples:\n"
@@ -128,7 +132,9 @@ int main(int argc, char** argv) {
                               .labels = {options.station, options.operatorName},
                               .serial = options.serial,
                               .profilePath = options.profilePath,
-                              .autoSequence = true});
+                              .autoSequence = true,
+                              .history = !options.noHistory,
+                              .historyDir = options.historyDir});
   rz::Station& station = session.GetStation();
   // Ends the run once; false when the record could not be written.
   const auto endRun = [&session](const std::function<void()>& serve) {

@@ -28,6 +28,7 @@ constexpr const char* kProgram = "rzstation";
 constexpr const char* kUsage =
     "rzstation [--workdir DIR] [--com1 PORT] [--com2 PORT] [--local-address IPV4] [--record FILE]\n"
     "          [--station NAME] [--operator NAME] [--serial SN] [--profile FILE]\n"
+    "          [--history DIR | --no-history]\n"
     "\n"
     "Opens the RZ-controller test station window.\n"
     "\n"
@@ -41,6 +42,9 @@ constexpr const char* kUsage =
     "the operator and the first board's serial number in the record\n"
     "--profile FILE: production: every download that succeeds runs the rest of the profile's "
     "sequence by itself and ends with the board's verdict in the journal; ESC stops it\n"
+    "--history DIR: keep every board's units in DIR (default: %LOCALAPPDATA%\\rzstation\\history), "
+    "one JSON file per board and an index; a readout shows the board's past\n"
+    "--no-history: keep no history\n"
     "\n"
     "Exit status: 0 after the exit button; 1 when the record could not be written at the end; "
     "2 for a wrong command line, or when tst7312v26.bin cannot be opened, the record cannot be "
@@ -90,7 +94,9 @@ int main(int argc, char** argv) {
                               .labels = {options.station, options.operatorName},
                               .serial = options.serial,
                               .profilePath = options.profilePath,
-                              .autoSequence = true});
+                              .autoSequence = true,
+                              .history = !options.noHistory,
+                              .historyDir = options.historyDir});
 
   // Start-up reports its failures in message boxes without an owner.
   if (std::string error; !session.Start(error)) {

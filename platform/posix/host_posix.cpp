@@ -12,6 +12,7 @@
 #include <climits>
 #include <atomic>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 #include "app/host_system.h"
@@ -302,6 +303,46 @@ class PosixHostSystem final : public HostSystem {
   }
 
   PathKind Inspect(const std::string& path, std::string& reason) override { return InspectPath(path, reason); }
+
+  bool AppendToFile(const std::string& path, const std::string& bytes, std::string& reason) override {
+    // O_NONBLOCK: a FIFO of that name is refused instead of waited on.
+    int fd = -1;
+    do {
+      fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0666);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+      reason = ErrnoText();
+      return false;
+    }
+    struct stat info {};
+    bool written = ::fstat(fd, &info) == 0;
+    if (!written) {
+      reason = ErrnoText();
+    } else if (KindOf(info) != PathKind::RegularFile) {
+      reason = NotARegularFileReason(KindOf(info));
+      written = false;
+    } else {
+      // One write(2) for the whole text: with O_APPEND it lands at the end
+      // as one piece; a short write (a full disk) is reported.
+      ssize_t n = -1;
+      do {
+        n = ::write(fd, bytes.data(), bytes.size());
+      } while (n < 0 && errno == EINTR);
+      written = n == static_cast<ssize_t>(bytes.size());
+      if (!written) reason = n < 0 ? ErrnoText() : "записана лишь часть строки (нет места на диске?)";
+    }
+    ::close(fd);
+    return written;
+  }
+
+  std::string UserDataFolder() override {
+    // An XDG folder that is not absolute is to be ignored.
+    const char* xdg = std::getenv("XDG_DATA_HOME");
+    if (xdg != nullptr && xdg[0] == '/') return xdg;
+    const char* home = std::getenv("HOME");
+    if (home == nullptr || home[0] == '\0') return "";
+    return std::string(home) + "/.local/share";
+  }
 
   std::tm LocalTimeNow() override {
     const std::time_t now = std::time(nullptr);

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdlib>
 #include <ctime>
 #include <cwctype>
 #include <limits>
@@ -379,6 +380,42 @@ class Win32HostSystem final : public HostSystem {
   }
 
   std::string ShownPath(const std::string& path) override { return win32::ShownPath(path); }
+
+  bool AppendToFile(const std::string& path, const std::string& bytes, std::string& reason) override {
+    const std::wstring wide = win32::Wide(path);
+    const PathKind kind = InspectWide(wide, reason);
+    if (kind != PathKind::Missing && kind != PathKind::RegularFile) {
+      reason = NotARegularFileReason(kind);
+      return false;
+    }
+    // FILE_APPEND_DATA alone: every WriteFile lands at the end of the file as
+    // it is then, whole, also with other processes appending at once (they
+    // share the file for writing). A reader that keeps writers out (another
+    // station's OpenForReading) is waited for a little.
+    HANDLE handle = INVALID_HANDLE_VALUE;
+    for (int attempt = 0; attempt < 50; ++attempt) {
+      handle = ::CreateFileW(wide.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                             nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+      if (handle != INVALID_HANDLE_VALUE || ::GetLastError() != ERROR_SHARING_VIOLATION) break;
+      ::Sleep(10);
+    }
+    if (handle == INVALID_HANDLE_VALUE) {
+      reason = FailureReason(::GetLastError());
+      return false;
+    }
+    DWORD written = 0;
+    const bool whole = bytes.size() <= std::numeric_limits<DWORD>::max() &&
+                       ::WriteFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) != 0 &&
+                       written == bytes.size();
+    if (!whole) reason = written == 0 ? win32::LastErrorReason() : "записана лишь часть строки (нет места на диске?)";
+    ::CloseHandle(handle);
+    return whole;
+  }
+
+  std::string UserDataFolder() override {
+    const wchar_t* folder = ::_wgetenv(L"LOCALAPPDATA");
+    return folder == nullptr ? std::string() : win32::Utf8(folder);
+  }
 
   std::tm LocalTimeNow() override {
     long utcOffsetSeconds = 0;

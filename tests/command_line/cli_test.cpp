@@ -74,8 +74,9 @@ class CliTest : public ::testing::Test {
     board = std::make_unique<SimulatedBoard>(dir.File("COM1"), std::move(options));
   }
   std::vector<std::string> Command(std::vector<std::string> operations) {
-    std::vector<std::string> args{RZ_CLI_PATH, "--workdir", dir.Path(), "--com1", dir.File("COM1"), "--com2",
-                                  dir.File("COM2")};
+    // A history of the test's own: a readout shows the board as never tested.
+    std::vector<std::string> args{RZ_CLI_PATH, "--workdir", dir.Path(),       "--com1",   dir.File("COM1"),
+                                  "--com2",    dir.File("COM2"), "--history", dir.File("history")};
     args.insert(args.end(), operations.begin(), operations.end());
     return args;
   }
@@ -95,11 +96,12 @@ TEST_F(CliTest, DownloadAndConfigurationWriteTheJournalAndTheLog) {
   EXPECT_EQ(result.exitCode, 0) << result.err;
   EXPECT_EQ(result.err, "");
   const auto lines = SplitLines(result.out, "\n");
-  ASSERT_EQ(lines.size(), 5u + 23u);
+  ASSERT_EQ(lines.size(), 5u + 23u + 1u);
   EXPECT_EQ(lines[3], " Загрузка программы: 100%");
   EXPECT_EQ(lines[4], " Контроллер готов к работе.");
   EXPECT_EQ(lines[6], " == CPU ==");
   EXPECT_EQ(lines[22], " == ETHERNET ==");
+  EXPECT_EQ(lines.back(), " История: плата с этим Uniq_ID на станциях прежде не проверялась");
 
   // The log: a CP1251 header with the date and time, then the same lines.
   const std::string log = dir.Read("vesk_rz.log");

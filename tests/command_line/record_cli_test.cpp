@@ -5,6 +5,7 @@
 #include <tinyxml2.h>
 
 #include <algorithm>
+#include <filesystem>
 
 #include <nlohmann/json.hpp>
 
@@ -240,6 +241,58 @@ TEST_P(VerifiedWriteTest, TheRecordHoldsTheFlashDigestAndAnUnwrittenPieceFails) 
 
 INSTANTIATE_TEST_SUITE_P(Channels, VerifiedWriteTest, ::testing::Bool(),
                          [](const ::testing::TestParamInfo<bool>& channel) { return channel.param ? "Udp" : "Com"; });
+
+TEST_F(RecordCliTest, HistoryKeepsEachBoardAndTheNextReadoutShowsItsPast) {
+  StartBoard();
+  const std::string history = dir.File("history");
+  std::vector<std::vector<std::string>> journals;
+  for (const char* serial : {"SN-1", "SN-2"}) {
+    const ProcessResult result =
+        ChildProcess(Command({"--history", history, "--serial", serial, "download", "config"})).Wait();
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    journals.push_back(Lines(result.out));
+  }
+  // The second readout's lines are the first's, then the board's past.
+  const std::vector<std::string> past = {
+      " История: проверялась 1 раз, последний раз ",
+      " *Внимание: этот Uniq_ID прежде был с другим серийным номером (SN-1)"};
+  ASSERT_EQ(journals[1].size(), journals[0].size() + 1);
+  EXPECT_TRUE(std::equal(journals[0].begin(), journals[0].end() - 1, journals[1].begin()));
+  EXPECT_EQ(journals[0].back(), " История: плата с этим Uniq_ID на станциях прежде не проверялась");
+  EXPECT_EQ(journals[1][journals[1].size() - 2].rfind(past[0], 0), 0u) << journals[1][journals[1].size() - 2];
+  EXPECT_EQ(journals[1].back(), past[1]);
+
+  // The unit file is the record's unit with the run's labels beside it.
+  const json run = Record();
+  const std::string uniqId = run["units"][0]["identity"]["processor"]["uniqId"];
+  const ProcessResult listed = ChildProcess({RZ_CLI_PATH, "history", "--board", uniqId, "--history", history}).Wait();
+  ASSERT_EQ(listed.exitCode, 0) << listed.err;
+  const std::vector<std::string> rows = Lines(listed.out);
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_NE(rows[0].find("  SN-1  success  "), std::string::npos) << rows[0];
+  const std::string file = rows[1].substr(rows[1].rfind("  ") + 2);
+  json unit = json::parse(dir.Read(file.substr(dir.Path().size() + 1)));
+  EXPECT_EQ(unit["station"], run["station"]);
+  for (const char* label : {"station", "operator", "host", "schemaVersion"}) unit.erase(label);
+  EXPECT_EQ(unit, run["units"][0]);
+  EXPECT_EQ(ChildProcess({RZ_CLI_PATH, "history", "--serial", "SN-3", "--history", history}).Wait().exitCode, 1);
+}
+
+TEST_F(RecordCliTest, HistoryGoesIntoTheUserDataFolderUnlessTurnedOff) {
+  StartBoard();
+  const std::string data = dir.File("data");
+  const auto run = [&](const char* option) {
+    std::vector<std::string> args = Command({option, "download"});
+    args.insert(args.begin(), {"/usr/bin/env", "XDG_DATA_HOME=" + data});
+    return ChildProcess(args).Wait();
+  };
+  ProcessResult result = run("--no-history");
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_FALSE(std::filesystem::exists(data));
+  result = run("--keep-going");
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_EQ(Lines(dir.Read("data/rzstation/history/index.jsonl")).size(), 1u);
+}
 
 TEST_F(RecordCliTest, ListPortsNeedsNoOperation) {
   const ProcessResult result = ChildProcess({RZ_CLI_PATH, "--list-ports"}).Wait();

@@ -304,6 +304,39 @@ TEST_F(RunRecordTest, DownloadsAndPortChangesBeginUnitsEachWithItsOwnBoard) {
 }
 
 // A file name that is not text keeps its bytes in the record, escaped.
+// What a listener of the record's units heard.
+struct HeardUnits final : UnitListener {
+  void UnitIdentified(const RecordedUnit& unit) override { identified.push_back(unit.identity.processor->uniqueId); }
+  void UnitFinished(const RunData& run, const RecordedUnit& unit) override {
+    EXPECT_TRUE(run.units.empty());
+    finished.push_back(unit.id);
+  }
+  std::vector<std::uint32_t> identified;
+  std::vector<std::string> finished;
+};
+
+TEST_F(RunRecordTest, AListenerHearsEachUnitIdentifiedAndFinishedOnce) {
+  // Without files the record keeps only the unit under test.
+  RunRecord bare{station, "rz-test"};
+  HeardUnits heard;
+  bare.SetUnitListener(&heard);
+  station.observer = &bare;
+  station.results = &bare;
+  Use(kDownload);
+  Use(kConfig);
+  const std::string first = bare.Json()["units"][0]["unitId"];
+  Use(kDownload);
+  Use(kCpuOnly);
+  EXPECT_EQ(heard.finished, std::vector<std::string>{first});
+  ASSERT_EQ(bare.Json()["units"].size(), 1u);
+  const std::string second = bare.Json()["units"][0]["unitId"];
+  std::string error;
+  EXPECT_TRUE(bare.Finish(error)) << error;
+  EXPECT_TRUE(bare.Finish(error)) << error;
+  EXPECT_EQ(heard.finished, (std::vector<std::string>{first, second}));
+  EXPECT_EQ(heard.identified, (std::vector<std::uint32_t>{0x0c7312a5, 0xdeadbeef}));
+}
+
 TEST(RecordText, FileNamesThatAreNotTextAreEscapedByteForByte) {
   const std::pair<std::string, std::string> cases[] = {
       {"/rz/образ.bin", "/rz/образ.bin"},

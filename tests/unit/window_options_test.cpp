@@ -12,9 +12,11 @@ TEST(WindowOptions, BothSpellingsAndTheDefaultsKept) {
   options.portPaths = {"COM1", "COM2"};
   std::string error;
   ASSERT_TRUE(ParseWindowOptions({"--workdir", "C:\\rz", "--com2=COM7", "--local-address=127.0.0.1", "--record",
-                                  "run.json"},
+                                  "run.json", "--history=/srv/h", "--no-history"},
                                  options, error))
       << error;
+  EXPECT_EQ(options.historyDir, "/srv/h");
+  EXPECT_TRUE(options.noHistory);
   EXPECT_EQ(options.workDir, "C:\\rz");
   EXPECT_EQ(options.portPaths.com1, "COM1");
   EXPECT_EQ(options.portPaths.com2, "COM7");
