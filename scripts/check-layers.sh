@@ -17,7 +17,7 @@ floors=(
   "operations"               # the station, its operation table and its own workers
   "record production"        # the run record, an observer of the station; profiles, verdicts and sequences
   "history"                  # every board's finished units kept in a folder, and its past at the bench
-  "session"                  # a run from start to end
+  "session report"           # a run from start to end; reports over the history
 )
 
 declare -A floor_of

@@ -1,5 +1,7 @@
 #include "history/history_index.h"
 
+#include <cmath>
+
 namespace rz {
 namespace {
 
@@ -25,12 +27,39 @@ std::string SecurityIdOf(const nlohmann::json& unit) {
   return hex;
 }
 
+std::vector<std::string> TextsAt(const nlohmann::json& json, const char* key) {
+  std::vector<std::string> texts;
+  const auto found = json.find(key);
+  if (found == json.end() || !found->is_array()) return texts;
+  for (const nlohmann::json& item : *found) {
+    if (item.is_string()) texts.push_back(item.get<std::string>());
+  }
+  return texts;
+}
+
+double NumberAt(const nlohmann::json& json, const char* key) {
+  const auto found = json.find(key);
+  return found != json.end() && found->is_number() ? found->get<double>() : 0.0;
+}
+
+// The operations' durations added up, to the millisecond the file keeps.
+double SecondsOf(const nlohmann::json& unit) {
+  double seconds = 0;
+  const auto operations = unit.find("operations");
+  if (operations == unit.end() || !operations->is_array()) return 0;
+  for (const nlohmann::json& operation : *operations) {
+    if (operation.is_object()) seconds += NumberAt(operation, "durationSeconds");
+  }
+  return std::round(seconds * 1000) / 1000;
+}
+
 bool EntryOfLine(std::string_view line, HistoryEntry& entry) {
   const nlohmann::json json = nlohmann::json::parse(line, nullptr, false);
   if (!json.is_object() || !json.contains("unitId") || !json["unitId"].is_string()) return false;
   const auto text = [&](const char* key) { return TextAt(json, nlohmann::json::json_pointer(std::string("/") + key)); };
-  entry = {text("unitId"), text("serial"), text("uniqId"), text("flashSecurityId"),
-           text("result"), text("start"),  text("station"), text("file")};
+  entry = {text("unitId"), text("serial"),  text("uniqId"),  text("flashSecurityId"),  text("result"),
+           text("start"),  text("station"), text("file"),    text("verdict"),          TextsAt(json, "failing"),
+           NumberAt(json, "seconds")};
   return true;
 }
 
@@ -48,6 +77,11 @@ HistoryEntry EntryOfUnit(const nlohmann::json& unit, const std::string& file) {
   entry.start = TextAt(unit, Pointer("/start"));
   entry.station = TextAt(unit, Pointer("/station/name"));
   entry.file = file;
+  entry.verdict = TextAt(unit, Pointer("/verdict/result"));
+  if (const auto verdict = unit.find("verdict"); verdict != unit.end() && verdict->is_object()) {
+    entry.failing = TextsAt(*verdict, "failing");
+  }
+  entry.seconds = SecondsOf(unit);
   return entry;
 }
 
@@ -56,7 +90,9 @@ std::string IndexLine(const HistoryEntry& entry) {
   const nlohmann::ordered_json json = {{"unitId", entry.unitId},   {"serial", entry.serial},
                                        {"uniqId", entry.uniqId},   {"flashSecurityId", entry.flashSecurityId},
                                        {"result", entry.result},   {"start", entry.start},
-                                       {"station", entry.station}, {"file", entry.file}};
+                                       {"station", entry.station}, {"file", entry.file},
+                                       {"verdict", entry.verdict}, {"failing", entry.failing},
+                                       {"seconds", entry.seconds}};
   return json.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
 }
 

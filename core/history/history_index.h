@@ -19,6 +19,10 @@ struct HistoryEntry {
   std::string start;            // ISO 8601 local time
   std::string station;
   std::string file;             // the unit's file, by name in the history folder
+  // What the reports need without opening the unit's file:
+  std::string verdict;               // PASS, FAIL or INCOMPLETE; empty for a unit run without a profile
+  std::vector<std::string> failing;  // what decided a verdict other than PASS
+  double seconds = 0;                // the unit's operations, added up
   bool operator==(const HistoryEntry&) const = default;
 };
 

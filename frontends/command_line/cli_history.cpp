@@ -1,5 +1,7 @@
 #include "cli_history.h"
 
+#include "cli_subcommand.h"
+
 #include "app/host_system.h"
 #include "history/history_store.h"
 #include "session/exit_status.h"
@@ -8,33 +10,13 @@ namespace rz::cli {
 namespace {
 
 struct HistoryQuery {
-  std::string folder;
   std::string uniqId;
   std::string serial;
   bool rebuild = false;
 };
 
-bool ParseQuery(const std::vector<std::string>& args, HistoryQuery& query, std::string& error) {
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    std::string* target = nullptr;
-    if (arg == "--rebuild-index") {
-      query.rebuild = true;
-      continue;
-    }
-    if (arg == "--history") target = &query.folder;
-    if (arg == "--board") target = &query.uniqId;
-    if (arg == "--serial") target = &query.serial;
-    if (target == nullptr) {
-      error = "history: unknown argument '" + arg + "'";
-      return false;
-    }
-    if (i + 1 >= args.size() || args[i + 1].empty()) {
-      error = "history: " + arg + " needs a value";
-      return false;
-    }
-    *target = args[++i];
-  }
+bool ParseQuery(const SubcommandArgs& args, HistoryQuery& query, std::string& error) {
+  query = {args.Value("--board"), args.Value("--serial"), args.flags.count("--rebuild-index") != 0};
   const int asked = (query.uniqId.empty() ? 0 : 1) + (query.serial.empty() ? 0 : 1) + (query.rebuild ? 1 : 0);
   if (asked != 1) error = "history takes one of --board UNIQ_ID, --serial SN and --rebuild-index";
   return asked == 1;
@@ -69,18 +51,18 @@ int ListUnits(HistoryStore& store, const HistoryQuery& query, HostSystem& system
 }  // namespace
 
 int RunHistoryCommand(const std::vector<std::string>& args, HostSystem& system, std::FILE* out, std::FILE* err) {
+  SubcommandArgs parsed;
   HistoryQuery query;
   std::string error;
-  if (!ParseQuery(args, query, error)) {
+  if (!ParseSubcommandArgs("history", args, {"--history", "--board", "--serial"}, {"--rebuild-index"}, parsed,
+                           error) ||
+      !ParseQuery(parsed, query, error)) {
     std::fprintf(err, "rzstation-cli: %s\n", error.c_str());
     return kExitUsage;
   }
-  if (query.folder.empty()) query.folder = DefaultHistoryFolder(system);
-  if (query.folder.empty()) {
-    std::fprintf(err, "rzstation-cli: history: no user data folder; give --history DIR\n");
-    return kExitUsage;
-  }
-  HistoryStore store(system, query.folder);
+  const std::string folder = HistoryFolderOf("history", parsed, system, err);
+  if (folder.empty()) return kExitUsage;
+  HistoryStore store(system, folder);
   if (!query.rebuild) return ListUnits(store, query, system, out);
   std::size_t units = 0;
   std::vector<std::string> unreadable;
@@ -89,12 +71,12 @@ int RunHistoryCommand(const std::vector<std::string>& args, HostSystem& system, 
     std::fprintf(err, "rzstation-cli: history: unreadable unit file %s\n", name.c_str());
   }
   if (!rebuilt) {
-    std::fprintf(err, "rzstation-cli: history: cannot rebuild the index of %s: %s\n", query.folder.c_str(),
+    std::fprintf(err, "rzstation-cli: history: cannot rebuild the index of %s: %s\n", folder.c_str(),
                  error.c_str());
     return kExitFailed;
   }
   std::fprintf(out, "%s units in the index of %s\n", std::to_string(units).c_str(),
-               system.ShownPath(query.folder).c_str());
+               system.ShownPath(folder).c_str());
   return kExitOk;
 }
 

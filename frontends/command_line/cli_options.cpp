@@ -13,6 +13,8 @@ std::string CliUsage() {
     "       rzstation-cli [OPTIONS] --profile FILE [--boards N] [--wait-board]\n"
     "       rzstation-cli history (--board UNIQ_ID | --serial SN | --rebuild-index)\n"
     "                     [--history DIR]\n"
+    "       rzstation-cli report [--since YYYY-MM-DD] [--station NAME]\n"
+    "                     [--csv days|pareto|retested] [--html FILE] [--history DIR]\n"
     "\n"
     "Runs the RZ station's operations one after another against the board on the\n"
     "serial port, prints the journal, and writes the results log vesk_rz.log into\n"
@@ -76,6 +78,13 @@ std::string CliUsage() {
     "from the index (date, station, serial number, verdict or outcome, file);\n"
     "\"history --rebuild-index\" writes the index anew from the unit files (while\n"
     "no station writes into the folder).\n"
+    "\n"
+    "Report: \"report\" prints, from the history's index, the first-pass yield\n"
+    "per station and day (counted per board: a board's first unit with a verdict\n"
+    "decides), the retests, the boards that passed only after a retest, the\n"
+    "Pareto of what failed and the cycle times; --csv TABLE prints one table as\n"
+    "CSV instead; --html FILE also writes the report as one self-contained page\n"
+    "with its charts.\n"
     "\n"
     "Operations:\n" +
     OperationHelpText() +

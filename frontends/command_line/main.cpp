@@ -8,6 +8,7 @@
 #include "app/host_system.h"
 #include "cli_boards.h"
 #include "cli_history.h"
+#include "cli_report.h"
 #include "cli_operations.h"
 #include "cli_options.h"
 #include "cli_platform.h"
@@ -37,6 +38,9 @@ int main(int argc, char** argv) {
   const std::vector<std::string> args = rz::cli::CommandLineArguments(argc, argv);
   if (!args.empty() && args.front() == "history") {
     return rz::cli::RunHistoryCommand({args.begin() + 1, args.end()}, rz::PlatformHostSystem(), stdout, stderr);
+  }
+  if (!args.empty() && args.front() == "report") {
+    return rz::cli::RunReportCommand({args.begin() + 1, args.end()}, rz::PlatformHostSystem(), stdout, stderr);
   }
   const auto options = rz::cli::ParseCliOptions(args, error);
   if (!options) {
