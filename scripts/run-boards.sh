@@ -20,6 +20,12 @@
 #                   profile's write= names: its files are relative to there)
 #     -f K=OPTIONS  simulated board K gets these rzboard-sim options, e.g.
 #                   -f 2="--eth-voltage 0" (a wrong build); may be repeated
+#     -o OFFSET     number the simulated boards from OFFSET+1 (each number is
+#                   one board's identity: -o 1 -n 1 tests board 2 again)
+#     -H DIR        every station keeps its history in DIR (default: each in
+#                   the user's data folder)
+#     -F DIR        every station forwards its finished units to DIR
+#     -S NAME       the stations' name in the records (default: the computer's)
 # Exit status: 0 when every station succeeded (with -P: every board PASS),
 # 1 otherwise, 2 bad usage.
 set -euo pipefail
@@ -33,7 +39,9 @@ bin=""
 profile=""
 declare -A faults=()
 copies=()
-while getopts "n:p:d:t:b:P:f:c:" option; do
+offset=0
+station_options=()
+while getopts "n:p:d:t:b:P:f:c:o:H:F:S:" option; do
   case "$option" in
     n) count="$OPTARG" ;;
     p) ports="$OPTARG" ;;
@@ -43,7 +51,11 @@ while getopts "n:p:d:t:b:P:f:c:" option; do
     P) profile="$(cd "$(dirname "$OPTARG")" && pwd)/$(basename "$OPTARG")" ;;
     f) faults["${OPTARG%%=*}"]="${OPTARG#*=}" ;;
     c) copies+=("$OPTARG") ;;
-    *) sed -n '2,26p' "$0" >&2; exit 2 ;;
+    o) offset="$OPTARG" ;;
+    H) station_options+=(--history "$OPTARG") ;;
+    F) station_options+=(--forward "$OPTARG") ;;
+    S) station_options+=(--station "$OPTARG") ;;
+    *) sed -n '2,32p' "$0" >&2; exit 2 ;;
   esac
 done
 shift $((OPTIND - 1))
@@ -68,6 +80,7 @@ if [ -n "$ports" ]; then
   count=${#devices[@]}
 fi
 [[ "$count" =~ ^[1-9][0-9]*$ ]] || { echo "$0: -n takes a positive number" >&2; exit 2; }
+[[ "$offset" =~ ^[0-9]+$ ]] || { echo "$0: -o takes a number" >&2; exit 2; }
 
 mkdir -p "$runs"
 runs="$(cd "$runs" && pwd)"
@@ -79,7 +92,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-for k in $(seq "$count"); do
+for k in $(seq $((offset + 1)) $((offset + count))); do
   dir="$runs/board$k"
   mkdir -p "$dir"
   rm -f "$dir/record.json" "$dir/junit.xml" "$dir/vesk_rz.log"
@@ -102,15 +115,15 @@ done
 for k in $(seq "$count"); do
   [ -n "$ports" ] && break
   for _ in $(seq 200); do
-    [ -s "$runs/board$k/board.out" ] && break
+    [ -s "$runs/board$((k + offset))/board.out" ] && break
     sleep 0.05
   done
 done
 
 for k in $(seq "$count"); do
-  dir="$runs/board$k"
+  dir="$runs/board$((k + offset))"
   "$cli" --workdir "$dir" --com1 "${devices[$((k - 1))]}" --com2 "$dir/COM2" --record "$dir/record.json" \
-    --junit "$dir/junit.xml" "${operations[@]}" > "$dir/station.out" 2>&1 &
+    --junit "$dir/junit.xml" "${station_options[@]}" "${operations[@]}" > "$dir/station.out" 2>&1 &
   stations+=($!)
 done
 status=0
@@ -125,9 +138,9 @@ stations=()
 
 printf '%-8s %-22s %-10s %-5s %9s %-10s  %s\n' BOARD PORT UNIQ_ID EXIT SECONDS VERDICT OPERATIONS
 for k in $(seq "$count"); do
-  record="$runs/board$k/record.json"
+  record="$runs/board$((k + offset))/record.json"
   if [ -s "$record" ]; then
-    jq -r --arg board "board$k" --arg exit "${statuses[$((k - 1))]}" '
+    jq -r --arg board "board$((k + offset))" --arg exit "${statuses[$((k - 1))]}" '
       [.units[].operations[]] as $operations |
       [$board, .ports.COM1, ([.units[].identity.processor.uniqId // empty] | last // "-"), $exit,
        ([$operations[].durationSeconds] | add // 0 | . * 1000 | round / 1000 | tostring),
@@ -140,8 +153,8 @@ for k in $(seq "$count"); do
           "$code" "$seconds" "$verdict" "$outcomes"
       done
   else
-    printf '%-8s %-22s %-10s %-5s %9s %-10s  %s\n' "board$k" "${devices[$((k - 1))]}" - \
-      "${statuses[$((k - 1))]}" - - "no record: $(head -c 200 "$runs/board$k/station.out")"
+    printf '%-8s %-22s %-10s %-5s %9s %-10s  %s\n' "board$((k + offset))" "${devices[$((k - 1))]}" - \
+      "${statuses[$((k - 1))]}" - - "no record: $(head -c 200 "$runs/board$((k + offset))/station.out")"
   fi
 done
 echo "records: $runs/board*/record.json, JUnit reports: $runs/board*/junit.xml"

@@ -2,28 +2,12 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <system_error>
 
 #include "app/host_system.h"
+#include "history/folder_files.h"
 
 namespace rz {
-namespace {
-
-// The content of a file from byte `from`, read without keeping writers out
-// (another station may append to the index meanwhile); false when it cannot
-// be read or is shorter than `from`.
-bool ReadFrom(const std::string& path, std::uint64_t from, std::string& text) {
-  std::ifstream in(Utf8Path(path), std::ios::binary | std::ios::ate);
-  if (!in || static_cast<std::uint64_t>(in.tellg()) < from) return false;
-  in.seekg(static_cast<std::streamoff>(from));
-  text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return !in.bad();
-}
-
-}  // namespace
-
 std::string DefaultHistoryFolder(HostSystem& system) {
   const std::string data = system.UserDataFolder();
   return data.empty() ? "" : data + "/rzstation/history";
@@ -41,20 +25,26 @@ bool HistoryStore::Open(std::string& reason) {
   return false;
 }
 
-bool HistoryStore::Add(const nlohmann::json& unit, std::string& reason) {
-  HistoryEntry entry = EntryOfUnit(unit, "");
-  entry.file = UnitFileName(entry);
-  const std::string text = unit.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
-  return ReplaceWholeFile(system_, PathOf(entry.file), text, reason) &&
-         system_.AppendToFile(PathOf(kHistoryIndexName), IndexLine(entry), reason);
+HistoryStore::StoredUnit HistoryStore::FileOf(const nlohmann::json& unit) {
+  return {UnitFileName(EntryOfUnit(unit, "")), unit.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n"};
+}
+
+bool HistoryStore::Add(const nlohmann::json& unit, std::string& reason, StoredUnit* stored) {
+  StoredUnit file = FileOf(unit);
+  if (!ReplaceWholeFile(system_, PathOf(file.file), file.text, reason) ||
+      !system_.AppendToFile(PathOf(kHistoryIndexName), IndexLine(EntryOfUnit(unit, file.file)), reason)) {
+    return false;
+  }
+  if (stored != nullptr) *stored = std::move(file);
+  return true;
 }
 
 const std::vector<HistoryEntry>& HistoryStore::Entries() {
   std::string text;
-  if (!ReadFrom(PathOf(kHistoryIndexName), entriesBytes_, text)) {
+  if (!ReadFileFrom(PathOf(kHistoryIndexName), entriesBytes_, text)) {
     entries_.clear();
     entriesBytes_ = 0;
-    if (!ReadFrom(PathOf(kHistoryIndexName), 0, text)) return entries_;
+    if (!ReadFileFrom(PathOf(kHistoryIndexName), 0, text)) return entries_;
   }
   // Whole lines only: a line still without its end is read again next time.
   text.resize(text.rfind('\n') + 1);
@@ -66,24 +56,18 @@ const std::vector<HistoryEntry>& HistoryStore::Entries() {
 
 bool HistoryStore::RebuildIndex(std::size_t& units, std::vector<std::string>& unreadable, std::string& reason) {
   std::vector<HistoryEntry> entries;
-  std::error_code error;
-  for (const auto& item : std::filesystem::directory_iterator(Utf8Path(folder_), error)) {
-    const std::u8string name8 = item.path().filename().u8string();
-    const std::string name(name8.begin(), name8.end());
-    if (!item.is_regular_file(error) || item.path().extension() != ".json" || name.front() == '.') continue;
+  std::vector<std::string> names;
+  if (!UnitFilesIn(folder_, names, reason)) return false;
+  for (const std::string& name : names) {
     std::string text;
-    const nlohmann::json unit = ReadFrom(PathOf(name), 0, text) ? nlohmann::json::parse(text, nullptr, false)
-                                                              : nlohmann::json();
+    const nlohmann::json unit = ReadFileFrom(PathOf(name), 0, text) ? nlohmann::json::parse(text, nullptr, false)
+                                                                  : nlohmann::json();
     HistoryEntry entry = unit.is_object() ? EntryOfUnit(unit, name) : HistoryEntry{};
     if (entry.unitId.empty()) {
       unreadable.push_back(name);
     } else {
       entries.push_back(std::move(entry));
     }
-  }
-  if (error) {
-    reason = error.message();
-    return false;
   }
   std::stable_sort(entries.begin(), entries.end(),
                    [](const HistoryEntry& a, const HistoryEntry& b) { return a.start < b.start; });

@@ -32,10 +32,19 @@ class HistoryStore {
   // Creates the folder when it is missing. False with the reason.
   bool Open(std::string& reason);
 
-  // Writes the unit's file (see UnitFileJson), then its index line. False
-  // with the reason; a unit whose file was written but not its line is found
-  // again by RebuildIndex.
-  bool Add(const nlohmann::json& unit, std::string& reason);
+  // What Add wrote: the unit file's name in the folder and its content.
+  struct StoredUnit {
+    std::string file;
+    std::string text;
+  };
+
+  // Writes the unit's file (see UnitFileJson), then its index line; tells
+  // what it wrote through `stored` when given. False with the reason; a unit
+  // whose file was written but not its line is found again by RebuildIndex.
+  bool Add(const nlohmann::json& unit, std::string& reason, StoredUnit* stored = nullptr);
+
+  // The file Add writes for a unit: its name and content.
+  static StoredUnit FileOf(const nlohmann::json& unit);
 
   // The index's entries in the order they were added (see ParseIndex); none
   // when there is no index yet. Only what was appended since the last call is

@@ -7,14 +7,29 @@
 
 namespace rz {
 
-StationHistory::StationHistory(HostSystem& system, StationUi& ui, std::string folder)
-    : store_(system, std::move(folder)), ui_(ui) {}
+StationHistory::StationHistory(HostSystem& system, StationUi& ui, std::string folder, std::string forwardFolder)
+    : store_(system, std::move(folder)), ui_(ui), forwardFolder_(std::move(forwardFolder)) {
+  if (!forwardFolder_.empty()) {
+    forwarder_ = std::make_unique<UnitForwarder>(system, store_.Folder() + "/spool", forwardFolder_);
+  }
+}
 
 bool StationHistory::Open(std::string& error) {
   std::string reason;
-  if (store_.Open(reason)) return true;
-  error = "Ошибка: нет каталога истории " + store_.Folder() + ": " + reason + " (--no-history: без истории)";
-  return false;
+  if (!store_.Open(reason)) {
+    error = "Ошибка: нет каталога истории " + store_.Folder() + ": " + reason + " (--no-history: без истории)";
+    return false;
+  }
+  return forwarder_ == nullptr || forwarder_->Open(error);
+}
+
+std::optional<UnitForwarder::State> StationHistory::ForwardState() const {
+  if (forwarder_ == nullptr) return std::nullopt;
+  return forwarder_->Status();
+}
+
+void StationHistory::FinishForwarding(std::chrono::milliseconds grace) {
+  if (forwarder_ != nullptr) forwarder_->Finish(grace);
 }
 
 void StationHistory::UnitIdentified(const RecordedUnit& unit) {
@@ -27,10 +42,21 @@ void StationHistory::UnitIdentified(const RecordedUnit& unit) {
 }
 
 void StationHistory::UnitFinished(const RunData& run, const RecordedUnit& unit) {
+  const nlohmann::json json = UnitFileJson(run, unit);
   std::string reason;
-  if (store_.Add(UnitFileJson(run, unit), reason)) return;
+  HistoryStore::StoredUnit stored;
+  std::string error;
+  if (!store_.Add(json, reason, &stored)) {
+    error = "Ошибка записи истории в " + store_.Folder() + ": " + reason;
+    stored = HistoryStore::FileOf(json);
+  }
+  // Forwarded even when the history could not keep it: the unit is not lost.
+  if (forwarder_ != nullptr && !forwarder_->Queue(stored.file, stored.text, reason) && error.empty()) {
+    error = "Ошибка записи в очередь отправки: " + reason;
+  }
+  if (error.empty()) return;
   std::lock_guard lock(mutex_);
-  if (writeError_.empty()) writeError_ = "Ошибка записи истории в " + store_.Folder() + ": " + reason;
+  if (writeError_.empty()) writeError_ = error;
 }
 
 std::string StationHistory::WriteError() const {

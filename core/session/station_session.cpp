@@ -11,6 +11,9 @@ namespace {
 
 // How often the end of a run looks whether a stopped operation has ended.
 constexpr std::chrono::milliseconds kEndPoll{20};
+// How long the end of a run waits for a last delivery of the forwarded units;
+// what is still waiting then stays in the spool for the next start.
+constexpr std::chrono::seconds kForwardGrace{3};
 
 }  // namespace
 
@@ -36,7 +39,7 @@ StationSession::StationSession(StationUi& ui, const PlatformBackends& backends, 
   recording_ = !options.record.json.empty() || !options.record.junit.empty();
   if (options.history) {
     historyDir_ = options.historyDir.empty() ? DefaultHistoryFolder(station_.System()) : options.historyDir;
-    history_ = std::make_unique<StationHistory>(station_.System(), ui, historyDir_);
+    history_ = std::make_unique<StationHistory>(station_.System(), ui, historyDir_, options.forwardDir);
   }
   observing_ = recording_ || history_ != nullptr;
   if (observing_) {
@@ -114,6 +117,7 @@ bool StationSession::End(bool writeLog, const std::function<void()>& serve, std:
   }
   bool written = true;
   if (observing_ && !record_.Finish(error)) written = false;
+  if (history_) history_->FinishForwarding(kForwardGrace);
   if (const std::string lost = history_ ? history_->WriteError() : ""; !lost.empty()) {
     if (written) error = lost;
     written = false;
@@ -121,6 +125,10 @@ bool StationSession::End(bool writeLog, const std::function<void()>& serve, std:
   if (writeLog && !WriteResultsLog(station_)) written = false;
   StopStation(station_);
   return written;
+}
+
+std::optional<UnitForwarder::State> StationSession::ForwardState() const {
+  return history_ ? history_->ForwardState() : std::nullopt;
 }
 
 }  // namespace rz

@@ -73,6 +73,9 @@ struct SessionOptions {
   // readout identifies it.
   bool history = false;
   std::string historyDir = {};
+  // With the history: each finished unit's file is also forwarded to this
+  // shared folder, through a spool in the history folder; empty: none.
+  std::string forwardDir = {};
 };
 
 // One run of the station from start to end, the same for the windows and the
@@ -113,6 +116,10 @@ class StationSession {
   // call does anything. False with `error` when the record, a unit of the
   // history or the log could not be written.
   bool End(bool writeLog, const std::function<void()>& serve, std::string& error);
+
+  // How the forwarding stands (how many units wait, why); nothing without a
+  // forward folder. Cheap enough to ask every second.
+  std::optional<UnitForwarder::State> ForwardState() const;
 
  private:
   Station station_;

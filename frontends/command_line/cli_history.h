@@ -1,8 +1,11 @@
 #pragma once
 
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "history/unit_forwarder.h"
 
 namespace rz {
 class HostSystem;
@@ -16,5 +19,9 @@ namespace rz::cli {
 // (--rebuild-index); --history DIR names the folder. Returns the exit
 // status: 0 done, 1 no unit of the board or a failure, 2 bad usage.
 int RunHistoryCommand(const std::vector<std::string>& args, HostSystem& system, std::FILE* out, std::FILE* err);
+
+// At the end of a run with --forward: says on `err` how many units still wait
+// for the forward folder and why; nothing when all were delivered.
+void ReportForwarding(const std::optional<UnitForwarder::State>& state, const std::string& folder, std::FILE* err);
 
 }  // namespace rz::cli

@@ -70,6 +70,11 @@ std::string CliUsage() {
     "                       readout shows the board's past (default:\n"
     "                       " + HistoryFolderHelp() + ")\n"
     "  --no-history         keep no history\n"
+    "  --forward DIR        also forward each finished unit's file to the shared\n"
+    "                       folder DIR (a mounted share), through a spool in the\n"
+    "                       history folder: while DIR cannot be reached the files\n"
+    "                       wait there and are sent after the next unit, every\n"
+    "                       minute or at the next start\n"
     "  --list-ports         list the machine's serial devices (USB adapters with\n"
     "                       vendor, product and serial number) and exit\n"
     "  --help               show this text\n"
@@ -225,6 +230,12 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, 
       }
     } else if (arg == "--no-history") {
       options.history = false;
+    } else if (arg == "--forward") {
+      if (!value(options.forwardDir)) return std::nullopt;
+      if (options.forwardDir.empty()) {
+        error = "--forward needs a folder";
+        return std::nullopt;
+      }
     } else if (arg == "--wait-board") {
       options.waitBoard = true;
     } else if (arg == "--list-ports") {
@@ -238,6 +249,10 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, 
       if (!ParseOperationWord(arg, operation.row, operation.args, error)) return std::nullopt;
       add(std::move(operation));
     }
+  }
+  if (!options.forwardDir.empty() && !options.history) {
+    error = "--forward sends the history's unit files: it cannot go with --no-history";
+    return std::nullopt;
   }
   if (!options.profilePath.empty()) {
     if (!options.operations.empty()) {

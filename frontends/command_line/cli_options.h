@@ -45,6 +45,8 @@ struct CliOptions {
   // folder); --no-history turns it off.
   std::string historyDir;
   bool history = true;
+  // --forward: the shared folder each finished unit's file is forwarded to.
+  std::string forwardDir;
 };
 
 // Parses the command line; on a mistake returns nothing and sets `error`.

@@ -80,7 +80,8 @@ int main(int argc, char** argv) {
                               .autoSequence = false,
                               .boardWaitUnlimited = options->waitBoard,
                               .history = options->history,
-                              .historyDir = options->historyDir});
+                              .historyDir = options->historyDir,
+                              .forwardDir = options->forwardDir});
   if (!session.Start(error)) {
     if (!error.empty()) std::fprintf(stderr, "rzstation-cli: %s\n", error.c_str());
     return kExitUsage;
@@ -136,5 +137,6 @@ int main(int argc, char** argv) {
     if (!error.empty()) std::fprintf(stderr, "rzstation-cli: %s\n", error.c_str());
     status = kExitFailed;
   }
+  rz::cli::ReportForwarding(session.ForwardState(), options->forwardDir, stderr);
   return status;
 }
