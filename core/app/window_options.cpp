@@ -35,6 +35,7 @@ bool ParseWindowOptions(const std::vector<std::string>& args, WindowOptions& opt
     if (name == "--serial") target = &options.serial;
     if (name == "--profile") target = &options.profilePath;
     if (name == "--history") target = &options.historyDir;
+    if (name == "--forward") target = &options.forwardDir;
     if (target == nullptr) {
       error = "unknown argument '" + arg + "'";
       return false;
@@ -51,6 +52,10 @@ bool ParseWindowOptions(const std::vector<std::string>& args, WindowOptions& opt
       return false;
     }
     *target = value;
+  }
+  if (options.noHistory && !options.forwardDir.empty()) {
+    error = "--forward sends the history's unit files: it cannot go with --no-history";
+    return false;
   }
   if (!localAddress.empty()) {
     options.localAddress = ParseDottedIpv4(localAddress);

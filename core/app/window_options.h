@@ -30,12 +30,15 @@ struct WindowOptions {
   // user's data folder) unless --no-history.
   std::string historyDir;
   bool noHistory = false;
+  // With the history: each finished unit is also forwarded to this shared
+  // folder; empty: none.
+  std::string forwardDir;
   bool help = false;
 };
 
 // Parses the arguments after the program's name: "--name VALUE" and
 // "--name=VALUE" for --workdir, --com1, --com2, --local-address, --record,
-// --station, --operator, --serial, --profile and --history,
+// --station, --operator, --serial, --profile, --history and --forward,
 // and --no-history, --help or -h. Fills `options` (keeping the defaults it holds for what
 // is not given) and returns true; on a mistake returns false with `error`
 // saying what is wrong.

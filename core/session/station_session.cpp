@@ -131,4 +131,9 @@ std::optional<UnitForwarder::State> StationSession::ForwardState() const {
   return history_ ? history_->ForwardState() : std::nullopt;
 }
 
+std::string StationSession::ForwardRemark() const {
+  const std::optional<UnitForwarder::State> state = ForwardState();
+  return state ? ForwardStatusText(*state) : "";
+}
+
 }  // namespace rz

@@ -120,6 +120,8 @@ class StationSession {
   // How the forwarding stands (how many units wait, why); nothing without a
   // forward folder. Cheap enough to ask every second.
   std::optional<UnitForwarder::State> ForwardState() const;
+  // The same for the operator's status line: how many units wait, or empty.
+  std::string ForwardRemark() const;
 
  private:
   Station station_;

@@ -32,7 +32,7 @@ using rz::kExitUsage;
 constexpr const char* kUsage =
     "Usage: rzstation [--workdir DIR] [--com1 PATH] [--com2 PATH] [--local-address IPV4]\n"
     "                 [--record FILE [--station NAME] [--operator NAME] [--serial SN]]\n"
-    "                 [--profile FILE] [--history DIR | --no-history]\n"
+    "                 [--profile FILE] [--history DIR [--forward DIR] | --no-history]\n"
     "       rzstation --help\n"
     "\n"
     "Opens the RZ-controller test station window.\n"
@@ -74,6 +74,9 @@ constexpr const char* kUsage =
     "                  in $XDG_DATA_HOME, else in ~/.local/share): one JSON file\n"
     "                  per board and an index; a readout shows the board's past\n"
     "  --no-history    keep no history\n"
+    "  --forward DIR   also forward each finished unit's file to the shared folder\n"
+    "                  DIR; while it cannot be reached the files wait in the\n"
+    "                  history's spool and the status line says how many\n"
     "  --help          show this text and exit\n"
     "\n"
     "Examples:\n"
@@ -134,7 +137,8 @@ int main(int argc, char** argv) {
                               .profilePath = options.profilePath,
                               .autoSequence = true,
                               .history = !options.noHistory,
-                              .historyDir = options.historyDir});
+                              .historyDir = options.historyDir,
+                              .forwardDir = options.forwardDir});
   rz::Station& station = session.GetStation();
   // Ends the run once; false when the record could not be written.
   const auto endRun = [&session](const std::function<void()>& serve) {
@@ -148,6 +152,7 @@ int main(int argc, char** argv) {
   {
     rz::gui::CStationDlg window(station, ui);
     rz::gui::OutsideEndWatch outsideEnd(window, signalFd);
+    if (!options.forwardDir.empty()) window.WatchStatusRemark([&session] { return session.ForwardRemark(); });
     if (std::string error; !session.Start(error)) {
       if (!error.empty()) {
         std::fprintf(stderr, "rzstation: %s\n", error.c_str());

@@ -36,6 +36,8 @@ constexpr int kJournalColumnPixels = 395;
 
 // How often an ending run looks whether the operation has stopped.
 constexpr int kEndPollMs = 20;
+// How often the status line's remark is asked for.
+constexpr int kStatusRemarkMs = 1000;
 // Exit status of a process that had to leave a running operation behind.
 constexpr int kExitOperationLeftBehind = 1;
 
@@ -289,7 +291,17 @@ void CStationDlg::InsertJournalLine(int line, const std::string& text) {
 
 void CStationDlg::DeleteJournalLine(int line) { journal_.Erase(line); }
 
-void CStationDlg::SetStatusText(const std::string& text) { statusLine_->setText(QString::fromStdString(text)); }
+void CStationDlg::SetStatusText(const std::string& text) {
+  statusLine_->setText(QString::fromStdString(statusText_.SetStatus(text)));
+}
+
+void CStationDlg::WatchStatusRemark(std::function<std::string()> remark) {
+  auto* timer = new QTimer(this);
+  connect(timer, &QTimer::timeout, this, [this, remark = std::move(remark)] {
+    if (const auto text = statusText_.SetRemark(remark())) statusLine_->setText(QString::fromStdString(*text));
+  });
+  timer->start(kStatusRemarkMs);
+}
 
 void CStationDlg::SetOperationControlsEnabled(bool enable) {
   // The focus is parked on the window itself, so that disabling the focused

@@ -11,6 +11,7 @@
 #include "app/controls.h"
 #include "app/station_ui.h"
 #include "app/station_window_model.h"
+#include "app/status_line_text.h"
 #include "app/window_thread_ui.h"
 #include "dialog_units.h"
 #include "journal_model.h"
@@ -76,6 +77,9 @@ class CStationDlg final : public QDialog, public rz::StationWindow {
   int JournalLineCount() const override { return journal_.Count(); }
   std::string JournalLineText(int line) const override { return journal_.Text(line); }
   void SetStatusText(const std::string& text) override;
+  // Shows after the status text what `remark` says, asked every second
+  // (how many finished units wait for the shared folder).
+  void WatchStatusRemark(std::function<std::string()> remark);
   void SetOperationControlsEnabled(bool enable) override;
   void SetSelectorEnabled(rz::Selector selector, bool enable) override;
   // Queues `count` next-control requests; they run after the current event.
@@ -163,6 +167,7 @@ class CStationDlg final : public QDialog, public rz::StationWindow {
   std::array<QPushButton*, kButtons + 1> buttons_{};  // [1..kButtons]
   rz::gui::JournalView* journalView_ = nullptr;
   QLabel* statusLine_ = nullptr;
+  rz::StatusLineText statusText_;
   QGroupBox* selectorFrame_ = nullptr;
   QCheckBox* ethernetSwitch_ = nullptr;
   QComboBox* portSelector_ = nullptr;

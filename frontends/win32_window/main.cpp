@@ -28,7 +28,7 @@ constexpr const char* kProgram = "rzstation";
 constexpr const char* kUsage =
     "rzstation [--workdir DIR] [--com1 PORT] [--com2 PORT] [--local-address IPV4] [--record FILE]\n"
     "          [--station NAME] [--operator NAME] [--serial SN] [--profile FILE]\n"
-    "          [--history DIR | --no-history]\n"
+    "          [--history DIR [--forward DIR] | --no-history]\n"
     "\n"
     "Opens the RZ-controller test station window.\n"
     "\n"
@@ -45,6 +45,9 @@ constexpr const char* kUsage =
     "--history DIR: keep every board's units in DIR (default: %LOCALAPPDATA%\\rzstation\\history), "
     "one JSON file per board and an index; a readout shows the board's past\n"
     "--no-history: keep no history\n"
+    "--forward DIR: also forward each finished unit's file to the shared folder DIR (a mapped drive or "
+    "a UNC path); while it cannot be reached the files wait in the history's spool and the status line "
+    "says how many\n"
     "\n"
     "Exit status: 0 after the exit button; 1 when the record could not be written at the end; "
     "2 for a wrong command line, or when tst7312v26.bin cannot be opened, the record cannot be "
@@ -96,7 +99,8 @@ int main(int argc, char** argv) {
                               .profilePath = options.profilePath,
                               .autoSequence = true,
                               .history = !options.noHistory,
-                              .historyDir = options.historyDir});
+                              .historyDir = options.historyDir,
+                              .forwardDir = options.forwardDir});
 
   // Start-up reports its failures in message boxes without an owner.
   if (std::string error; !session.Start(error)) {
@@ -106,6 +110,7 @@ int main(int argc, char** argv) {
   int status = kExitOk;
   {
     rz::win32::CStationDlg window(session.GetStation(), ui);
+    if (!options.forwardDir.empty()) window.WatchStatusRemark([&session] { return session.ForwardRemark(); });
     if (window.Create()) {
       window.RunUntilClosed();
     } else {

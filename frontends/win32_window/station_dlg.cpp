@@ -28,6 +28,9 @@ namespace {
 
 constexpr int kJournalColumnPixels = 395;
 constexpr UINT_PTR kParamsTimer = 0;
+// Asks for the status line's remark every second.
+constexpr UINT_PTR kStatusRemarkTimer = 1;
+constexpr UINT kStatusRemarkMs = 1000;
 // Posted after a click on the Ethernet switch and after a selector's list has
 // closed: a control that the mouse gave the focus and that no operation took
 // it from hands it back to the button the focus index names.
@@ -108,6 +111,12 @@ INT_PTR CStationDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       OnCommand(LOWORD(wParam), HIWORD(wParam));
       return TRUE;
     case WM_TIMER:
+      if (wParam == kStatusRemarkTimer) {
+        if (const auto text = statusText_.SetRemark(statusRemark_())) {
+          SetText(Control(rz::ControlRole::StatusLine), *text);
+        }
+        return TRUE;
+      }
       OnTimer();
       return FALSE;  // then the standard timer processing
     case DM_GETDEFID: {
@@ -147,6 +156,7 @@ void CStationDlg::InitDialog() {
   SetUpJournalList(Control(rz::ControlRole::Journal), rz::text::kJournalColumn, kJournalColumnPixels);
 
   SetStatusText(rz::text::kStatusIdle);
+  if (statusRemark_) ::SetTimer(dialog_, kStatusRemarkTimer, kStatusRemarkMs, nullptr);
 
   // Entries by position, never sorted.
   const auto fill = [](HWND box, const auto& entries) {
@@ -205,7 +215,9 @@ void CStationDlg::DeleteJournalLine(int line) {
 
 void CStationDlg::SetText(HWND control, const std::string& text) { SetWindowTextUtf8(control, text); }
 
-void CStationDlg::SetStatusText(const std::string& text) { SetText(Control(rz::ControlRole::StatusLine), text); }
+void CStationDlg::SetStatusText(const std::string& text) {
+  SetText(Control(rz::ControlRole::StatusLine), statusText_.SetStatus(text));
+}
 
 void CStationDlg::SetOperationControlsEnabled(bool enable) {
   // A disabled window loses the keyboard focus, and with no focus ESC would

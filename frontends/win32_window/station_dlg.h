@@ -2,11 +2,13 @@
 
 #include "windows_api.h"
 
+#include <functional>
 #include <string>
 
 #include "app/controls.h"
 #include "app/journal_lines.h"
 #include "app/station_window_model.h"
+#include "app/status_line_text.h"
 #include "app/window_thread_ui.h"
 #include "window_placement.h"
 
@@ -66,6 +68,9 @@ class CStationDlg final : public rz::StationWindow {
   int JournalLineCount() const override { return journal_.Count(); }
   std::string JournalLineText(int line) const override { return journal_.Text(line); }
   void SetStatusText(const std::string& text) override;
+  // Shows after the status text what `remark` says, asked every second
+  // (how many finished units wait for the shared folder). Before Create().
+  void WatchStatusRemark(std::function<std::string()> remark) { statusRemark_ = std::move(remark); }
   void SetOperationControlsEnabled(bool enable) override;
   void SetSelectorEnabled(rz::Selector selector, bool enable) override;
   // Posts `count` next-control requests; they are handled after the current message.
@@ -110,6 +115,8 @@ class CStationDlg final : public rz::StationWindow {
   CentreDialogsOnOwner centring_;
   HWND dialog_ = nullptr;
   HICON smallIcon_ = nullptr;
+  rz::StatusLineText statusText_;
+  std::function<std::string()> statusRemark_;
   bool closed_ = false;
 };
 

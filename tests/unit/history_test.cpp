@@ -19,8 +19,9 @@ namespace {
 
 HistoryEntry Entry(std::string id, std::string serial, std::string uniq, std::string security, std::string result,
                    std::string start = "2026-12-09T07:05:31.042+03:00") {
+  const std::string verdict = result == "PASS" || result == "FAIL" ? result : "";
   return {std::move(id), std::move(serial), std::move(uniq), std::move(security), std::move(result),
-          std::move(start), "bench-1", ""};
+          std::move(start), "bench-1", "", verdict, {"sdram.errors", "rtc"}, 12.5};
 }
 
 // A unit file's content as the record writes it, the parts the index reads.
