@@ -145,7 +145,7 @@ void RunRecord::SetNextSerial(std::string serial) {
 bool RunRecord::BeginUnitFor(const OperationRow& row) {
   // A download begins the next board, unless the unit that runs has had
   // nothing but changes of port (which began it for the board now to come).
-  bool begins = units_.empty();
+  bool begins = units_.empty() || units_.back().id == judgedId_;
   if (!begins && IsDownload(row)) {
     const RecordedUnit& unit = units_.back();
     begins = unit.downloaded || !unit.identity.Empty() ||
@@ -179,7 +179,7 @@ void RunRecord::OperationStarted(const OperationRow& row) {
   {
     std::lock_guard lock(mutex_);
     if (BeginUnitFor(row) && listener_ != nullptr) {
-      finished = units_[units_.size() - 2];
+      if (units_[units_.size() - 2].id != judgedId_) finished = units_[units_.size() - 2];
       run = HeaderLocked();
       // Without files to write, a finished unit is the listener's alone: a
       // run of many boards keeps only the one under test.
@@ -268,8 +268,22 @@ void RunRecord::SerialNumberGiven(const std::string& serial) {
 }
 
 void RunRecord::UnitJudged(const UnitVerdict& verdict) {
-  std::lock_guard lock(mutex_);
-  if (units_.empty()) return;
+  std::optional<RecordedUnit> judged;
+  RunData run;
+  {
+    std::lock_guard lock(mutex_);
+    if (!JudgeLocked(verdict)) return;
+    if (listener_ != nullptr) {
+      judged = units_.back();
+      judgedId_ = judged->id;
+      run = HeaderLocked();
+    }
+  }
+  if (judged) listener_->UnitFinished(run, *judged);
+}
+
+bool RunRecord::JudgeLocked(const UnitVerdict& verdict) {
+  if (units_.empty()) return false;
   RecordedUnit& unit = units_.back();
   // The sequence's measurements are the unit's last ones, in the same order.
   auto& measurements = unit.measurements;
@@ -277,6 +291,7 @@ void RunRecord::UnitJudged(const UnitVerdict& verdict) {
   measurements.insert(measurements.end(), verdict.measurements.begin(), verdict.measurements.end());
   unit.verdict = verdict;
   WriteLocked();
+  return true;
 }
 
 bool RunRecord::Finish(std::string& error) {
@@ -287,7 +302,8 @@ bool RunRecord::Finish(std::string& error) {
     end_ = std::chrono::system_clock::now();
     WriteLocked();
     error = writeError_;
-    if (listener_ != nullptr && !units_.empty() && !std::exchange(lastFinished_, true)) {
+    if (listener_ != nullptr && !units_.empty() && units_.back().id != judgedId_ &&
+        !std::exchange(lastFinished_, true)) {
       last = units_.back();
       run = HeaderLocked();
     }

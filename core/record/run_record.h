@@ -64,7 +64,9 @@ class RunRecord final : public OperationObserver, public ResultSink {
   void Measured(const Measurement& measurement) override;
   void SerialNumberGiven(const std::string& serial) override;
   // The unit's measurements take the verdict's judgements; the files are
-  // written again.
+  // written again. A judged unit is complete: it goes to the listener at
+  // once (a station may then stand idle for hours), and whatever runs next
+  // begins a unit of its own.
   void UnitJudged(const UnitVerdict& verdict) override;
 
   // Marks the run complete with its end time and writes the files a last time;
@@ -83,6 +85,8 @@ class RunRecord final : public OperationObserver, public ResultSink {
   RunData HeaderLocked() const;
   RunData SnapshotLocked() const;
   void WriteLocked();
+  // Gives the last unit its verdict; false when there is no unit.
+  bool JudgeLocked(const UnitVerdict& verdict);
 
   Station& station_;
   const std::string program_;
@@ -98,6 +102,8 @@ class RunRecord final : public OperationObserver, public ResultSink {
   std::optional<std::chrono::system_clock::time_point> end_;
   std::string writeError_;
   bool lastFinished_ = false;
+  // The unit handed to the listener when it was judged, not to be handed again.
+  std::string judgedId_;
   // The operation that runs: when it started, the journal's length then, and
   // the read-back it reported.
   std::chrono::steady_clock::time_point runningSince_;

@@ -337,6 +337,24 @@ TEST_F(RunRecordTest, AListenerHearsEachUnitIdentifiedAndFinishedOnce) {
   EXPECT_EQ(heard.identified, (std::vector<std::uint32_t>{0x0c7312a5, 0xdeadbeef}));
 }
 
+TEST_F(RunRecordTest, AJudgedUnitIsHandedOverAtOnceAndWhatFollowsIsAUnitOfItsOwn) {
+  RunRecord bare{station, "rz-test"};
+  HeardUnits heard;
+  bare.SetUnitListener(&heard);
+  station.observer = &bare;
+  station.results = &bare;
+  Use(kDownload);
+  const std::string judged = bare.Json()["units"][0]["unitId"];
+  bare.UnitJudged(UnitVerdict{});
+  EXPECT_EQ(heard.finished, std::vector<std::string>{judged});
+  Use(kConfig);  // no download: still a unit of its own, handed over at the end
+  const std::string after = bare.Json()["units"].back()["unitId"];
+  EXPECT_NE(after, judged);
+  std::string error;
+  EXPECT_TRUE(bare.Finish(error)) << error;
+  EXPECT_EQ(heard.finished, (std::vector<std::string>{judged, after}));
+}
+
 TEST(RecordText, FileNamesThatAreNotTextAreEscapedByteForByte) {
   const std::pair<std::string, std::string> cases[] = {
       {"/rz/образ.bin", "/rz/образ.bin"},

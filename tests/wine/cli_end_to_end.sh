@@ -186,6 +186,48 @@ cli_silence_check() {
   return 1
 }
 
+# The history on Windows: a board fails, its unit waits for a forward folder
+# that is not there; the board passes on a retest once the folder is back,
+# and both units are delivered. The history command lists them, the report
+# counts one retest that passed, the same as the Linux report over the same
+# folder, and the HTML report is written.
+cli_history_check() {
+  local history=$wine_tmp/history-shared share=$wine_tmp/history-share ok=1 dir windows linux
+  rm -rf "$history" "$share"
+  cli_run windows history-1 --eth-voltage 0 -- --profile FILE_DIR/../profile.json \
+    --history "$(windows_path "$history")" --forward "$(windows_path "$share")" --serial SN-7
+  dir=$wine_tmp/history-1-windows
+  if [ "$(cat "$dir/status")" != 1 ] || ! grep -q 'wait for the forward folder' "$dir/err.txt" ||
+    [ "$(find "$history/spool" -name '*.json' | wc -l)" != 1 ]; then
+    echo "cli: history: the failed unit does not wait in the spool: $(head -c 400 "$dir/err.txt")"
+    ok=
+  fi
+  mkdir -p "$share"
+  cli_run windows history-2 -- --profile FILE_DIR/../profile.json \
+    --history "$(windows_path "$history")" --forward "$(windows_path "$share")" --serial SN-7
+  dir=$wine_tmp/history-2-windows
+  if [ "$(cat "$dir/status")" != 0 ] || [ "$(find "$share" -name '*.json' | wc -l)" != 2 ] ||
+    [ "$(find "$history/spool" -name '*.json' | wc -l)" != 0 ]; then
+    echo "cli: history: the retest's status $(cat "$dir/status"), $(ls "$share" | wc -l) files delivered: $(head -c 400 "$dir/err.txt")"
+    ok=
+  fi
+  if [ "$(wine64_run 60 "$windows_build/bin/rzstation-cli.exe" history --history "$(windows_path "$history")" \
+          --serial SN-7 2>&1 | tr -d '\r' | grep -c 'SN-7')" != 2 ]; then
+    echo "cli: history: rzstation-cli.exe history does not list both units"
+    ok=
+  fi
+  windows=$(wine64_run 60 "$windows_build/bin/rzstation-cli.exe" report --history "$(windows_path "$history")" \
+    --csv days --html "$(windows_path "$history")\\report.html" 2>&1 | tr -d '\r')
+  linux=$("$linux_build/bin/rzstation-cli" report --history "$history" --csv days)
+  if [ "$windows" != "$linux" ] || ! echo "$windows" | grep -q ',2,1,0,0.0,1,1,' || ! grep -q '<svg' "$history/report.html"; then
+    echo "cli: history: the reports differ or miscount: Windows [$windows] Linux [$linux]"
+    ok=
+  fi
+  [ -n "$ok" ] && wine_passed=$((wine_passed + 1)) &&
+    echo "cli: history: a unit waited for the share, both were delivered, the reports agree"
+  [ -n "$ok" ]
+}
+
 # cli_both NAME BOARD_OPTIONS -- ARGUMENTS: the Linux run, then the Windows run.
 cli_both() {
   local name=$1 started
@@ -238,5 +280,6 @@ run_cli_end_to_end() {
   cli_checks_vary=1 cli_compare flash-udp back.bin || failures=$((failures + 1))
   cli_silence_check || failures=$((failures + 1))
   cli_profile_check || failures=$((failures + 1))
+  cli_history_check || failures=$((failures + 1))
   [ "$failures" -eq 0 ]
 }

@@ -67,8 +67,12 @@ run_window_profile() {
   cp "$wine_tmp/cli-program.bin" "$dir/tst7312v26.bin"
   jq '.sequence = ["download", "config", "service-com"] | del(."$schema")' \
     "$here/../../profiles/rz-board.json" >"$dir/profile.json"
+  # The forward folder is not there: the unit waits in the spool, and the
+  # status line says so.
   window_drive window-profile --eth-voltage 0 -- --profile "$(windows_path "$dir")\\profile.json" \
-    --record "$(windows_path "$dir")\\run.json" -- serial=SN-5 download "status=БРАК" exit || return 1
+    --record "$(windows_path "$dir")\\run.json" --history "$(windows_path "$dir")\\history" \
+    --forward "$(windows_path "$dir")\\share" -- serial=SN-5 download "status=БРАК" \
+    "status=Не отправлено в общий каталог: 1" exit || return 1
   if [ "$driven" -ne 0 ] || [ "$status" -ne 0 ]; then
     echo "window profile: driver $driven, rzstation.exe $status: $(tr -d '\r' <"$dir/driver.txt" | tail -3)"
     ok=
@@ -80,6 +84,10 @@ run_window_profile() {
   fi
   if ! iconv -f CP1251 -t UTF-8 "$dir/vesk_rz.log" | grep -q '^ ==== RZ controller board: БРАК ===='; then
     echo "window profile: the results log lacks the verdict"
+    ok=
+  fi
+  if [ "$(find "$dir/history/spool" -name '*.json' | wc -l)" != 1 ]; then
+    echo "window profile: the unit does not wait in the spool"
     ok=
   fi
   [ -n "$ok" ] && wine_passed=$((wine_passed + 1)) &&
