@@ -83,6 +83,14 @@ class ProductionWindowTest : public QObject {
     QCOMPARE(r.rig.window->StatusLine()->text(), QStringLiteral("RZ controller board: БРАК"));
     QTRY_VERIFY(r.rig.Button(1)->isEnabled());
     QVERIFY(r.rig.messages.empty());
+    // The remark (units waiting for the shared folder) follows the status
+    // text, and goes when there is nothing to say.
+    std::string remark = "Не отправлено в общий каталог: 2";
+    r.rig.window->WatchStatusRemark([&remark] { return remark; });
+    QTRY_COMPARE(r.rig.window->StatusLine()->text(),
+                 QStringLiteral("RZ controller board: БРАК   [Не отправлено в общий каталог: 2]"));
+    remark.clear();
+    QTRY_COMPARE(r.rig.window->StatusLine()->text(), QStringLiteral("RZ controller board: БРАК"));
   }
 
   void escStopsTheSequenceAsIncomplete() {
