@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# The report views on a small set of units whose figures are worked out by
+# hand below: a first pass, retests that pass (at another station, the same
+# day, and one whose first unit is later by local time but earlier as an
+# instant), a board failing twice, a unit without verdict, a board known by
+# neither Uniq_ID nor serial, two stations, two days.
+#   tests/collector/report_views_test.sh BIN_DIR
+set -uo pipefail
+bin=$1
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/../scripts/postgres_server.sh"
+. "$here/unit_file.sh"
+work=$(mktemp -d)
+pg=$(mktemp -d)
+trap 'pg_server_stop; rm -rf "$work" "$pg"' EXIT
+pg_server_start "$pg" -c fsync=off || exit 1
+
+# id station start verdict seconds serial uniq_id failing...
+while read -r id station start verdict seconds serial uniq failing; do
+  # shellcheck disable=SC2086  # the failing names are words
+  write_unit "$work/$id.json" "00000000-0000-4000-8000-0000000000$id" "$station" "$start" "$verdict" "$seconds" \
+    "$serial" "$uniq" $failing
+done <<'UNITS'
+01 A 2026-12-01T08:00:00+03:00 PASS 30 - 0000000a
+02 A 2026-12-01T09:00:00+03:00 FAIL 40 SN-2 0000000b sdram
+03 B 2026-12-01T10:00:00+03:00 PASS 20 SN-2 0000000b
+04 A 2026-12-01T11:00:00+03:00 FAIL 50 SN-3 - sdram rtc rtc
+05 A 2026-12-02T08:00:00+03:00 FAIL 60 SN-3 - rtc flash
+06 B 2026-12-02T09:00:00+03:00 INCOMPLETE 10 - 0000000d
+07 B 2026-12-02T09:30:00+03:00 PASS 25 - 0000000d
+08 A 2026-12-01T12:00:00+03:00 - 99 - 0000000a
+09 B 2026-12-02T10:00:00+03:00 PASS 15 - -
+10 A 2026-12-02T01:00:00+03:00 FAIL 35 - 0000000e rtc
+11 B 2026-12-01T23:30:00+00:00 PASS 45 - 0000000e
+UNITS
+mkdir -p "$work/archive"
+timeout 60 "$bin/rzstation-collect" --from "$work" --db "$PG_CONNINFO" --once >/dev/null || exit 1
+
+failed=0
+expect() {  # expect VIEW, then the expected rows on stdin
+  local actual
+  actual=$("$PG_SERVER_BIN/psql" "$PG_CONNINFO" -XAtq -F ' ' -P null=NULL -c "SELECT * FROM $1")
+  if [ "$actual" = "$(cat)" ]; then echo "ok: $1"; else echo "FAIL: $1:"; echo "$actual"; failed=1; fi
+}
+# station day units boards first_pass yield retests passed_after_retest mean max
+# A 12-01: units 01 02 04 (08 has no verdict), all first units, 01 passes.
+# A 12-02: 05 a retest; 10 is the first unit of 0000000e (22:00 UTC on the 1st).
+# B 12-01: 03 and 11 are retests that pass (11 at 23:30 UTC, after 10).
+# B 12-02: 06 and 09 are first units, 09 passes; 07 a retest that passes.
+expect report_days <<'ROWS'
+A 2026-12-01 3 3 1 33.3 0 0 40.0 50.0
+A 2026-12-02 2 1 0 0.0 1 0 47.5 60.0
+B 2026-12-01 2 0 0 NULL 2 2 32.5 45.0
+B 2026-12-02 3 2 1 50.0 1 1 16.7 25.0
+ROWS
+# rtc: 04 (once, though named twice), 05, 10; sdram: 02, 04; flash: 05.
+expect report_pareto <<'ROWS'
+rtc 3 50.0 50.0
+sdram 2 33.3 83.3
+flash 1 16.7 100.0
+ROWS
+expect report_failures <<'ROWS'
+A 2026-12-01 sdram 2
+A 2026-12-01 rtc 1
+A 2026-12-02 rtc 2
+A 2026-12-02 flash 1
+ROWS
+expect report_retested <<'ROWS'
+0000000b SN-2 FAIL 2026-12-01 2026-12-01 2
+0000000e NULL FAIL 2026-12-02 2026-12-01 2
+0000000d NULL INCOMPLETE 2026-12-02 2026-12-02 2
+ROWS
+exit $failed

@@ -1,0 +1,34 @@
+# Writes unit files as the station writes them (the fields the collector
+# reads, with the rest of a unit's shape around them). Source it, then:
+#   write_unit FILE UNIT_ID STATION START VERDICT SECONDS SERIAL UNIQ_ID [FAILING...]
+# VERDICT is PASS, FAIL, INCOMPLETE or - (no verdict); SERIAL and UNIQ_ID are -
+# for none. SECONDS is split over two operations.
+write_unit() {
+  local file=$1 id=$2 station=$3 start=$4 verdict=$5 seconds=$6 serial=$7 uniq=$8
+  shift 8
+  jq -n --arg id "$id" --arg station "$station" --arg start "$start" --arg verdict "$verdict" \
+    --argjson seconds "$seconds" --arg serial "$serial" --arg uniq "$uniq" '
+    def none_if_dash: if . == "-" then null else . end;
+    {schemaVersion: 1, unitId: $id, serial: ($serial | none_if_dash), port: "COM1", downloaded: true,
+     testProgram: {size: 65536, sha256: "00"}, start: $start,
+     outcome: (if $verdict == "PASS" then "success" else "failure" end),
+     identity: {processor: (if $uniq == "-" then null else
+                  {type: "EP7312", clockMhz: 74, uniqId: $uniq, randomId: ["0", "0", "0", "0"]} end),
+                sdram: null,
+                flash: {busWidthBits: 16, makerCode: "001f", maker: "Atmel", deviceCode: "00c8", cfi: true,
+                        part: "AT49BV322A", bootBlock: "top",
+                        securityId: ["00000001", "00000002", "00000003", "00000004"]},
+                ethernet: null},
+     operations: [{name: "download", start: $start, durationSeconds: 1.5, outcome: "success",
+                   journal: [" Загрузка программы", " tab\there"]},
+                  {name: "config", start: $start, durationSeconds: ($seconds - 1.5), outcome: "success",
+                   journal: []}],
+     measurements: [{name: "config.sdram.totalMegabytes", value: 32, unit: "MB",
+                     limit: {min: 32, max: 32}, result: "pass"},
+                    {name: "config.flash.part", value: "AT49BV322A", unit: null,
+                     limit: {allowed: ["AT49BV322A"]}, result: "pass"}],
+     verdict: (if $verdict == "-" then null else
+               {result: $verdict, product: "RZ", failing: $ARGS.positional, marginal: []} end),
+     station: {program: "rzstation-cli", version: "2.6", name: $station}, operator: null, host: "bench"}
+  ' --args "$@" >"$file"
+}
