@@ -5,8 +5,8 @@
 namespace rz::collect {
 
 std::string CollectUsage() {
-  return "Usage: rzstation-collect --from DIR [--db CONNINFO] [--archive DIR] [--quarantine DIR]\n"
-         "                         [--once | --interval SECONDS]\n"
+  return "Usage: rzstation-collect --from DIR [OPTIONS] --once\n"
+         "       rzstation-collect --from DIR [OPTIONS] [--interval SECONDS]\n"
          "\n"
          "Imports the unit files the RZ stations forward into a folder (one JSON file per\n"
          "tested board) into a PostgreSQL database, creating its tables and report views\n"

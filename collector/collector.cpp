@@ -1,31 +1,46 @@
 #include "collector.h"
 
+#include <algorithm>
+#include <future>
 #include <set>
 
 namespace rz::collect {
+
+Collector::Prepared Collector::Prepare(const std::vector<std::string>& names, std::size_t first) const {
+  Prepared prepared;
+  const std::size_t end = std::min(names.size(), first + batchSize_);
+  for (std::size_t i = first; i < end; ++i) {
+    Pending pending{names[i], {}};
+    std::string text;
+    std::string reason;
+    if (!ReadFile(folders_.forward + "/" + pending.name, text, reason)) {
+      prepared.refused.emplace_back(pending.name, "cannot be read: " + reason);
+    } else if (!UnitRowsOfFile(text, pending.rows, reason)) {
+      prepared.refused.emplace_back(pending.name, reason);
+    } else {
+      prepared.units.push_back(std::move(pending));
+    }
+  }
+  return prepared;
+}
 
 bool Collector::ImportWaiting(ImportCounts& counts, std::string& error) {
   databaseFailed_ = false;
   std::vector<std::string> names;
   if (!MakeFolders(folders_, error) || !WaitingFiles(folders_.forward, names, error)) return false;
-  std::vector<Pending> batch;
-  for (const std::string& name : names) {
-    Pending pending{name, {}};
-    std::string text;
-    std::string reason;
-    if (!ReadFile(folders_.forward + "/" + name, text, reason)) {
-      SendToQuarantine(name, "cannot be read: " + reason, counts);
-    } else if (!UnitRowsOfFile(text, pending.rows, reason)) {
-      SendToQuarantine(name, reason, counts);
-    } else {
-      batch.push_back(std::move(pending));
-    }
-    if (batch.size() < batchSize_) continue;
-    if (!ImportBatch(batch, counts, error)) return false;
-    batch.clear();
+  const auto prepare = [this, &names](std::size_t first) {
+    return std::async(std::launch::async, [this, &names, first] { return Prepare(names, first); });
+  };
+  // Destroyed (so waited for) before `names`.
+  std::future<Prepared> next = prepare(0);
+  for (std::size_t first = 0; first < names.size(); first += batchSize_) {
+    Prepared batch = next.get();
+    if (first + batchSize_ < names.size()) next = prepare(first + batchSize_);
+    for (const auto& [name, reason] : batch.refused) SendToQuarantine(name, reason, counts);
+    if (!batch.units.empty() && !ImportBatch(batch.units, counts, error)) return false;
     if (stop_()) return true;
   }
-  return batch.empty() || ImportBatch(batch, counts, error);
+  return true;
 }
 
 bool Collector::ImportBatch(std::vector<Pending>& batch, ImportCounts& counts, std::string& error) {

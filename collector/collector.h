@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "forward_folder.h"
@@ -20,7 +21,8 @@ struct ImportCounts {
 // one that is not a valid unit goes to quarantine with its reason, the others
 // are stored in batches, and a batch's files go to the archive once it has
 // committed. A database failure leaves the batch's files, and all after
-// them, in the forward folder.
+// them, in the forward folder. The next batch's files are read and converted
+// on a second thread while the database stores the current one.
 class Collector {
  public:
   using Warn = std::function<void(const std::string&)>;
@@ -47,6 +49,12 @@ class Collector {
     std::string name;
     UnitRows rows;
   };
+  // A batch's files read and converted, nothing moved yet.
+  struct Prepared {
+    std::vector<Pending> units;
+    std::vector<std::pair<std::string, std::string>> refused;  // name, reason
+  };
+  Prepared Prepare(const std::vector<std::string>& names, std::size_t first) const;
   bool ImportBatch(std::vector<Pending>& batch, ImportCounts& counts, std::string& error);
   void Archive(const std::string& name);
   void SendToQuarantine(const std::string& name, const std::string& reason, ImportCounts& counts);

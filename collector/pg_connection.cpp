@@ -10,9 +10,15 @@ namespace {
 
 using Result = std::unique_ptr<PGresult, decltype(&PQclear)>;
 
-std::string Trimmed(const char* text) {
-  std::string line = text != nullptr ? text : "";
-  while (!line.empty() && (line.back() == '\n' || line.back() == ' ')) line.pop_back();
+// libpq's message on one line: its line breaks (and the tabs after them) as spaces.
+std::string OneLine(const char* text) {
+  std::string line;
+  for (const char* c = text != nullptr ? text : ""; *c != '\0'; ++c) {
+    const bool gap = *c == '\n' || *c == '\t';
+    if (!gap) line += *c;
+    else if (!line.empty() && line.back() != ' ') line += ' ';
+  }
+  while (!line.empty() && line.back() == ' ') line.pop_back();
   return line;
 }
 
@@ -22,12 +28,13 @@ void Ignore(void*, const char*) {}
 bool Succeeded(PGconn* conn, const PGresult* result, ExecStatusType expected, PgError& error) {
   if (result != nullptr && PQresultStatus(result) == expected) return true;
   if (result == nullptr) {
-    error = {Trimmed(PQerrorMessage(conn)), ""};
+    error = {OneLine(PQerrorMessage(conn)), ""};
     return false;
   }
   const char* state = PQresultErrorField(result, PG_DIAG_SQLSTATE);
-  error = {Trimmed(PQresultErrorMessage(result)), state != nullptr ? state : ""};
-  if (error.message.empty()) error.message = Trimmed(PQerrorMessage(conn));
+  const char* primary = PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY);
+  error = {OneLine(primary != nullptr ? primary : PQresultErrorMessage(result)), state != nullptr ? state : ""};
+  if (error.message.empty()) error.message = OneLine(PQerrorMessage(conn));
   return false;
 }
 
@@ -53,13 +60,13 @@ bool PgConnection::Open(const std::string& conninfo, PgError& error) {
   Close();
   PGconn* conn = PQconnectdb(conninfo.c_str());
   if (conn == nullptr || PQstatus(conn) != CONNECTION_OK) {
-    error = {conn != nullptr ? Trimmed(PQerrorMessage(conn)) : "out of memory", ""};
+    error = {conn != nullptr ? OneLine(PQerrorMessage(conn)) : "out of memory", ""};
     if (conn != nullptr) PQfinish(conn);
     return false;
   }
   PQsetNoticeProcessor(conn, Ignore, nullptr);
   if (PQsetClientEncoding(conn, "UTF8") != 0) {
-    error = {Trimmed(PQerrorMessage(conn)), ""};
+    error = {OneLine(PQerrorMessage(conn)), ""};
     PQfinish(conn);
     return false;
   }
@@ -97,7 +104,7 @@ bool PgConnection::CopyIn(const std::string& copySql, const std::string& data, P
     sent = PQputCopyData(conn_, data.data() + at, static_cast<int>(length)) == 1;
   }
   if (!sent || PQputCopyEnd(conn_, nullptr) != 1) {
-    error = {Trimmed(PQerrorMessage(conn_)), ""};
+    error = {OneLine(PQerrorMessage(conn_)), ""};
     // Whatever the server still says about the aborted COPY is read and dropped.
     while (PGresult* rest = PQgetResult(conn_)) PQclear(rest);
     return false;

@@ -32,13 +32,14 @@ printf '{"unitId": "00000000-0000-4000-8000-00000000000d", "start": ' >"$fwd/202
 echo '{"hello": "world"}' >"$fwd/20261201T120000-other.json"
 write_unit "$fwd/20261201T130000-e.json" 00000000-0000-4000-8000-00000000000e A 2026-12-01T13:00:00+03:00 - 1 - -
 jq '.operations[0].durationSeconds = "long"' "$fwd/20261201T130000-e.json" >"$fwd/20261201T130000-wrong.json"
+jq '.start = "2026-02-30T13:00:00+03:00"' "$fwd/20261201T130000-e.json" >"$fwd/20261201T130000-refused.json"
 rm "$fwd/20261201T130000-e.json"
 cp "$fwd/20261201T080000-$a.json" "$fwd/.20261201T140000-copying.json"
 echo '{"unitId": "00000000-0000-4000-8000-00000000000a"}' >"$fwd/index.jsonl"
 
 out=$(collect 2>"$work/err")
 check "first import: exit status" 0 $?
-check "first import: summary" "imported 3, already known 1, quarantined 3" "$out"
+check "first import: summary" "imported 3, already known 1, quarantined 4" "$out"
 check "units, operations, measurements" "3 6 6" \
   "$(sql "SELECT (SELECT count(*) FROM units) || ' ' || (SELECT count(*) FROM operations) || ' ' ||
           (SELECT count(*) FROM measurements)")"
@@ -55,11 +56,14 @@ check "operation and measurement rows" "download|1.5|success config.flash.part|A
 check "the whole file kept" "\" tab\\there\"" "$(sql "SELECT document->'operations'->0->'journal'->1 FROM units WHERE unit_id = '$a'")"
 check "archive" "20261201T080000-$a.json 20261201T080000-copy.json 20261201T090000-b.json 20261201T100000-c.json" \
   "$(cd "$fwd/archive" && echo *)"
-check "quarantine" "20261201T110000-broken.json 20261201T110000-broken.json.reason.txt 20261201T120000-other.json 20261201T120000-other.json.reason.txt 20261201T130000-wrong.json 20261201T130000-wrong.json.reason.txt" \
-  "$(cd "$fwd/quarantine" && echo *)"
+check "quarantine" "20261201T110000-broken.json 20261201T120000-other.json 20261201T130000-refused.json 20261201T130000-wrong.json" \
+  "$(cd "$fwd/quarantine" && echo *.json)"
+check "quarantine: a reason for each" 4 "$(cd "$fwd/quarantine" && ls *.json.reason.txt | wc -l)"
 grep -q "^not JSON" "$fwd/quarantine/20261201T110000-broken.json.reason.txt"
 check "reason: broken JSON" 0 $?
 check "reason: not a unit" "unitId is missing" "$(cat "$fwd/quarantine/20261201T120000-other.json.reason.txt")"
+grep -q "^refused by the database: .*out of range" "$fwd/quarantine/20261201T130000-refused.json.reason.txt"
+check "reason: a date the database refuses" 0 $?
 check "reason: wrong type" "operations[0].durationSeconds is not a number" \
   "$(cat "$fwd/quarantine/20261201T130000-wrong.json.reason.txt")"
 check "left in the forward folder" ".20261201T140000-copying.json archive index.jsonl quarantine" \

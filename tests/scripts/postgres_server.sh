@@ -5,11 +5,12 @@
 #                                           connection string) and PG_SERVER_BIN (the server's
 #                                           programs: psql, pg_ctl, ...)
 #   pg_server_stop                          stops it; harmless when it is not running
-# DIR is a new empty folder (mktemp -d makes one). The server's programs are
-# taken from /usr/lib/postgresql/VERSION/bin (the newest). initdb refuses to run
-# as root: as root, the server runs as the user postgres (made by Debian's
-# postgresql package), DIR is handed over to it and the connection is made as
-# that user. Extra server options are given as "-c name=value".
+# DIR is a new folder, e.g. made by mktemp -d or inside one. The server's
+# programs are taken from /usr/lib/postgresql/VERSION/bin (the newest). initdb
+# refuses to run as root: as root, the server runs as the user postgres (made
+# by Debian's postgresql package), DIR is handed over to it, the temporary
+# folders above it are made passable (search only) for it, and the connection
+# is made as that user. Extra server options are given as "-c name=value".
 
 pg_server_start() {
   local dir=$1
@@ -29,6 +30,15 @@ pg_server_start() {
     user=postgres
     PG_SERVER_AS=(runuser -u postgres --)
     chown -R postgres: "$dir" || return 1
+    local up
+    up=$(cd "$dir/.." && pwd)
+    while ! runuser -u postgres -- test -x "$up/"; do
+      case "$up/" in
+        "${TMPDIR:-/tmp}"/?*) chmod o+x "$up" || return 1 ;;
+        *) echo "pg_server_start: the user postgres cannot reach $dir (through $up)" >&2; return 1 ;;
+      esac
+      up=$(dirname "$up")
+    done
   fi
   if ! "${PG_SERVER_AS[@]}" "$PG_SERVER_BIN/initdb" -D "$dir/data" -U "$user" -A trust -E UTF8 --locale=C \
       >"$dir/initdb.log" 2>&1; then
