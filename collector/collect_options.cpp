@@ -70,8 +70,8 @@ std::optional<CollectOptions> ParseCollectOptions(const std::vector<std::string>
     quarantineGiven |= arg == "--quarantine";
     if (arg == "--interval") {
       intervalGiven = true;
-      const auto [end, code] = std::from_chars(interval.data(), interval.data() + interval.size(),
-                                               options.intervalSeconds);
+      const auto [end, code] =
+          std::from_chars(interval.data(), interval.data() + interval.size(), options.intervalSeconds);
       if (code != std::errc() || end != interval.data() + interval.size() || options.intervalSeconds < 1 ||
           options.intervalSeconds > 86400) {
         error = "--interval takes whole seconds from 1 to 86400, not '" + interval + "'";

@@ -15,8 +15,10 @@ std::string OneLine(const char* text) {
   std::string line;
   for (const char* c = text != nullptr ? text : ""; *c != '\0'; ++c) {
     const bool gap = *c == '\n' || *c == '\t';
-    if (!gap) line += *c;
-    else if (!line.empty() && line.back() != ' ') line += ' ';
+    if (!gap)
+      line += *c;
+    else if (!line.empty() && line.back() != ' ')
+      line += ' ';
   }
   while (!line.empty() && line.back() == ' ') line.pop_back();
   return line;

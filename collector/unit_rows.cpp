@@ -1,7 +1,6 @@
 #include "unit_rows.h"
 
 #include <cctype>
-
 #include <nlohmann/json.hpp>
 
 #include "history/history_index.h"
@@ -81,12 +80,15 @@ OperationRow Operation(const Json& item, const std::string& where) {
 
 MeasurementRow Measurement(const Json& item, const std::string& where) {
   if (!item.is_object()) Bad(where.substr(0, where.size() - 1), "is not an object");
-  MeasurementRow row{Text(item, "name", where), std::nullopt, std::nullopt, OptionalText(item, "unit", where),
+  MeasurementRow row{Text(item, "name", where),           std::nullopt, std::nullopt, OptionalText(item, "unit", where),
                      OptionalText(item, "result", where), std::nullopt};
   const auto value = item.find("value");
-  if (value != item.end() && value->is_number()) row.number = value->get<double>();
-  else if (value != item.end() && value->is_string()) row.text = value->get<std::string>();
-  else if (value != item.end() && !value->is_null()) Bad(where + "value", "is neither a number nor text");
+  if (value != item.end() && value->is_number())
+    row.number = value->get<double>();
+  else if (value != item.end() && value->is_string())
+    row.text = value->get<std::string>();
+  else if (value != item.end() && !value->is_null())
+    Bad(where + "value", "is neither a number nor text");
   if (const Json* limit = OptionalObject(item, "limit", where)) row.limit = limit->dump();
   return row;
 }

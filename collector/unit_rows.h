@@ -17,8 +17,8 @@ struct OperationRow {
 
 struct MeasurementRow {
   std::string name;
-  std::optional<double> number;       // a numeric value
-  std::optional<std::string> text;    // a text value
+  std::optional<double> number;     // a numeric value
+  std::optional<std::string> text;  // a text value
   std::optional<std::string> unit;
   std::optional<std::string> result;  // pass, marginal, fail, none
   std::optional<std::string> limit;   // the limit object as JSON text

@@ -44,7 +44,11 @@ struct BatchText {
 };
 
 void AddUnit(const UnitRows& unit, BatchText& batch) {
-  batch.units.Text(unit.unitId).TextOrNull(unit.serial).TextOrNull(unit.uniqId).TextOrNull(unit.flashSecurityId).TextOrNull(unit.station);
+  batch.units.Text(unit.unitId)
+      .TextOrNull(unit.serial)
+      .TextOrNull(unit.uniqId)
+      .TextOrNull(unit.flashSecurityId)
+      .TextOrNull(unit.station);
   batch.units.Text(unit.start).Text(unit.start).Text(unit.day).TextOrNull(unit.outcome).TextOrNull(unit.verdict);
   batch.units.TextOrNull(unit.product).Number(unit.seconds).TextArray(unit.failing).TextArray(unit.marginal);
   batch.units.Text(unit.document).EndRow();
@@ -76,12 +80,12 @@ bool UnitStore::Store(const std::vector<const UnitRows*>& units, std::size_t& fr
   BatchText batch;
   for (const UnitRows* unit : units) AddUnit(*unit, batch);
   std::vector<std::string> added;
-  const bool stored = db_.Run("BEGIN", error) &&
-                      db_.CopyIn(std::string("COPY incoming_units (") + kUnitColumns + ") FROM STDIN",
-                                 batch.units.Data(), error) &&
-                      db_.CopyIn("COPY incoming_operations FROM STDIN", batch.operations.Data(), error) &&
-                      db_.CopyIn("COPY incoming_measurements FROM STDIN", batch.measurements.Data(), error) &&
-                      db_.Column(MergeSql(), added, error) && db_.Run("COMMIT", error);
+  const bool stored =
+      db_.Run("BEGIN", error) &&
+      db_.CopyIn(std::string("COPY incoming_units (") + kUnitColumns + ") FROM STDIN", batch.units.Data(), error) &&
+      db_.CopyIn("COPY incoming_operations FROM STDIN", batch.operations.Data(), error) &&
+      db_.CopyIn("COPY incoming_measurements FROM STDIN", batch.measurements.Data(), error) &&
+      db_.Column(MergeSql(), added, error) && db_.Run("COMMIT", error);
   if (!stored) {
     PgError ignored;
     db_.Run("ROLLBACK", ignored);

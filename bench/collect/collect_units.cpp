@@ -35,7 +35,8 @@ rz::RecordedUnit SyntheticUnit(int n, std::chrono::system_clock::time_point star
     operation.start = unit.start;
     operation.seconds = 3.5 + n % 5;
     operation.outcome = rz::Outcome::Success;
-    for (int line = 0; line < 4; ++line) operation.journal.push_back(" Строка журнала операции " + std::to_string(line));
+    for (int line = 0; line < 4; ++line)
+      operation.journal.push_back(" Строка журнала операции " + std::to_string(line));
     unit.operations.push_back(std::move(operation));
   }
   const bool fails = n % 7 == 3;

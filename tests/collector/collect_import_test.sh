@@ -4,20 +4,16 @@
 # service mode and its end on SIGTERM; the database gone.
 #   tests/collector/collect_import_test.sh BIN_DIR
 set -uo pipefail
-bin=$1
-here=$(cd "$(dirname "$0")" && pwd)
-. "$here/../scripts/postgres_server.sh"
-. "$here/unit_file.sh"
-work=$(mktemp -d)
-pg=$(mktemp -d)
-trap 'pg_server_stop; rm -rf "$work" "$pg"' EXIT
-pg_server_start "$pg" -c fsync=off || exit 1
+. "$(dirname "$0")/collect_test_env.sh" "$1"
 
 failed=0
 check() {  # check WHAT EXPECTED ACTUAL
   if [ "$2" = "$3" ]; then echo "ok: $1"; else echo "FAIL: $1: expected '$2', got '$3'"; failed=1; fi
 }
-sql() { "$PG_SERVER_BIN/psql" "$PG_CONNINFO" -XAtq -c "$1"; }
+rows() {  # how many units, operations, measurements
+  sql -c "SELECT (SELECT count(*) FROM units) || ' ' || (SELECT count(*) FROM operations) || ' ' ||
+                 (SELECT count(*) FROM measurements)"
+}
 collect() { timeout 60 "$bin/rzstation-collect" --from "$fwd" --db "$PG_CONNINFO" --once "$@"; }
 
 fwd=$work/forward
@@ -41,19 +37,18 @@ out=$(collect 2>"$work/err")
 check "first import: exit status" 0 $?
 check "first import: summary" "imported 3, already known 1, quarantined 4" "$out"
 check "units, operations, measurements" "3 6 6" \
-  "$(sql "SELECT (SELECT count(*) FROM units) || ' ' || (SELECT count(*) FROM operations) || ' ' ||
-          (SELECT count(*) FROM measurements)")"
+  "$(rows)"
 check "a unit's row" "SN-1|0000001a|00000004 00000003 00000002 00000001|A|2026-12-01 05:00:00.25+00|2026-12-01|PASS|30.25|0000001a" \
-  "$(sql "SET TIME ZONE 'UTC'; SELECT serial, uniq_id, flash_security_id, station, start, day, verdict, seconds, board
+  "$(sql -c "SET TIME ZONE 'UTC'; SELECT serial, uniq_id, flash_security_id, station, start, day, verdict, seconds, board
           FROM units WHERE unit_id = '$a'")"
 check "failing names, board by Uniq_ID" "{sdram,ext-com.errors[3]}|0000001b" \
-  "$(sql "SELECT failing, board FROM units WHERE unit_id = '00000000-0000-4000-8000-00000000000b'")"
+  "$(sql -c "SELECT failing, board FROM units WHERE unit_id = '00000000-0000-4000-8000-00000000000b'")"
 check "unit without verdict" "|unit:00000000-0000-4000-8000-00000000000c|B" \
-  "$(sql "SELECT verdict, board, station FROM units WHERE unit_id = '00000000-0000-4000-8000-00000000000c'")"
+  "$(sql -c "SELECT verdict, board, station FROM units WHERE unit_id = '00000000-0000-4000-8000-00000000000c'")"
 check "operation and measurement rows" "download|1.5|success config.flash.part|AT49BV322A|{\"allowed\": [\"AT49BV322A\"]}" \
-  "$(sql "SELECT name || '|' || duration_seconds || '|' || outcome FROM operations WHERE unit_id = '$a' AND position = 1") $(
-     sql "SELECT name || '|' || value_text || '|' || \"limit\" FROM measurements WHERE unit_id = '$a' AND position = 2")"
-check "the whole file kept" "\" tab\\there\"" "$(sql "SELECT document->'operations'->0->'journal'->1 FROM units WHERE unit_id = '$a'")"
+  "$(sql -c "SELECT name || '|' || duration_seconds || '|' || outcome FROM operations WHERE unit_id = '$a' AND position = 1") $(
+     sql -c "SELECT name || '|' || value_text || '|' || \"limit\" FROM measurements WHERE unit_id = '$a' AND position = 2")"
+check "the whole file kept" "\" tab\\there\"" "$(sql -c "SELECT document->'operations'->0->'journal'->1 FROM units WHERE unit_id = '$a'")"
 check "archive" "20261201T080000-$a.json 20261201T080000-copy.json 20261201T090000-b.json 20261201T100000-c.json" \
   "$(cd "$fwd/archive" && echo *)"
 check "quarantine" "20261201T110000-broken.json 20261201T120000-other.json 20261201T130000-refused.json 20261201T130000-wrong.json" \
@@ -72,8 +67,7 @@ check "left in the forward folder" ".20261201T140000-copying.json archive index.
 cp "$fwd/archive/20261201T090000-b.json" "$fwd/"
 out=$(collect 2>>"$work/err")
 check "second import: changes nothing" "0 imported 0, already known 1, quarantined 0 3 6 6" \
-  "$? $out $(sql "SELECT (SELECT count(*) FROM units) || ' ' || (SELECT count(*) FROM operations) || ' ' ||
-                  (SELECT count(*) FROM measurements)")"
+  "$? $out $(rows)"
 
 # The service: a file that arrives is imported within an interval; SIGTERM ends it.
 timeout 60 "$bin/rzstation-collect" --from "$fwd" --db "$PG_CONNINFO" --interval 1 >"$work/service.out" 2>&1 &

@@ -6,14 +6,7 @@
 # neither Uniq_ID nor serial, two stations, two days.
 #   tests/collector/report_views_test.sh BIN_DIR
 set -uo pipefail
-bin=$1
-here=$(cd "$(dirname "$0")" && pwd)
-. "$here/../scripts/postgres_server.sh"
-. "$here/unit_file.sh"
-work=$(mktemp -d)
-pg=$(mktemp -d)
-trap 'pg_server_stop; rm -rf "$work" "$pg"' EXIT
-pg_server_start "$pg" -c fsync=off || exit 1
+. "$(dirname "$0")/collect_test_env.sh" "$1"
 
 # id station start verdict seconds serial uniq_id failing...
 while read -r id station start verdict seconds serial uniq failing; do
@@ -39,7 +32,7 @@ timeout 60 "$bin/rzstation-collect" --from "$work" --db "$PG_CONNINFO" --once >/
 failed=0
 expect() {  # expect VIEW, then the expected rows on stdin
   local actual
-  actual=$("$PG_SERVER_BIN/psql" "$PG_CONNINFO" -XAtq -F ' ' -P null=NULL -c "SELECT * FROM $1")
+  actual=$(sql -F ' ' -P null=NULL -c "SELECT * FROM $1")
   if [ "$actual" = "$(cat)" ]; then echo "ok: $1"; else echo "FAIL: $1:"; echo "$actual"; failed=1; fi
 }
 # station day units boards first_pass yield retests passed_after_retest mean max

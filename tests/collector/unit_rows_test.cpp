@@ -1,10 +1,11 @@
 // The collector's conversions that need no database: unit file text to rows
 // (what is refused and why) and rows to COPY text.
 
+#include "unit_rows.h"
+
 #include <gtest/gtest.h>
 
 #include "copy_text.h"
-#include "unit_rows.h"
 
 namespace rz::collect {
 namespace {
@@ -25,7 +26,8 @@ TEST(UnitRows, RefusesWhatIsNoValidUnitSayingWhy) {
       {"{\"unitId\": \"3f2b8c1e-9d4a-4e7b-8a61-0c5d2e9f4b1\", \"start\": \"2026-12-09T07:05:31Z\"}",
        "unitId is not a UUID"},
       {std::string("{") + kId + "}", "start is missing"},
-      {std::string("{") + kId + ", \"start\": \"2026-12-09 07:05:31\"}", "start is not an ISO 8601 time with its offset"},
+      {std::string("{") + kId + ", \"start\": \"2026-12-09 07:05:31\"}",
+       "start is not an ISO 8601 time with its offset"},
       {Unit(", \"serial\": 17"), "serial is not text"},
       {Unit(", \"identity\": {\"flash\": {\"securityId\": [1, 2]}}"),
        "identity.flash.securityId holds an item that is not text"},
@@ -51,12 +53,12 @@ TEST(UnitRows, RefusesWhatIsNoValidUnitSayingWhy) {
 TEST(UnitRows, TakesTheFieldsAndAddsUpTheDurations) {
   UnitRows rows;
   std::string reason;
-  const std::string text =
-      Unit(", \"serial\": \"\", \"station\": {\"name\": \"A\"}, \"identity\": {\"processor\": null}, "
-           "\"operations\": [{\"name\": \"a\", \"durationSeconds\": 1.25}, {\"name\": \"b\"}, "
-           "{\"name\": \"c\", \"durationSeconds\": 2}], "
-           "\"measurements\": [{\"name\": \"m\", \"value\": \"x\", \"limit\": {\"min\": 1}}, {\"name\": \"n\"}], "
-           "\"verdict\": {\"result\": \"FAIL\", \"failing\": [\"m\"], \"marginal\": []}");
+  const std::string text = Unit(
+      ", \"serial\": \"\", \"station\": {\"name\": \"A\"}, \"identity\": {\"processor\": null}, "
+      "\"operations\": [{\"name\": \"a\", \"durationSeconds\": 1.25}, {\"name\": \"b\"}, "
+      "{\"name\": \"c\", \"durationSeconds\": 2}], "
+      "\"measurements\": [{\"name\": \"m\", \"value\": \"x\", \"limit\": {\"min\": 1}}, {\"name\": \"n\"}], "
+      "\"verdict\": {\"result\": \"FAIL\", \"failing\": [\"m\"], \"marginal\": []}");
   ASSERT_TRUE(UnitRowsOfFile(text, rows, reason)) << reason;
   EXPECT_EQ(rows.unitId, "3f2b8c1e-9d4a-4e7b-8a61-0c5d2e9f4b13");
   EXPECT_EQ(rows.day, "2026-12-09");

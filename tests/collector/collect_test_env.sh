@@ -1,5 +1,9 @@
-# Writes unit files as the station writes them (the fields the collector
-# reads, with the rest of a unit's shape around them). Source it, then:
+# What the collector's test scripts share. Sourced with the test's BIN_DIR as
+# $1: a PostgreSQL server of the test's own is started (PG_CONNINFO,
+# PG_SERVER_BIN), `work` names a scratch folder, both go at exit; `bin` is
+# BIN_DIR, `sql SQL` runs a query and prints its rows unaligned.
+# Then unit files are written as the station writes them (the fields the
+# collector reads, with the rest of a unit's shape around them):
 #   write_unit FILE UNIT_ID STATION START VERDICT SECONDS SERIAL UNIQ_ID [FAILING...]
 # VERDICT is PASS, FAIL, INCOMPLETE or - (no verdict); SERIAL and UNIQ_ID are -
 # for none. SECONDS is split over two operations.
@@ -32,3 +36,11 @@ write_unit() {
      station: {program: "rzstation-cli", version: "2.6", name: $station}, operator: null, host: "bench"}
   ' --args "$@" >"$file"
 }
+
+bin=$1
+. "$(dirname "${BASH_SOURCE[0]}")/../scripts/postgres_server.sh"
+work=$(mktemp -d)
+pg=$(mktemp -d)
+trap 'pg_server_stop; rm -rf "$work" "$pg"' EXIT
+pg_server_start "$pg" -c fsync=off || exit 1
+sql() { "$PG_SERVER_BIN/psql" "$PG_CONNINFO" -XAtq "$@"; }
