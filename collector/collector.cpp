@@ -5,6 +5,13 @@
 #include <set>
 
 namespace rz::collect {
+namespace {
+
+// A unit file is a few kilobytes; anything far larger is no unit, and is not
+// read into memory whole.
+constexpr std::uintmax_t kMaxFileBytes = 64u << 20;
+
+}  // namespace
 
 Collector::Prepared Collector::Prepare(const std::vector<std::string>& names, std::size_t first) const {
   Prepared prepared;
@@ -13,7 +20,7 @@ Collector::Prepared Collector::Prepare(const std::vector<std::string>& names, st
     Pending pending{names[i], {}};
     std::string text;
     std::string reason;
-    if (!ReadFile(folders_.forward + "/" + pending.name, text, reason)) {
+    if (!ReadFile(folders_.forward + "/" + pending.name, kMaxFileBytes, text, reason)) {
       prepared.refused.emplace_back(pending.name, "cannot be read: " + reason);
     } else if (!UnitRowsOfFile(text, pending.rows, reason)) {
       prepared.refused.emplace_back(pending.name, reason);

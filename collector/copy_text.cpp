@@ -29,6 +29,29 @@ void AppendEscaped(std::string& out, std::string_view text) {
 
 }  // namespace
 
+std::string TextArrayLiteral(const std::vector<std::string>& texts) {
+  // Every item in double quotes, with \ and " escaped by a backslash.
+  std::string literal = "{";
+  for (const std::string& text : texts) {
+    if (literal.size() > 1) literal += ',';
+    literal += '"';
+    for (const char c : text) {
+      if (c == '"' || c == '\\') literal += '\\';
+      literal += c;
+    }
+    literal += '"';
+  }
+  return literal + '}';
+}
+
+std::string NumberText(double number) {
+  if (std::isnan(number)) return "NaN";
+  if (std::isinf(number)) return number > 0 ? "Infinity" : "-Infinity";
+  char buffer[64];
+  const auto end = std::to_chars(buffer, buffer + sizeof buffer, number).ptr;
+  return std::string(buffer, end);
+}
+
 void CopyText::Separate() {
   if (rowStarted_) data_ += '\t';
   rowStarted_ = true;
@@ -57,15 +80,7 @@ CopyText& CopyText::Number(std::optional<double> number) {
     return *this;
   }
   Separate();
-  if (std::isnan(*number)) {
-    data_ += "NaN";
-  } else if (std::isinf(*number)) {
-    data_ += *number > 0 ? "Infinity" : "-Infinity";
-  } else {
-    char buffer[64];
-    const auto end = std::to_chars(buffer, buffer + sizeof buffer, *number).ptr;
-    data_.append(buffer, end);
-  }
+  data_ += NumberText(*number);
   return *this;
 }
 
@@ -76,20 +91,7 @@ CopyText& CopyText::Integer(long long number) {
 }
 
 CopyText& CopyText::TextArray(const std::vector<std::string>& texts) {
-  // An array literal: every item in double quotes with \ and " escaped by a
-  // backslash; the literal as a whole is then escaped as COPY text.
-  std::string literal = "{";
-  for (const std::string& text : texts) {
-    if (literal.size() > 1) literal += ',';
-    literal += '"';
-    for (const char c : text) {
-      if (c == '"' || c == '\\') literal += '\\';
-      literal += c;
-    }
-    literal += '"';
-  }
-  literal += '}';
-  return Text(std::string_view(literal));
+  return Text(TextArrayLiteral(texts));  // the literal as a whole escaped as COPY text
 }
 
 void CopyText::EndRow() {

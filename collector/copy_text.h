@@ -7,6 +7,12 @@
 
 namespace rz::collect {
 
+// An array literal of texts, e.g. {"a","b \"c\""}, as text[] takes it.
+std::string TextArrayLiteral(const std::vector<std::string>& texts);
+
+// A number as PostgreSQL reads it back exactly (Infinity, -Infinity, NaN).
+std::string NumberText(double number);
+
 // Rows in the text format of PostgreSQL's COPY: fields separated by tabs,
 // rows ended by a line feed, NULL as \N, backslash escapes in text, and
 // text[] columns as array literals.

@@ -52,7 +52,13 @@ bool MakeFolders(const Folders& folders, std::string& error) {
   return true;
 }
 
-bool ReadFile(const std::string& path, std::string& text, std::string& error) {
+bool ReadFile(const std::string& path, std::uintmax_t maxBytes, std::string& text, std::string& error) {
+  std::error_code code;
+  const std::uintmax_t size = fs::file_size(path, code);
+  if (!code && size > maxBytes) {
+    error = "larger than " + std::to_string(maxBytes) + " bytes";
+    return false;
+  }
   std::ifstream file(path, std::ios::binary);
   std::ostringstream content;
   if (file) content << file.rdbuf();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -24,8 +25,8 @@ bool WaitingFiles(const std::string& folder, std::vector<std::string>& names, st
 // Creates the archive and quarantine folders when missing.
 bool MakeFolders(const Folders& folders, std::string& error);
 
-// Reads a whole file.
-bool ReadFile(const std::string& path, std::string& text, std::string& error);
+// Reads a whole file of at most `maxBytes`.
+bool ReadFile(const std::string& path, std::uintmax_t maxBytes, std::string& text, std::string& error);
 
 // Moves forward/NAME to folder/NAME (a rename: the same file system).
 bool MoveFile(const Folders& folders, const std::string& folder, const std::string& name, std::string& error);

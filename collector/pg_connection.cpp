@@ -84,9 +84,19 @@ bool PgConnection::Run(const std::string& sql, PgError& error) {
 }
 
 bool PgConnection::Column(const std::string& sql, std::vector<std::string>& values, PgError& error) {
+  return Column(sql, {}, values, error);
+}
+
+bool PgConnection::Column(const std::string& sql, const std::vector<std::optional<std::string>>& params,
+                          std::vector<std::string>& values, PgError& error) {
   values.clear();
   if (!Connected(error)) return false;
-  const Result result(PQexec(conn_, sql.c_str()), PQclear);
+  std::vector<const char*> texts;
+  texts.reserve(params.size());
+  for (const auto& param : params) texts.push_back(param ? param->c_str() : nullptr);
+  const Result result(
+      PQexecParams(conn_, sql.c_str(), static_cast<int>(texts.size()), nullptr, texts.data(), nullptr, nullptr, 0),
+      PQclear);
   if (!Succeeded(conn_, result.get(), PGRES_TUPLES_OK, error)) return false;
   for (int row = 0; row < PQntuples(result.get()); ++row) values.emplace_back(PQgetvalue(result.get(), row, 0));
   return true;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,10 @@ class PgConnection {
   bool Run(const std::string& sql, PgError& error);
   // Runs one query and returns its first column, row by row (NULL as "").
   bool Column(const std::string& sql, std::vector<std::string>& values, PgError& error);
+  // Runs one statement with text parameters (nullopt: NULL) and returns the
+  // first column of its rows.
+  bool Column(const std::string& sql, const std::vector<std::optional<std::string>>& params,
+              std::vector<std::string>& values, PgError& error);
   // Runs `COPY ... FROM STDIN` and sends it `data` in COPY's text format.
   bool CopyIn(const std::string& copySql, const std::string& data, PgError& error);
 

@@ -1,91 +1,83 @@
 #include "unit_store.h"
 
+#include <set>
+
 #include "copy_text.h"
 #include "schema.h"
 
 namespace rz::collect {
 namespace {
 
-// The staging tables: rows of the batch in the transaction, gone at its end.
-constexpr const char* kStagingSql = R"sql(
-CREATE TEMP TABLE IF NOT EXISTS incoming_units (
-  unit_id uuid, serial text, uniq_id text, flash_security_id text, station text, start timestamptz,
-  start_local text, day date, outcome text, verdict text, product text, seconds double precision,
-  failing text[], marginal text[], document jsonb) ON COMMIT DELETE ROWS;
-CREATE TEMP TABLE IF NOT EXISTS incoming_operations (
-  unit_id uuid, position integer, name text, start timestamptz, duration_seconds double precision,
-  outcome text) ON COMMIT DELETE ROWS;
-CREATE TEMP TABLE IF NOT EXISTS incoming_measurements (
-  unit_id uuid, position integer, name text, value_number double precision, value_text text, unit text,
-  result text, "limit" jsonb) ON COMMIT DELETE ROWS;
-)sql";
+// The units' columns with the types their text parameters are read as.
+constexpr const char* kUnitColumns[][2] = {
+    {"unit_id", "uuid"},   {"serial", "text"},       {"uniq_id", "text"},     {"flash_security_id", "text"},
+    {"station", "text"},   {"start", "timestamptz"}, {"start_local", "text"}, {"day", "date"},
+    {"outcome", "text"},   {"verdict", "text"},      {"product", "text"},     {"seconds", "float8"},
+    {"failing", "text[]"}, {"marginal", "text[]"},   {"document", "jsonb"}};
+constexpr std::size_t kColumns = std::size(kUnitColumns);
 
-constexpr const char* kUnitColumns =
-    "unit_id, serial, uniq_id, flash_security_id, station, start, start_local, day, outcome, verdict, product, "
-    "seconds, failing, marginal, document";
-
-// The new units with their operations and measurements; a known unit ID adds
-// nothing. Returns one row per new unit.
-std::string MergeSql() {
-  const std::string columns = kUnitColumns;
-  return "WITH fresh AS (INSERT INTO units (" + columns + ") SELECT " + columns +
-         " FROM incoming_units ON CONFLICT (unit_id) DO NOTHING RETURNING unit_id),\n"
-         "operations_added AS (INSERT INTO operations SELECT * FROM incoming_operations\n"
-         "  WHERE unit_id IN (SELECT unit_id FROM fresh)),\n"
-         "measurements_added AS (INSERT INTO measurements SELECT * FROM incoming_measurements\n"
-         "  WHERE unit_id IN (SELECT unit_id FROM fresh))\n"
-         "SELECT unit_id::text FROM fresh";
+// INSERT of `units` rows that skips known unit IDs and returns the new ones.
+std::string InsertUnitsSql(std::size_t units) {
+  std::string sql = "INSERT INTO units (";
+  for (std::size_t c = 0; c < kColumns; ++c) sql += std::string(c ? ", " : "") + kUnitColumns[c][0];
+  sql += ") VALUES ";
+  for (std::size_t u = 0; u < units; ++u) {
+    sql += u ? ",(" : "(";
+    for (std::size_t c = 0; c < kColumns; ++c) {
+      sql += (c ? ",$" : "$") + std::to_string(u * kColumns + c + 1) + "::" + kUnitColumns[c][1];
+    }
+    sql += ')';
+  }
+  return sql + " ON CONFLICT (unit_id) DO NOTHING RETURNING unit_id::text";
 }
 
-struct BatchText {
-  CopyText units;
-  CopyText operations;
-  CopyText measurements;
-};
+void AddUnitParams(const UnitRows& unit, std::vector<std::optional<std::string>>& params) {
+  params.insert(params.end(), {unit.unitId, unit.serial, unit.uniqId, unit.flashSecurityId, unit.station, unit.start,
+                               unit.start, unit.day, unit.outcome, unit.verdict, unit.product, NumberText(unit.seconds),
+                               TextArrayLiteral(unit.failing), TextArrayLiteral(unit.marginal), unit.document});
+}
 
-void AddUnit(const UnitRows& unit, BatchText& batch) {
-  batch.units.Text(unit.unitId)
-      .TextOrNull(unit.serial)
-      .TextOrNull(unit.uniqId)
-      .TextOrNull(unit.flashSecurityId)
-      .TextOrNull(unit.station);
-  batch.units.Text(unit.start).Text(unit.start).Text(unit.day).TextOrNull(unit.outcome).TextOrNull(unit.verdict);
-  batch.units.TextOrNull(unit.product).Number(unit.seconds).TextArray(unit.failing).TextArray(unit.marginal);
-  batch.units.Text(unit.document).EndRow();
+void AddListRows(const UnitRows& unit, CopyText& operations, CopyText& measurements) {
   long long position = 0;
   for (const OperationRow& operation : unit.operations) {
-    batch.operations.Text(unit.unitId).Integer(++position).Text(operation.name).TextOrNull(operation.start);
-    batch.operations.Number(operation.seconds).TextOrNull(operation.outcome).EndRow();
+    operations.Text(unit.unitId).Integer(++position).Text(operation.name).TextOrNull(operation.start);
+    operations.Number(operation.seconds).TextOrNull(operation.outcome).EndRow();
   }
   position = 0;
   for (const MeasurementRow& measurement : unit.measurements) {
-    batch.measurements.Text(unit.unitId).Integer(++position).Text(measurement.name).Number(measurement.number);
-    batch.measurements.TextOrNull(measurement.text).TextOrNull(measurement.unit).TextOrNull(measurement.result);
-    batch.measurements.TextOrNull(measurement.limit).EndRow();
+    measurements.Text(unit.unitId).Integer(++position).Text(measurement.name).Number(measurement.number);
+    measurements.TextOrNull(measurement.text).TextOrNull(measurement.unit).TextOrNull(measurement.result);
+    measurements.TextOrNull(measurement.limit).EndRow();
   }
 }
 
 }  // namespace
 
 bool UnitStore::Prepare(PgError& error) {
-  if (!db_.Run(std::string("BEGIN;\n") + kSchemaSql + "COMMIT;\n", error)) {
-    PgError ignored;
-    db_.Run("ROLLBACK", ignored);
-    return false;
-  }
-  return db_.Run(kStagingSql, error);
+  if (db_.Run(std::string("BEGIN;\n") + kSchemaSql + "COMMIT;\n", error)) return true;
+  PgError ignored;
+  db_.Run("ROLLBACK", ignored);
+  return false;
 }
 
 bool UnitStore::Store(const std::vector<const UnitRows*>& units, std::size_t& fresh, PgError& error) {
-  BatchText batch;
-  for (const UnitRows* unit : units) AddUnit(*unit, batch);
+  // The units first, each file's text parsed and written once; then the
+  // operations and measurements of the units that were new.
+  std::vector<std::optional<std::string>> params;
+  params.reserve(units.size() * kColumns);
+  for (const UnitRows* unit : units) AddUnitParams(*unit, params);
   std::vector<std::string> added;
-  const bool stored =
-      db_.Run("BEGIN", error) &&
-      db_.CopyIn(std::string("COPY incoming_units (") + kUnitColumns + ") FROM STDIN", batch.units.Data(), error) &&
-      db_.CopyIn("COPY incoming_operations FROM STDIN", batch.operations.Data(), error) &&
-      db_.CopyIn("COPY incoming_measurements FROM STDIN", batch.measurements.Data(), error) &&
-      db_.Column(MergeSql(), added, error) && db_.Run("COMMIT", error);
+  bool stored = db_.Run("BEGIN", error) && db_.Column(InsertUnitsSql(units.size()), params, added, error);
+  if (stored) {
+    const std::set<std::string> isNew(added.begin(), added.end());
+    CopyText operations;
+    CopyText measurements;
+    for (const UnitRows* unit : units) {
+      if (isNew.count(unit->unitId) != 0) AddListRows(*unit, operations, measurements);
+    }
+    stored = db_.CopyIn("COPY operations FROM STDIN", operations.Data(), error) &&
+             db_.CopyIn("COPY measurements FROM STDIN", measurements.Data(), error) && db_.Run("COMMIT", error);
+  }
   if (!stored) {
     PgError ignored;
     db_.Run("ROLLBACK", ignored);
