@@ -117,7 +117,8 @@ SELECT board,
 FROM judged_units
 WHERE first_pass_attempt > 1
 GROUP BY board
-ORDER BY passed_day, board COLLATE "C";
+ORDER BY min(start) FILTER (WHERE attempt = first_pass_attempt),
+         min(unit_id::text) FILTER (WHERE attempt = first_pass_attempt);
 )sql";
 
 }  // namespace rz::collect

@@ -1,6 +1,7 @@
 #include "unit_rows.h"
 
 #include <cctype>
+#include <cmath>
 #include <nlohmann/json.hpp>
 
 #include "history/history_index.h"
@@ -93,7 +94,8 @@ MeasurementRow Measurement(const Json& item, const std::string& where) {
   return row;
 }
 
-// Types of the identity's parts the rows take (the rest stays in the document).
+// Types of the identity's parts the rows take, taken through the history's
+// index entry (the rest stays in the document).
 void CheckIdentity(const Json& unit) {
   const Json* identity = OptionalObject(unit, "identity", "");
   if (identity == nullptr) return;
@@ -103,7 +105,6 @@ void CheckIdentity(const Json& unit) {
   if (const Json* flash = OptionalObject(*identity, "flash", "identity.")) {
     Texts(*flash, "securityId", "identity.flash.");
   }
-  if (const Json* station = OptionalObject(unit, "station", "")) OptionalText(*station, "name", "station.");
 }
 
 std::optional<std::string> NullIfEmpty(const std::string& text) {
@@ -121,6 +122,7 @@ void ReadUnit(const Json& unit, UnitRows& rows) {
   rows.day = rows.start.substr(0, 10);
   OptionalText(unit, "serial", "");
   CheckIdentity(unit);
+  if (const Json* station = OptionalObject(unit, "station", "")) OptionalText(*station, "name", "station.");
   const HistoryEntry entry = EntryOfUnit(unit, "");
   rows.serial = NullIfEmpty(entry.serial);
   rows.uniqId = NullIfEmpty(entry.uniqId);
@@ -138,6 +140,8 @@ void ReadUnit(const Json& unit, UnitRows& rows) {
     rows.operations.push_back(Operation(operations[i], Item("operations", i)));
     rows.seconds += rows.operations.back().seconds.value_or(0);
   }
+  // To the millisecond the file keeps, as the station's own report adds them up.
+  rows.seconds = std::round(rows.seconds * 1000) / 1000;
   const Json& measurements = List(unit, "measurements", "");
   for (std::size_t i = 0; i < measurements.size(); ++i) {
     rows.measurements.push_back(Measurement(measurements[i], Item("measurements", i)));
