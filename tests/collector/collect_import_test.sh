@@ -73,7 +73,7 @@ check "second import: changes nothing" "0 imported 0, already known 1, quarantin
 timeout 60 "$bin/rzstation-collect" --from "$fwd" --db "$PG_CONNINFO" --interval 1 >"$work/service.out" 2>&1 &
 service=$!
 write_unit "$fwd/20261202T080000-f.json" 00000000-0000-4000-8000-00000000000f B 2026-12-02T08:00:00Z PASS 9 - -
-for _ in $(seq 50); do [ -f "$fwd/archive/20261202T080000-f.json" ] && break; sleep 0.1; done
+for _ in $(seq 200); do [ -f "$fwd/archive/20261202T080000-f.json" ] && break; sleep 0.1; done
 kill -TERM "$service"
 wait "$service"
 check "service: ends on SIGTERM" 0 $?

@@ -34,7 +34,8 @@ write_unit() {
      verdict: (if $verdict == "-" then null else
                {result: $verdict, product: "RZ", failing: $ARGS.positional, marginal: []} end),
      station: {program: "rzstation-cli", version: "2.6", name: $station}, operator: null, host: "bench"}
-  ' --args "$@" >"$file"
+  ' --args "$@" >"$(dirname "$file")/.$(basename "$file")" &&
+    mv "$(dirname "$file")/.$(basename "$file")" "$file"  # whole, as a station delivers it
 }
 
 bin=$1
