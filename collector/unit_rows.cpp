@@ -130,7 +130,7 @@ void ReadUnit(const Json& unit, UnitRows& rows) {
   rows.station = NullIfEmpty(entry.station);
   rows.outcome = OptionalText(unit, "outcome", "");
   if (const Json* verdict = OptionalObject(unit, "verdict", "")) {
-    rows.verdict = Text(*verdict, "result", "verdict.");
+    rows.verdict = NullIfEmpty(Text(*verdict, "result", "verdict."));  // an empty result judges nothing
     rows.product = OptionalText(*verdict, "product", "verdict.");
     rows.failing = Texts(*verdict, "failing", "verdict.");
     rows.marginal = Texts(*verdict, "marginal", "verdict.");
