@@ -5,6 +5,7 @@
 # Then unit files are written as the station writes them (the fields the
 # collector reads, with the rest of a unit's shape around them):
 #   write_unit FILE UNIT_ID STATION START VERDICT SECONDS SERIAL UNIQ_ID [FAILING...]
+#   write_report_units FOLDER    the units of report_units.txt, named as the station names them
 # VERDICT is PASS, FAIL, INCOMPLETE or - (no verdict); SERIAL and UNIQ_ID are -
 # for none. SECONDS is split over two operations.
 write_unit() {
@@ -36,6 +37,16 @@ write_unit() {
      station: {program: "rzstation-cli", version: "2.6", name: $station}, operator: null, host: "bench"}
   ' --args "$@" >"$(dirname "$file")/.$(basename "$file")" &&
     mv "$(dirname "$file")/.$(basename "$file")" "$file"  # whole, as a station delivers it
+}
+
+write_report_units() {
+  local id station start verdict seconds serial uniq failing
+  while read -r id station start verdict seconds serial uniq failing; do
+    case "$id" in "#"*) continue ;; esac
+    # shellcheck disable=SC2086  # the failing names are words
+    write_unit "$1/${start:0:4}${start:5:2}${start:8:2}T${start:11:2}${start:14:2}${start:17:2}-00000000-0000-4000-8000-0000000000$id.json" \
+      "00000000-0000-4000-8000-0000000000$id" "$station" "$start" "$verdict" "$seconds" "$serial" "$uniq" $failing
+  done <"$(dirname "${BASH_SOURCE[0]}")/report_units.txt"
 }
 
 bin=$1

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The report views on a small set of units whose figures are worked out by
-# hand below: a first pass, retests that pass (at another station, the same
+# The report views on the small set of units of report_units.txt, whose
+# figures are worked out by hand below: a first pass, retests that pass (at another station, the same
 # day, and one whose first unit is later by local time but earlier as an
 # instant), a board failing twice, a unit without verdict, a board known by
 # neither Uniq_ID nor serial, two stations, two days.
@@ -8,24 +8,7 @@
 set -uo pipefail
 . "$(dirname "$0")/collect_test_env.sh" "$1"
 
-# id station start verdict seconds serial uniq_id failing...
-while read -r id station start verdict seconds serial uniq failing; do
-  # shellcheck disable=SC2086  # the failing names are words
-  write_unit "$work/$id.json" "00000000-0000-4000-8000-0000000000$id" "$station" "$start" "$verdict" "$seconds" \
-    "$serial" "$uniq" $failing
-done <<'UNITS'
-01 A 2026-12-01T08:00:00+03:00 PASS 30 - 0000000a
-02 A 2026-12-01T09:00:00+03:00 FAIL 40 SN-2 0000000f sdram
-03 B 2026-12-01T10:00:00+03:00 PASS 20 SN-2 0000000f
-04 A 2026-12-01T11:00:00+03:00 FAIL 50 SN-3 - sdram rtc rtc
-05 A 2026-12-02T08:00:00+03:00 FAIL 60 SN-3 - rtc flash
-06 B 2026-12-02T09:00:00+03:00 INCOMPLETE 10 - 0000000d
-07 B 2026-12-02T09:30:00+03:00 PASS 25 - 0000000d
-08 A 2026-12-01T12:00:00+03:00 - 99 - 0000000a
-09 B 2026-12-02T10:00:00+03:00 PASS 15 - -
-10 A 2026-12-02T01:00:00+03:00 FAIL 35 - 0000000e rtc
-11 B 2026-12-01T23:30:00+00:00 PASS 45 - 0000000e
-UNITS
+write_report_units "$work"
 mkdir -p "$work/archive"
 timeout 60 "$bin/rzstation-collect" --from "$work" --db "$PG_CONNINFO" --once >/dev/null || exit 1
 
