@@ -1,12 +1,24 @@
 # What `cmake --install` puts on a machine, and the Debian package CPack makes
 # of it (scripts/package.sh): the three programs, their man pages (help2man,
-# from each program's --help), the window's desktop entry and icon.
+# from each program's --help), the window's desktop entry and icon; where it
+# was built, the collector with its systemd service and the service's options
+# file /etc/default/rzstation-collect (a conffile of the package).
 include(GNUInstallDirs)
 
 install(TARGETS rzstation-cli rzboard-sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 set(RZ_MAN_PROGRAMS
   "rzstation-cli|run the RZ station's operations from the command line"
   "rzboard-sim|simulated RZ controller board on a pseudo-terminal")
+if(TARGET rzstation-collect)
+  install(TARGETS rzstation-collect RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(FILES ${CMAKE_SOURCE_DIR}/packaging/rzstation-collect.service DESTINATION lib/systemd/system)
+  # /etc beside the /usr prefix: also `cmake --install --prefix ROOT/usr` puts it in ROOT/etc.
+  install(FILES ${CMAKE_SOURCE_DIR}/packaging/rzstation-collect.default DESTINATION ../etc/default
+          RENAME rzstation-collect)
+  file(WRITE ${CMAKE_BINARY_DIR}/debian/conffiles "/etc/default/rzstation-collect\n")
+  set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_BINARY_DIR}/debian/conffiles)
+  list(APPEND RZ_MAN_PROGRAMS "rzstation-collect|import the RZ stations' unit files into PostgreSQL")
+endif()
 if(RZ_BUILD_GUI)
   install(TARGETS rzstation RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   install(FILES ${CMAKE_SOURCE_DIR}/packaging/rzstation.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
@@ -48,7 +60,8 @@ set(CPACK_PACKAGE_CONTACT "RZ station developers <rzstation@localhost>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Test station for RZ controller boards")
 set(CPACK_PACKAGE_DESCRIPTION
     "Downloads the test program into an RZ controller board over a serial port and runs the board's tests, \
-from a window (rzstation) or the command line (rzstation-cli), with a simulated board (rzboard-sim).")
+from a window (rzstation) or the command line (rzstation-cli), with a simulated board (rzboard-sim); \
+rzstation-collect imports the stations' unit files into a PostgreSQL database.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

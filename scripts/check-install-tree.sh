@@ -23,6 +23,14 @@ share/icons/hicolor/scalable/apps/rzstation.svg
 share/man/man1/rzboard-sim.1.gz
 share/man/man1/rzstation-cli.1.gz
 share/man/man1/rzstation.1.gz"
+programs="rzstation-cli rzboard-sim rzstation"
+# The collector is built where libpq is found; with it come its service and options file.
+if [ -e "$prefix/bin/rzstation-collect" ]; then
+  expected="$(printf '%s\n' "$expected" bin/rzstation-collect lib/systemd/system/rzstation-collect.service \
+    share/man/man1/rzstation-collect.1.gz | sort)"
+  programs="$programs rzstation-collect"
+  [ -f "$prefix/../etc/default/rzstation-collect" ] || { echo "no etc/default/rzstation-collect" >&2; exit 1; }
+fi
 actual="$(cd "$prefix" && find . -type f -o -type l | sed 's|^\./||' | grep -v '^share/doc/' | sort)"
 if [ "$actual" != "$expected" ]; then
   echo "installed files differ from the expected list:" >&2
@@ -34,7 +42,7 @@ desktop-file-validate "$prefix/share/applications/rzstation.desktop"
 for page in "$prefix"/share/man/man1/*.1.gz; do
   zcat "$page" | grep -q '^\.SH SYNOPSIS' || { echo "$page: no SYNOPSIS section" >&2; exit 1; }
 done
-for program in rzstation-cli rzboard-sim rzstation; do
+for program in $programs; do
   out="$("$prefix/bin/$program" --help)"
   case "$out" in
     Usage:*) ;;

@@ -16,6 +16,8 @@ packages=(
   libqt6svg6                                     # the window's SVG icon
   help2man desktop-file-utils dpkg-dev file      # man pages, desktop entry check, the .deb
   jq                                             # summary of scripts/run-boards.sh
+  libpq-dev postgresql                           # rzstation-collect; its tests start a server of their own
+  chromium                                       # tests: HTML report rendered in a headless browser
   fonts-dejavu-core                              # the window's monospaced font
   g++-mingw-w64-x86-64-posix                     # rzstation-cli.exe (scripts/build.sh windows)
   wine64 wine                                    # running the Windows programs on Linux
