@@ -82,8 +82,8 @@ int RunHistoryCommand(const std::vector<std::string>& args, HostSystem& system, 
 
 void ReportForwarding(const std::optional<UnitForwarder::State>& state, const std::string& folder, std::FILE* err) {
   if (!state || state->waiting == 0) return;
-  std::fprintf(err, "rzstation-cli: %zu unit file(s) wait for the forward folder %s%s; they are sent at the next start\n",
-               state->waiting, folder.c_str(), state->problem.empty() ? "" : (" (" + state->problem + ")").c_str());
+  std::fprintf(err, "rzstation-cli: %s unit file(s) wait for the forward folder %s%s; they are sent at the next start\n",
+               std::to_string(state->waiting).c_str(), folder.c_str(), state->problem.empty() ? "" : (" (" + state->problem + ")").c_str());
 }
 
 }  // namespace rz::cli
