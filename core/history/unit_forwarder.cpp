@@ -46,9 +46,16 @@ ForwardRound DeliverSpool(HostSystem& system, const std::string& spool, const st
     return round;
   }
   for (const std::string& name : names) {
-    if (!DeliverFile(system, spool + "/" + name, target + "/" + name, round.problem)) return round;
+    const std::string from = spool + "/" + name;
+    if (!DeliverFile(system, from, target + "/" + name, round.problem)) {
+      // Another station sharing the spool may have delivered it meanwhile.
+      std::string ignored;
+      if (system.Inspect(from, ignored) != PathKind::Missing) return round;
+      --round.waiting;
+      continue;
+    }
     std::error_code error;
-    std::filesystem::remove(Utf8Path(spool + "/" + name), error);
+    std::filesystem::remove(Utf8Path(from), error);
     ++round.delivered;
     --round.waiting;
   }
