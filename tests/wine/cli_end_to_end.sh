@@ -36,6 +36,10 @@ cli_run() {
   shift 2
   while [ "$1" != -- ]; do board_options+=("$1"); shift; done
   shift
+  # The runs keep no history unless they name one: each system's own would
+  # show a different past of the same board (and the Linux one lives in this
+  # user's data folder).
+  [[ " $* " == *" --history "* ]] || args+=(--no-history)
   dir=$wine_tmp/$name-$system
   mkdir -p "$dir"
   cp "$wine_tmp/cli-program.bin" "$dir/tst7312v26.bin"
