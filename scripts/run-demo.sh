@@ -4,7 +4,8 @@
 # the station's window opens in production mode (press "Загрузка программы":
 # the serial number is asked, the tests and the firmware run, the verdict
 # shows); without one the command-line station runs the same sequence, prints
-# the board's verdict and shows the results log.
+# the board's verdict, shows the results log and the production report of the
+# boards this machine has tested.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -46,5 +47,9 @@ else
   echo
   echo "Results log $demo/vesk_rz.log (CP1251, shown in UTF-8):"
   iconv -f CP1251 -t UTF-8 "$demo/vesk_rz.log"
+  # Every board tested here is kept in the history; the report reads it.
+  echo
+  build/bin/rzstation-cli report --html "$demo/report.html"
+  echo "The same report as a page: $demo/report.html"
   exit $status
 fi
