@@ -315,13 +315,22 @@ struct HeardUnits final : UnitListener {
   std::vector<std::string> finished;
 };
 
+// A record without files, observing the station, with a listener.
+struct ListenedRecord {
+  explicit ListenedRecord(Station& station) : record{station, "rz-test"} {
+    record.SetUnitListener(&heard);
+    station.observer = &record;
+    station.results = &record;
+  }
+  HeardUnits heard;
+  RunRecord record;
+};
+
 TEST_F(RunRecordTest, AListenerHearsEachUnitIdentifiedAndFinishedOnce) {
   // Without files the record keeps only the unit under test.
-  RunRecord bare{station, "rz-test"};
-  HeardUnits heard;
-  bare.SetUnitListener(&heard);
-  station.observer = &bare;
-  station.results = &bare;
+  ListenedRecord listened(station);
+  RunRecord& bare = listened.record;
+  HeardUnits& heard = listened.heard;
   Use(kDownload);
   Use(kConfig);
   const std::string first = bare.Json()["units"][0]["unitId"];
@@ -338,11 +347,9 @@ TEST_F(RunRecordTest, AListenerHearsEachUnitIdentifiedAndFinishedOnce) {
 }
 
 TEST_F(RunRecordTest, AJudgedUnitIsHandedOverAtOnceAndWhatFollowsIsAUnitOfItsOwn) {
-  RunRecord bare{station, "rz-test"};
-  HeardUnits heard;
-  bare.SetUnitListener(&heard);
-  station.observer = &bare;
-  station.results = &bare;
+  ListenedRecord listened(station);
+  RunRecord& bare = listened.record;
+  HeardUnits& heard = listened.heard;
   Use(kDownload);
   const std::string judged = bare.Json()["units"][0]["unitId"];
   bare.UnitJudged(UnitVerdict{});
